@@ -1,0 +1,104 @@
+#pragma once
+
+#include "app/shared/settingsstore.h"
+#include "app/shared/windowpointer.h"
+#include "startup.h"
+#include "urllist/listviewurllist.h"
+
+#include <QCursor>
+#include <QWidget>
+
+#include <optional>
+
+class Dialogs;
+class PushButton;
+class ProgressBar;
+class QGroupBox;
+class QLineEdit;
+class QTreeWidget;
+class WebBrowser;
+
+// The main window. It owns the controls and the state its handlers share; every handler hands the
+// work to the subsystem that does it.
+class Form1 : public QWidget, public WindowPointer
+{
+    Q_OBJECT
+public:
+    Form1(Dialogs& dialogs, SettingsStore& settings, StartupServices services,
+          QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The start-up sequence; runs before the window is shown.
+    void Form_Load();
+    // Shows the window centred on its screen.
+    void showCentred();
+
+    PointerShape pointerShape() const override { return m_pointerShape; }
+    void setPointerShape(PointerShape shape) override;
+    UrlList& urlList() { return m_urlList; }
+
+    // Controls, named as in the window's definition (also their object names).
+    PushButton* PushButton1;  // "Add One URL"
+    PushButton* PushButton2;  // "Start Joining"
+    PushButton* PushButton3;  // "Load URL(s) From Text File"
+    PushButton* PushButton4;  // "Move Up"
+    PushButton* PushButton5;  // "Move Down"
+    PushButton* PushButton6;  // "Get Links Within URL", out of sight, no action
+    PushButton* PushButton7;  // "Help"
+    PushButton* PushButton8;  // "Clear List"
+    PushButton* PushButton9;  // "Load Sample/Example Sites"
+    PushButton* PushButton10; // "..." beside the output folder
+    QTreeWidget* ListView1;
+    QGroupBox* Frame4;
+    QLineEdit* Text2;
+    WebBrowser* WebBrowser1;  // the joined document
+    WebBrowser* WebBrowser2;  // the page being copied
+    ProgressBar* ProgressBar1;
+
+    // Shared window state.
+    bool IsJoining = false;
+    bool IsDragging = false;
+    UrlList::ItemRef DragItem;
+    UrlList::ItemRef DropItem;
+
+public slots:
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton3_Click();
+    void PushButton4_Click();
+    void PushButton5_Click();
+    void PushButton7_Click();
+    void PushButton8_Click();
+    void PushButton9_Click();
+    void PushButton10_Click();
+    void Text2_Change();
+    void ListView1_DblClick();
+    void ListView1_KeyDown(int keyCode);
+    void ListView1_MouseDown();
+    void ListView1_ItemClick();
+    void ListView1_MouseMove(const QPoint& position);
+    void ListView1_MouseUp();
+    void Form_MouseMove();
+    void Frame4_MouseMove();
+    void PushButton_MouseMove();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void setTabOrder();
+    void connectHandlers();
+    void Form_Unload();
+    void ShortenAppTitle();
+    void loadHandCursor();
+
+    Dialogs& m_dialogs;
+    SettingsStore& m_settings;
+    StartupServices m_services;
+    ListViewUrlList m_urlList;
+    PointerShape m_pointerShape = PointerShape::Default;
+    std::optional<QCursor> m_customCursor;
+};

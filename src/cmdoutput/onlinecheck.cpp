@@ -1,0 +1,5 @@
+#include "onlinecheck.h"
+
+void CheckOnline(Dialogs& /*dialogs*/, const QString& /*commandLine*/)
+{
+}

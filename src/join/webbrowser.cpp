@@ -1,0 +1,7 @@
+#include "webbrowser.h"
+
+WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent)
+{
+    // Reachable with Tab like the control it stands for.
+    setFocusPolicy(Qt::TabFocus);
+}
