@@ -1,4 +1,134 @@
+// The shared pieces every handler relies on: the error report box, the application title,
+// the settings store, the file-presence test and cursor files.
+#include "app/shared/apperror.h"
+#include "app/shared/apptitle.h"
+#include "app/shared/cursorfile.h"
+#include "app/shared/errorguard.h"
+#include "app/shared/fileexists.h"
+#include "app/shared/settingsstore.h"
+#include "scripteddialogs.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
-class T : public QObject { Q_OBJECT };
-QTEST_MAIN(T)
+
+class TestShared : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void errorReport_hasExactText()
+    {
+        QCOMPARE(ErrorGuard::reportText(QStringLiteral("Overflow"),
+                                        QStringLiteral("PushButton2_Click"), 113),
+                 QStringLiteral("Overflow\r\nin Quillmere2021/08/31.Form1.PushButton2_Click at "
+                                "line 113\r\rPlease email screenshot of this message to "
+                                "support@vantrel.example"));
+    }
+
+    void errorGuard_reportsFailureAndGoesOnWithNextStatement()
+    {
+        ScriptedDialogs dialogs;
+        ErrorGuard guard(dialogs, QStringLiteral("PushButton8_Click"));
+        QStringList ran;
+        QVERIFY(guard.line(100, [&] { ran << "100"; }));
+        QVERIFY(!guard.line(101, [&] { throw AppError(5, QStringLiteral("Bad call")); }));
+        QVERIFY(!guard.line(102, [&] { throw std::runtime_error("plain failure"); }));
+        QVERIFY(guard.line(103, [&] { ran << "103"; }));
+
+        QCOMPARE(ran, QStringList({"100", "103"}));
+        QCOMPARE(dialogs.shown.size(), 2);
+        QCOMPARE(dialogs.shown[0].title, QStringLiteral("Application Error"));
+        QCOMPARE(dialogs.shown[0].icon, Dialogs::Icon::Warning);
+        QVERIFY(dialogs.shown[0].text.startsWith(
+            QStringLiteral("Bad call\r\nin Quillmere2021/08/31.Form1.PushButton8_Click at line 101\r\r")));
+        QVERIFY(dialogs.shown[1].text.startsWith(QStringLiteral("plain failure\r\n")));
+        QVERIFY(dialogs.shown[1].text.contains(QStringLiteral(" at line 102\r\r")));
+    }
+
+    void shortenedTitle_dropsLastWordOnlyWhereThereIsOne()
+    {
+        QCOMPARE(shortenedTitle(QStringLiteral("Vantrel")), QStringLiteral("Vantrel"));
+        QCOMPARE(shortenedTitle(QStringLiteral("Vantrel Page Joiner")),
+                 QStringLiteral("Vantrel Page"));
+        // Cut again while longer than 40 characters.
+        QCOMPARE(shortenedTitle(QStringLiteral("Aaaaaaaaaa Bbbbbbbbbb Cccccccccc Dddddddddd "
+                                               "Eeeeeeeeee Ffff")),
+                 QStringLiteral("Aaaaaaaaaa Bbbbbbbbbb Cccccccccc"));
+        QCOMPARE(shortenedTitle(QString()), QString());
+    }
+
+    void settings_absentKeyGivesDefaultButStoredEmptyWins()
+    {
+        QTemporaryDir dir;
+        SettingsStore store(dir.filePath(QStringLiteral("s.ini")));
+        QCOMPARE(store.read(QStringLiteral("Text2"), QStringLiteral("dflt")), QStringLiteral("dflt"));
+        QVERIFY(store.write(QStringLiteral("Text2"), QString()));
+        QCOMPARE(store.read(QStringLiteral("Text2"), QStringLiteral("dflt")), QString());
+    }
+
+    void settings_keepAnyTextExactly()
+    {
+        QTemporaryDir dir;
+        const QString text = QStringLiteral("  /tmp/Ünïcödé 目录/; x=\"y\"\\ \t%1 ").arg(QString(3000, 'z'));
+        QVERIFY(SettingsStore(dir.filePath(QStringLiteral("s.ini"))).write(QStringLiteral("Text2"), text));
+        // A second store on the same file sees it: it reached the disk.
+        QCOMPARE(SettingsStore(dir.filePath(QStringLiteral("s.ini"))).read(QStringLiteral("Text2"), {}), text);
+    }
+
+    void settings_corruptFileGivesDefaults()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("s.ini"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("\x00\xff\xfe[[[Vantrel\nText2=\x80\x81\n=\n", 24));
+        file.close();
+        SettingsStore store(path);
+        QCOMPARE(store.read(QStringLiteral("Missing"), QStringLiteral("dflt")), QStringLiteral("dflt"));
+    }
+
+    void settings_unwritableStoreReportsFalseWithoutThrowing()
+    {
+        QTemporaryDir dir;
+        // A folder where the settings file should be: nothing can be written there.
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("s.ini")));
+        SettingsStore store(dir.filePath(QStringLiteral("s.ini")));
+        QVERIFY(!store.write(QStringLiteral("Text2"), QStringLiteral("x")));
+        QCOMPARE(store.read(QStringLiteral("Text2"), QStringLiteral("dflt")), QStringLiteral("dflt"));
+    }
+
+    void fileExists_onlyForWhatTheFileSystemCanDate()
+    {
+        QTemporaryDir dir;
+        QVERIFY(!FileExists(QString()));
+        QVERIFY(!FileExists(dir.filePath(QStringLiteral("missing.txt"))));
+        QFile file(dir.filePath(QStringLiteral("here.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QVERIFY(FileExists(file.fileName()));
+        QVERIFY(!FileExists(dir.filePath(QStringLiteral("here.txt/below"))));
+    }
+
+    void cursorFile_takesHotspotFromHeader()
+    {
+        const QCursor cursor = loadCursorFile(QCoreApplication::applicationDirPath()
+                                              + QStringLiteral("/HAND-M.CUR"));
+        QCOMPARE(cursor.hotSpot(), QPoint(6, 0));
+        QCOMPARE(cursor.pixmap().size(), QSize(32, 32));
+    }
+
+    void cursorFile_rejectsWhatIsNoCursor()
+    {
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("HAND-M.CUR")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(64, 'x'));
+        file.close();
+        QVERIFY_THROWS_EXCEPTION(AppError, loadCursorFile(file.fileName()));
+        QVERIFY_THROWS_EXCEPTION(AppError, loadCursorFile(dir.filePath(QStringLiteral("none.cur"))));
+    }
+};
+
+QTEST_MAIN(TestShared)
 #include "tst_shared.moc"
