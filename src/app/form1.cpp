@@ -7,6 +7,7 @@
 #include "app/shared/fileexists.h"
 #include "app/shared/programfolder.h"
 #include "cmdoutput/onlinecheck.h"
+#include "join/joinrun.h"
 #include "join/webbrowser.h"
 #include "progressbar.h"
 #include "pushbutton.h"
@@ -119,10 +120,10 @@ void Form1::createControls()
         "names."));
     ListView1->viewport()->setMouseTracking(true);
 
-    WebBrowser1 = new WebBrowser(this);
+    WebBrowser1 = new WebBrowser(WebBrowser::Role::Result, this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->setGeometry(twRect(3960, 6720, 495, 1215));
-    WebBrowser2 = new WebBrowser(this);
+    WebBrowser2 = new WebBrowser(WebBrowser::Role::Site, this);
     WebBrowser2->setObjectName(QStringLiteral("WebBrowser2"));
     WebBrowser2->setGeometry(twRect(3360, 6720, 495, 1215));
 
@@ -412,4 +413,7 @@ void Form1::PushButton10_Click()
 
 void Form1::PushButton2_Click()
 {
+    const join::JoinControls controls{m_urlList,   *this,        *ProgressBar1,
+                                      m_dialogs,   *WebBrowser1, *WebBrowser2};
+    join::StartJoining(controls, IsJoining, Text2->text(), JoinPageBound);
 }

@@ -2,12 +2,14 @@
 
 #include "app/shared/settingsstore.h"
 #include "app/shared/windowpointer.h"
+#include "join/joinrun.h"
 #include "startup.h"
 #include "urllist/listviewurllist.h"
 
 #include <QCursor>
 #include <QWidget>
 
+#include <chrono>
 #include <optional>
 
 class Dialogs;
@@ -60,6 +62,8 @@ public:
     bool IsDragging = false;
     UrlList::ItemRef DragItem;
     UrlList::ItemRef DropItem;
+    // How long the join lets one page load; tests shorten it.
+    std::chrono::milliseconds JoinPageBound = join::PageLoadBound;
 
 public slots:
     void PushButton1_Click();

@@ -18,7 +18,7 @@ QString ErrorGuard::describe(const std::exception& error)
     return QString::fromLocal8Bit(error.what());
 }
 
-void ErrorGuard::report(int line, const QString& description)
+void ErrorGuard::fail(int line, const QString& description)
 {
     m_dialogs.message(QStringLiteral("Application Error"),
                       reportText(description, m_handlerName, line), Dialogs::Icon::Warning);

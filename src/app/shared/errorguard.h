@@ -29,19 +29,22 @@ public:
             std::forward<Statement>(statement)();
             return true;
         } catch (const std::exception& error) {
-            report(number, describe(error));
+            fail(number, describe(error));
         } catch (...) {
-            report(number, QStringLiteral("Unknown error"));
+            fail(number, QStringLiteral("Unknown error"));
         }
         return false;
     }
+
+    // Reports a statement that failed out of line (one whose result arrives later), as line()
+    // would have.
+    void fail(int line, const QString& description);
 
     // The report box text exactly as users see it.
     static QString reportText(const QString& description, const QString& handlerName, int line);
 
 private:
     static QString describe(const std::exception& error);
-    void report(int line, const QString& description);
 
     Dialogs& m_dialogs;
     QString m_handlerName;

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QLoggingCategory>
+#include <QWebEnginePage>
+
+Q_DECLARE_LOGGING_CATEGORY(lcPage)
+
+// A page that can never hold up a join: its dialogs are answered without showing, and new
+// windows, permission requests and file choosers are refused. Console output goes to the log.
+class EnginePage : public QWebEnginePage
+{
+    Q_OBJECT
+public:
+    explicit EnginePage(QWebEngineProfile* profile, QObject* parent = nullptr);
+
+protected:
+    void javaScriptAlert(const QUrl& origin, const QString& message) override;
+    bool javaScriptConfirm(const QUrl& origin, const QString& message) override;
+    bool javaScriptPrompt(const QUrl& origin, const QString& message, const QString& defaultValue,
+                          QString* result) override;
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
+                                  int lineNumber, const QString& sourceId) override;
+    QWebEnginePage* createWindow(WebWindowType type) override;
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList& oldFiles,
+                            const QStringList& acceptedMimeTypes) override;
+};

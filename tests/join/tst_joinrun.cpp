@@ -1,0 +1,360 @@
+// "Start Joining" end to end: the real window, the real browser engine, pages served on 127.0.0.1.
+#include "app/progressbar.h"
+#include "app/pushbutton.h"
+#include "formfixture.h"
+#include "join/webbrowser.h"
+#include "testhttpserver.h"
+#include "testmain.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QStringDecoder>
+#include <QTimer>
+
+using Response = TestHttpServer::Response;
+
+namespace {
+Response routes(const QByteArray& path)
+{
+    if (path == "/a")
+        return TestHttpServer::html("<html><head><title>A</title></head><body><p>alpha</p></body></html>");
+    if (path == "/b")
+        return TestHttpServer::html("<html><body><h1>beta</h1>\n<p>two</p></body></html>");
+    if (path == "/scripted")
+        return TestHttpServer::html(
+            "<html><body><div id=x>before</div>"
+            "<script>document.getElementById('x').textContent = 'changed by script';</script>"
+            "</body></html>");
+    if (path == "/cyrillic") {
+        Response r;
+        r.contentType = "text/html; charset=windows-1251";
+        // "Привет, мир" in windows-1251.
+        r.body = "<html><body><p>\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0</p></body></html>";
+        return r;
+    }
+    if (path == "/missing") {
+        Response r = TestHttpServer::html("<html><body><p>no such page</p></body></html>");
+        r.status = 404;
+        return r;
+    }
+    if (path == "/moved") {
+        Response r;
+        r.status = 302;
+        r.headers = {{"Location", "/b"}};
+        return r;
+    }
+    if (path == "/download") {
+        Response r;
+        r.contentType = "application/octet-stream";
+        r.headers = {{"Content-Disposition", "attachment; filename=file.bin"}};
+        r.body = QByteArray(2000, 'x');
+        return r;
+    }
+    if (path == "/svg") {
+        Response r;
+        r.contentType = "image/svg+xml";
+        r.body = "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'/>";
+        return r;
+    }
+    if (path == "/endless") {
+        Response r = TestHttpServer::html("<html><body><p>first part</p>");
+        r.neverFinish = true;
+        return r;
+    }
+    if (path == "/big") {
+        QByteArray body = "<html><body>";
+        const QByteArray line = "<p>lorem ipsum dolor sit amet 0123456789</p>";
+        while (body.size() < 5 * 1024 * 1024)
+            body += line;
+        return TestHttpServer::html(body + "<p id=end>the end</p></body></html>");
+    }
+    if (path == "/traps")
+        // Markup that would reach the server again if the joined document ever ran or fetched
+        // anything: the noscript image loads only where scripting is off, the script and handler
+        // only act outside a web address.
+        return TestHttpServer::html(
+            "<html><body><p>traps</p>"
+            "<noscript><img src='/leak-noscript.png'></noscript>"
+            "<script>if (location.protocol !== 'http:') new Image().src = '/leak-script';</script>"
+            "<img src='/missing.png' onerror=\"if (location.protocol !== 'http:') new "
+            "Image().src = location.origin + '/leak-handler';\">"
+            "</body></html>");
+    return TestHttpServer::html("<html><body>fallback</body></html>");
+}
+
+// Runs an action once, as soon as the progress bar shows a page being processed.
+void whileProcessing(QObject* context, ProgressBar* bar, std::function<void()> action)
+{
+    auto* poll = new QTimer(context);
+    QObject::connect(poll, &QTimer::timeout, context, [poll, bar, action] {
+        if (bar->text().startsWith(QLatin1String("Processing: "))) {
+            poll->deleteLater();
+            poll->stop();
+            action();
+        }
+    });
+    poll->start(1);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+class TestJoinRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        f = std::make_unique<FormFixture>();
+        form = &f->create();
+        form->JoinPageBound = std::chrono::seconds(20);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QVERIFY(QDir(f->dir.path()).mkpath(QStringLiteral("out")));
+        outFolder = QDir::toNativeSeparators(f->dir.filePath(QStringLiteral("out")))
+                    + QDir::separator();
+        form->Text2->setText(outFolder);
+    }
+    void cleanup() { f.reset(); }
+
+    // ---- Refusals
+
+    void emptyList_isRefusedBeforeAMissingFolder()
+    {
+        form->Text2->setText(QStringLiteral("/no/such/folder/"));
+        form->PushButton2_Click();
+        QCOMPARE(f->dialogs.messages(), QStringList{QStringLiteral("No files added.")});
+        QCOMPARE(f->dialogs.shown[0].title, QStringLiteral("Vantrel"));
+        QVERIFY(!form->IsJoining);
+    }
+
+    void unusableFolder_isRefusedWithoutTouchingAnything()
+    {
+        form->urlList().append(server.url(QStringLiteral("/a")));
+        QFile plainFile(f->dir.filePath(QStringLiteral("a-file")));
+        QVERIFY(plainFile.open(QIODevice::WriteOnly));
+        plainFile.close();
+        for (const QString& folder : {QString(), QStringLiteral("/no/such/folder/"), plainFile.fileName()}) {
+            form->Text2->setText(folder);
+            form->PushButton2_Click();
+        }
+        QCOMPARE(f->dialogs.messages(),
+                 QStringList(3, QStringLiteral("Folder does not exist. Please select another folder.")));
+        QCOMPARE(form->pointerShape(), PointerShape::Default);
+        QCOMPARE(form->ProgressBar1->text(), QStringLiteral("Progress Bar"));
+        QVERIFY(!form->WebBrowser2->engineStarted());
+    }
+
+    // ---- The joined file
+
+    void pages_areJoinedInListOrderWithNothingBetween()
+    {
+        form->urlList().appendMany({server.url("/a"), server.url("/b"), server.url("/a")});
+        form->PushButton2_Click();
+
+        QCOMPARE(f->dialogs.messages(), QStringList{QStringLiteral("Done.")});
+        const QByteArray file = readFile(outFolder + "joined.html");
+        QCOMPARE(file, QByteArray("<html><head></head><body><p>alpha</p><h1>beta</h1>\n<p>two</p>"
+                                  "<p>alpha</p></body></html>\r\n"));
+        QCOMPARE(form->pointerShape(), PointerShape::Default);
+        QCOMPARE(form->ProgressBar1->progressValue(), 0.0);
+        QCOMPARE(form->ProgressBar1->text(), QStringLiteral("Progress Bar"));
+        QVERIFY(!form->IsJoining);
+    }
+
+    void secondRun_holdsOnlyItsOwnPages()
+    {
+        form->urlList().append(server.url("/a"));
+        form->PushButton2_Click();
+        form->urlList().clear();
+        form->urlList().append(server.url("/b"));
+        form->PushButton2_Click();
+        const QByteArray file = readFile(outFolder + "joined.html");
+        QVERIFY(file.contains("beta"));
+        QVERIFY(!file.contains("alpha"));
+    }
+
+    void folderWithoutTrailingSeparator_getsTheSameFile()
+    {
+        form->urlList().append(server.url("/a"));
+        form->Text2->setText(outFolder.chopped(1));
+        form->PushButton2_Click();
+        QVERIFY(QFile::exists(outFolder + "joined.html"));
+    }
+
+    void scriptChangesAndLegacyCharsets_comeOutAsTheBrowserShowsThem()
+    {
+        form->urlList().appendMany({server.url("/scripted"), server.url("/cyrillic")});
+        form->PushButton2_Click();
+        const QString text = QString::fromUtf8(readFile(outFolder + "joined.html"));
+        QVERIFY(text.contains(QStringLiteral("<div id=\"x\">changed by script</div>")));
+        QVERIFY(text.contains(QStringLiteral("<p>Привет, мир</p>")));
+    }
+
+    void copiedMarkup_neverRunsOrFetchesAnything()
+    {
+        form->urlList().append(server.url("/traps"));
+        form->PushButton2_Click();
+        QVERIFY(readFile(outFolder + "joined.html").contains("leak-noscript.png"));
+        // Give anything the joined document might have started a moment to arrive.
+        QTest::qWait(300);
+        for (const QString& request : server.requests())
+            QVERIFY2(!request.contains(QLatin1String("leak")), qPrintable(request));
+    }
+
+    void failedLoads_copyWhatTheBrowserShows()
+    {
+        auto closed = std::make_unique<TestHttpServer>(routes);
+        const QString unreachable = closed->url("/gone");
+        closed.reset(); // nothing listens there any more
+        form->urlList().appendMany({server.url("/missing"), server.url("/moved"), unreachable});
+        form->PushButton2_Click();
+        const QByteArray file = readFile(outFolder + "joined.html");
+        QVERIFY(file.contains("<p>no such page</p><h1>beta</h1>"));
+        // The engine's own error page follows, copied like any page.
+        QVERIFY(file.size() > QByteArray("<p>no such page</p><h1>beta</h1>\n<p>two</p>").size() + 200);
+        QCOMPARE(f->dialogs.messages(), QStringList{QStringLiteral("Done.")});
+    }
+
+    void downloadOrBodylessDocument_isReportedAndContributesNothing()
+    {
+        form->urlList().appendMany({server.url("/a"), server.url("/download"), server.url("/svg"),
+                                    server.url("/b")});
+        form->PushButton2_Click();
+        const QStringList messages = f->dialogs.messages();
+        QCOMPARE(messages.size(), 3);
+        for (int i : {0, 1})
+            QVERIFY2(messages[i].contains(QStringLiteral(
+                         "in Quillmere2021/08/31.Form1.PushButton2_Click at line 115\r\r")),
+                     qPrintable(messages[i]));
+        QCOMPARE(messages[2], QStringLiteral("Done."));
+        QCOMPARE(readFile(outFolder + "joined.html"),
+                 QByteArray("<html><head></head><body><p>alpha</p><h1>beta</h1>\n<p>two</p>"
+                            "</body></html>\r\n"));
+    }
+
+    void pageStillLoadingAtTheBound_isStoppedAndCopiedAsItStands()
+    {
+        form->JoinPageBound = std::chrono::milliseconds(1500);
+        form->urlList().appendMany({server.url("/endless"), server.url("/a")});
+        form->PushButton2_Click();
+        const QByteArray file = readFile(outFolder + "joined.html");
+        QVERIFY2(file.contains("<p>first part</p>"), file.constData());
+        QVERIFY(file.contains("<p>alpha</p>"));
+        QCOMPARE(f->dialogs.messages(), QStringList{QStringLiteral("Done.")});
+    }
+
+    void bigPage_isCopiedWhole()
+    {
+        form->urlList().append(server.url("/big"));
+        form->PushButton2_Click();
+        const QByteArray file = readFile(outFolder + "joined.html");
+        QVERIFY(file.size() > 5 * 1024 * 1024);
+        QVERIFY(file.endsWith("<p id=\"end\">the end</p></body></html>\r\n"));
+    }
+
+    void localFile_isJoinedAndShownByItsName()
+    {
+        const QString page = f->dir.filePath(QStringLiteral("local page.html"));
+        QFile file(page);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<html><body><p>from disk</p></body></html>");
+        file.close();
+        form->urlList().append(QDir::toNativeSeparators(page));
+        QString shownWhileLoading;
+        whileProcessing(this, form->ProgressBar1,
+                        [&] { shownWhileLoading = form->ProgressBar1->text(); });
+        form->PushButton2_Click();
+        QVERIFY(readFile(outFolder + "joined.html").contains("<p>from disk</p>"));
+        QCOMPARE(shownWhileLoading, QStringLiteral("Processing: local page.html"));
+    }
+
+    // ---- During a run
+
+    void progress_showsTheAddressExactlyAndTheShareDone()
+    {
+        const QString odd = server.url(QStringLiteral("/a%value%p%m"));
+        form->urlList().appendMany({server.url("/a"), odd});
+        QStringList texts;
+        QList<double> values;
+        QTimer probe;
+        connect(&probe, &QTimer::timeout, this, [&] {
+            if (texts.isEmpty() || texts.last() != form->ProgressBar1->text()) {
+                texts << form->ProgressBar1->text();
+                values << form->ProgressBar1->progressValue();
+            }
+        });
+        probe.start(1);
+        form->PushButton2_Click();
+        probe.stop();
+        QVERIFY2(texts.contains(QStringLiteral("Processing: ") + odd), qPrintable(texts.join('|')));
+        QCOMPARE(values.at(texts.indexOf(QStringLiteral("Processing: ") + odd)), 100.0);
+        QCOMPARE(values.at(texts.indexOf(QStringLiteral("Processing: ") + server.url("/a"))), 50.0);
+    }
+
+    void duringARun_reentryAndBusyCommandsAreRefused()
+    {
+        form->urlList().appendMany({server.url("/a"), server.url("/b")});
+        f->dialogs.promptAnswers.enqueue(server.url("/scripted"));
+        bool ranInside = false;
+        whileProcessing(this, form->ProgressBar1, [&] {
+            ranInside = true;
+            QVERIFY(form->IsJoining);
+            QCOMPARE(form->pointerShape(), PointerShape::Hourglass);
+            form->PushButton2_Click();                             // ignored
+            QTest::mouseClick(form->PushButton8, Qt::LeftButton); // refused: busy
+            QTest::mouseClick(form->PushButton1, Qt::LeftButton); // appended, not joined
+        });
+        form->PushButton2_Click();
+        QVERIFY(ranInside);
+        QCOMPARE(f->dialogs.messages(), QStringList{QStringLiteral("Done.")});
+        QCOMPARE(form->urlList().count(), 3);
+        const QByteArray file = readFile(outFolder + "joined.html");
+        QVERIFY(file.contains("beta"));
+        QVERIFY(!file.contains("changed by script"));
+    }
+
+    // ---- Writing
+
+    void readOnlyOldFile_isReplacedSilently()
+    {
+        QFile old(outFolder + "joined.html");
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+        old.close();
+        QVERIFY(old.setPermissions(QFileDevice::ReadOwner));
+        form->urlList().append(server.url("/a"));
+        form->PushButton2_Click();
+        QVERIFY(readFile(outFolder + "joined.html").contains("alpha"));
+        QCOMPARE(f->dialogs.messages(), QStringList{QStringLiteral("Done.")});
+    }
+
+    void unwritableFile_isReportedOnceAndNotCalledDone()
+    {
+        // A folder where the file should go: nothing can replace it, even as root.
+        QVERIFY(QDir(outFolder).mkpath(QStringLiteral("joined.html")));
+        form->urlList().append(server.url("/a"));
+        form->PushButton2_Click();
+        const QStringList messages = f->dialogs.messages();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages[0].contains(QStringLiteral("PushButton2_Click at line 117\r\r")));
+        QCOMPARE(form->pointerShape(), PointerShape::Default);
+        QCOMPARE(form->ProgressBar1->text(), QStringLiteral("Progress Bar"));
+        QVERIFY(!form->IsJoining);
+        QCOMPARE(QDir(outFolder).entryList(QDir::Files), QStringList());
+    }
+
+private:
+    TestHttpServer server{routes};
+    std::unique_ptr<FormFixture> f;
+    Form1* form = nullptr;
+    QString outFolder;
+};
+
+VANTREL_ENGINE_TEST_MAIN(TestJoinRun)
+#include "tst_joinrun.moc"

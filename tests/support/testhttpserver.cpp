@@ -1,0 +1,102 @@
+#include "testhttpserver.h"
+
+#include <QHostAddress>
+#include <QMutexLocker>
+#include <QSemaphore>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+class TestHttpServer::Worker : public QObject
+{
+public:
+    Worker(TestHttpServer& owner, Handler handler) : m_owner(owner), m_handler(std::move(handler))
+    {
+    }
+
+    quint16 listen()
+    {
+        m_server = new QTcpServer(this);
+        m_server->listen(QHostAddress::LocalHost, 0);
+        connect(m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = m_server->nextPendingConnection())
+                serve(socket);
+        });
+        return m_server->serverPort();
+    }
+
+private:
+    void serve(QTcpSocket* socket)
+    {
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+            QByteArray& request = m_pending[socket];
+            request += socket->readAll();
+            if (!request.contains("\r\n\r\n"))
+                return;
+            const QByteArray path = request.split(' ').value(1);
+            m_pending.remove(socket);
+            {
+                QMutexLocker lock(&m_owner.m_mutex);
+                m_owner.m_requests.append(QString::fromUtf8(path));
+            }
+            respond(socket, m_handler(path));
+        });
+    }
+
+    static void respond(QTcpSocket* socket, const Response& response)
+    {
+        QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " Status\r\n";
+        head += "Content-Type: " + response.contentType + "\r\n";
+        for (const auto& [name, value] : response.headers)
+            head += name + ": " + value + "\r\n";
+        if (!response.neverFinish)
+            head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+        head += "Connection: close\r\n\r\n";
+        socket->write(head + response.body);
+        if (!response.neverFinish)
+            socket->disconnectFromHost();
+    }
+
+    TestHttpServer& m_owner;
+    Handler m_handler;
+    QTcpServer* m_server = nullptr;
+    QHash<QTcpSocket*, QByteArray> m_pending;
+};
+
+TestHttpServer::TestHttpServer(Handler handler)
+{
+    m_worker = new Worker(*this, std::move(handler));
+    m_worker->moveToThread(&m_thread);
+    m_thread.start();
+    QSemaphore ready;
+    QMetaObject::invokeMethod(m_worker, [this, &ready] {
+        m_port = m_worker->listen();
+        ready.release();
+    });
+    ready.acquire();
+}
+
+TestHttpServer::~TestHttpServer()
+{
+    QMetaObject::invokeMethod(m_worker, [this] { delete m_worker; }, Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
+}
+
+QString TestHttpServer::url(const QString& path) const
+{
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path);
+}
+
+QStringList TestHttpServer::requests() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_requests;
+}
+
+TestHttpServer::Response TestHttpServer::html(const QByteArray& body)
+{
+    Response response;
+    response.body = body;
+    return response;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMutex>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+
+#include <functional>
+#include <memory>
+
+class QTcpServer;
+
+// An HTTP server on 127.0.0.1 for tests and benchmarks. It answers from its own thread, so pages
+// are served while the test's thread waits in the browser engine's event loops.
+class TestHttpServer
+{
+public:
+    struct Response
+    {
+        int status = 200;
+        QByteArray contentType = "text/html; charset=utf-8";
+        QByteArray body;
+        QList<QPair<QByteArray, QByteArray>> headers;
+        // Sends the headers and the body, then keeps the connection open: a page that never
+        // finishes loading.
+        bool neverFinish = false;
+    };
+    using Handler = std::function<Response(const QByteArray& path)>;
+
+    explicit TestHttpServer(Handler handler);
+    ~TestHttpServer();
+
+    // The full address of a path on this server, such as url("/a.html").
+    QString url(const QString& path) const;
+    // Paths requested so far, in order.
+    QStringList requests() const;
+
+    static Response html(const QByteArray& body);
+
+private:
+    class Worker;
+    QThread m_thread;
+    Worker* m_worker = nullptr;
+    quint16 m_port = 0;
+    mutable QMutex m_mutex;
+    QStringList m_requests;
+};
