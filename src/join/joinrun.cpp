@@ -30,6 +30,7 @@ const QString SerialiseJoinedDocument =
 
 // Reads the body's markup once per document. A document that was copied before is marked, so a
 // load that ended without giving a new document (a download, an aborted load) is not copied twice.
+const QString MarkAsCopied = QStringLiteral("window.vantrelCopied = true");
 const QString ReadBodyMarkup = QStringLiteral(
     "(function () {"
     "  if (window.vantrelCopied) return 'stale';"
@@ -139,6 +140,9 @@ void JoinRun::run(const QString& outputFolder)
     guard->line(106, [&] {
         c.result.waitUntilComplete(bound);
         c.result.evaluate(CreateJoinedDocument, bound);
+        // Whatever the site browser shows now (nothing yet, or the last run's page) is no page
+        // of this run.
+        c.site.evaluate(MarkAsCopied, bound);
     });
 
     int itemCount = 0;

@@ -238,6 +238,15 @@ private slots:
                             "</body></html>\r\n"));
     }
 
+    void downloadAsFirstAddress_isReportedToo()
+    {
+        form->urlList().appendMany({server.url("/download"), server.url("/b")});
+        form->PushButton2_Click();
+        QCOMPARE(f->dialogs.messages().size(), 2);
+        QVERIFY(f->dialogs.messages()[0].contains(QStringLiteral("at line 115\r\r")));
+        QVERIFY(readFile(outFolder + "joined.html").contains("<body><h1>beta</h1>"));
+    }
+
     void pageStillLoadingAtTheBound_isStoppedAndCopiedAsItStands()
     {
         form->JoinPageBound = std::chrono::milliseconds(1500);
