@@ -2,6 +2,7 @@
 
 #include "app/shared/settingsstore.h"
 #include "app/shared/windowpointer.h"
+#include "skinframework.h"
 #include "startup.h"
 #include "urllist/listviewurllist.h"
 
@@ -54,6 +55,7 @@ public:
     WebBrowser* WebBrowser1;  // the joined document
     WebBrowser* WebBrowser2;  // the page being copied
     ProgressBar* ProgressBar1;
+    SkinFramework SkinFramework1;
 
     // Shared window state.
     bool IsJoining = false;
