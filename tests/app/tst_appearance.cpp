@@ -135,15 +135,6 @@ private slots:
         QCOMPARE(form.windowTitle(), QStringLiteral("Vantrel"));
     }
 
-    void skinFolderUrls_nameFilesBesideTheSkin()
-    {
-        FormFixture fixture;
-        writeSkin(fixture, "QPushButton { image: url(skin:arrow.png); }");
-        fixture.create();
-        QCOMPARE(QDir::searchPaths(QStringLiteral("skin")),
-                 QStringList(QFileInfo(skinPath(fixture)).absolutePath()));
-    }
-
     void styleSheetParses_acceptsWhatQtAccepts()
     {
         QVERIFY(SkinFramework::styleSheetParses(QStringLiteral("QWidget { color: red; }")));

@@ -68,13 +68,6 @@ private slots:
         QCOMPARE(capture(QString()), QLatin1String(FailedToCreateProcess));
     }
 
-    void commandLineComesBackUnchanged()
-    {
-        QString commandLine = QStringLiteral("echo \"a  b\"");
-        CaptureCommandOutput(commandLine, true, false, false);
-        QCOMPARE(commandLine, QStringLiteral("echo \"a  b\""));
-    }
-
     void neitherStream_raisesError5()
     {
         QString commandLine = QStringLiteral("echo x");
