@@ -260,7 +260,7 @@ void Form1::showCentred()
 void Form1::Form_Load()
 {
     ErrorGuard guard(m_dialogs, QStringLiteral("Form_Load"));
-    guard.line(100, [&] { ApplySkin(*this); });
+    guard.line(100, [&] { ApplySkin(*this, m_services.programFolder, SkinFramework1); });
     guard.line(101, [&] { CheckOnline(m_dialogs, m_services.onlineCheckCommand); });
     guard.line(102, [&] { setWindowTitle(QLatin1String(ProductTitle)); });
     guard.line(103, [&] {

@@ -3,6 +3,7 @@
 #include "app/shared/settingsstore.h"
 #include "app/shared/windowpointer.h"
 #include "join/joinrun.h"
+#include "skinframework.h"
 #include "startup.h"
 #include "urllist/listviewurllist.h"
 
@@ -56,6 +57,7 @@ public:
     WebBrowser* WebBrowser1;  // the joined document
     WebBrowser* WebBrowser2;  // the page being copied
     ProgressBar* ProgressBar1;
+    SkinFramework SkinFramework1;
 
     // Shared window state.
     bool IsJoining = false;

@@ -7,6 +7,9 @@
 PushButton::PushButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent)
 {
     setMouseTracking(true);
+    // A button ignores moves without a pressed button, and Qt would hand them on to the window,
+    // whose arrow rule would undo the hand at once.
+    setAttribute(Qt::WA_NoMousePropagation);
     setAutoDefault(false);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/shared/apperror.h"
 #include "app/shared/programfolder.h"
+#include "cmdoutput/onlinecheck.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -34,7 +35,7 @@ StartupServices StartupServices::production()
     services.desktopFolder = &DesktopFolderPath;
     services.drawHomePageNumber = [] { return QRandomGenerator::global()->bounded(1, 101); };
     services.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
-    services.onlineCheckCommand = QString();
+    services.onlineCheckCommand = onlineCheckCommandLine();
     services.endProcess = [] {
         // Nothing waits to be saved (settings are written as they change), and an operation in
         // progress is abandoned where it stands, nested event loops and all.

@@ -1,5 +1,7 @@
 #include "formfixture.h"
 
+#include "cmdoutput/onlinecheck.h"
+
 #include <QDir>
 
 FormFixture::FormFixture()
@@ -17,6 +19,9 @@ FormFixture::FormFixture()
         return true;
     };
     services.endProcess = [this] { ++endProcessCalls; };
+    // A reply without any network, so that start-up shows no offline message.
+    services.onlineCheckCommand =
+        QStringLiteral("echo \"64 %1 127.0.0.1: icmp_seq=1 ttl=64\"").arg(onlineReplyMarker());
 }
 
 Form1& FormFixture::create(bool runLoad)

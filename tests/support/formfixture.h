@@ -9,7 +9,8 @@
 #include <memory>
 
 // One main window as a test needs it: scripted dialogs, settings in a temporary folder, a program
-// folder of its own, a home-page draw that never hits, and no process exit on close.
+// folder of its own, a home-page draw that never hits, an online check answered without any
+// network, and no process exit on close.
 struct FormFixture
 {
     FormFixture();
