@@ -8,6 +8,7 @@
 #include "app/shared/programfolder.h"
 #include "cmdoutput/onlinecheck.h"
 #include "join/webbrowser.h"
+#include "outfolder/outputfolder.h"
 #include "progressbar.h"
 #include "pushbutton.h"
 #include "skin.h"
@@ -406,6 +407,8 @@ void Form1::Text2_Change()
 
 void Form1::PushButton10_Click()
 {
+    ErrorGuard guard(m_dialogs, QStringLiteral("PushButton10_Click"));
+    outfolder::browseForOutputFolder(*Text2, m_dialogs, m_settings, guard);
 }
 
 // ---- Join
