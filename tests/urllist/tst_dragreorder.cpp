@@ -1,5 +1,6 @@
 #include "formfixture.h"
 #include "urllist/dragreorder.h"
+#include "urllisttexts.h"
 
 #include <QApplication>
 #include <QFile>
@@ -54,13 +55,7 @@ struct DragFixture
     }
     void moveTo(int position, int screenY = QuietScreenY) { moveTo(centre(position), screenY); }
 
-    QStringList texts() const
-    {
-        QStringList result;
-        for (int position = 1; position <= form->urlList().count(); ++position)
-            result.append(form->urlList().textAt(position));
-        return result;
-    }
+    QStringList texts() const { return urlListTexts(form->urlList()); }
     int selected() const { return form->urlList().selectedPosition(); }
     int topVisible() const { return form->urlList().positionAt(QPoint(5, 2)); }
 

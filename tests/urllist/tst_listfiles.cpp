@@ -4,6 +4,7 @@
 #include "formfixture.h"
 #include "join/outputfiles.h"
 #include "urllist/listfiles.h"
+#include "urllisttexts.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -13,14 +14,6 @@
 namespace {
 const QString TooManyFiles = QStringLiteral(
     "You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button.");
-
-QStringList texts(const UrlList& list)
-{
-    QStringList result;
-    for (int position = 1; position <= list.count(); ++position)
-        result.append(list.textAt(position));
-    return result;
-}
 
 // Remembers every pointer shape set, so a test can see the hourglass come and go.
 struct RecordingPointer : WindowPointer
@@ -61,6 +54,7 @@ private slots:
 
 private:
     QString writeFile(const QString& name, const QByteArray& bytes);
+    QStringList chosenNeeding(qsizetype length);
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
@@ -114,7 +108,7 @@ void TestListFiles::loadListFile_invalidBytesBecomeReplacementCharacters()
 
     LoadListFile(form.urlList(), path, f.dialogs);
 
-    QCOMPARE(texts(form.urlList()), (QStringList{QStringLiteral("a\uFFFD\uFFFDb"), "ü"}));
+    QCOMPARE(urlListTexts(form.urlList()), (QStringList{QStringLiteral("a\uFFFD\uFFFDb"), "ü"}));
 }
 
 void TestListFiles::load_oneFileAppendsItsLinesAfterExistingItems()
@@ -126,7 +120,7 @@ void TestListFiles::load_oneFileAppendsItsLinesAfterExistingItems()
 
     QTest::mouseClick(form.PushButton3, Qt::LeftButton);
 
-    QCOMPARE(texts(form.urlList()), (QStringList{"first", "a", "b", "c"}));
+    QCOMPARE(urlListTexts(form.urlList()), (QStringList{"first", "a", "b", "c"}));
     QVERIFY(f.dialogs.messages().isEmpty());
     QCOMPARE(form.pointerShape(), PointerShape::Default);
 }
@@ -155,7 +149,7 @@ void TestListFiles::load_severalFilesAppendInChosenOrder()
 
     QTest::mouseClick(form.PushButton3, Qt::LeftButton);
 
-    QCOMPARE(texts(form.urlList()), (QStringList{"b1", "b2", "a1", "a2"}));
+    QCOMPARE(urlListTexts(form.urlList()), (QStringList{"b1", "b2", "a1", "a2"}));
 }
 
 void TestListFiles::load_cancelAddsNothingAndShowsNothing()
@@ -181,7 +175,7 @@ void TestListFiles::load_missingFileReportedOnceEachAndOthersRead()
 
     QCOMPARE(f.dialogs.messages(), (QStringList{"File not found", "File not found"}));
     QCOMPARE(f.dialogs.shown.last().title, appTitle());
-    QCOMPARE(texts(form.urlList()), QStringList{"x"});
+    QCOMPARE(urlListTexts(form.urlList()), QStringList{"x"});
 }
 
 void TestListFiles::load_unreadableFileReportedBetweenTwoGoodOnes()
@@ -194,7 +188,7 @@ void TestListFiles::load_unreadableFileReportedBetweenTwoGoodOnes()
 
     QTest::mouseClick(form.PushButton3, Qt::LeftButton);
 
-    QCOMPARE(texts(form.urlList()), (QStringList{"one", "three"}));
+    QCOMPARE(urlListTexts(form.urlList()), (QStringList{"one", "three"}));
     QCOMPARE(f.dialogs.messages(), QStringList{ErrorGuard::reportText("Path/File access error",
                                                                       "PushButton3_Click", 103)});
     QCOMPARE(form.pointerShape(), PointerShape::Default);
@@ -232,36 +226,34 @@ void TestListFiles::load_hourglassWhileReadingThenDefault()
              (QList<PointerShape>{PointerShape::Hourglass, PointerShape::Default}));
 }
 
-namespace {
-// Paths in one folder whose names (each with its NUL) take exactly `budget` characters of the name
-// buffer. The names are too long for any file system, so each is simply not found.
-QStringList fillerPaths(const QString& folder, qsizetype budget)
+// One real list file and names of files that cannot exist, together needing exactly `length`
+// characters of the name buffer.
+QStringList TestListFiles::chosenNeeding(qsizetype length)
 {
-    QStringList paths;
-    while (budget > 0) {
-        const qsizetype cost = budget > 400 ? 200 : budget;
+    QStringList paths{writeFile("real.txt", "r")};
+    const QString folder = m_dir->path();
+    qsizetype left = length - (QDir::toNativeSeparators(folder).size() + 2) - 9;
+    while (left > 0) {
+        const qsizetype cost = left > 400 ? 200 : left; // a name and its NUL
         const QString prefix = QString::number(paths.size()) + QLatin1Char('-');
         paths.append(folder + "/" + prefix + QString(cost - 1 - prefix.size(), QLatin1Char('n')));
-        budget -= cost;
+        left -= cost;
     }
     return paths;
 }
-} // namespace
 
 void TestListFiles::load_namesAtBufferLimitAreRead()
 {
     FormFixture f;
     Form1& form = f.create();
-    const QString real = writeFile("real.txt", "r");
-    const qsizetype fixed = QDir::toNativeSeparators(m_dir->path()).size() + 2 + 9;
-    const QStringList paths = QStringList{real} + fillerPaths(m_dir->path(), 30000 - fixed);
+    const QStringList paths = chosenNeeding(30000);
     QCOMPARE(urllist::nameBufferLength(paths), 30000);
     QCOMPARE(urllist::nameBufferLength({"/" + QString(29998, QLatin1Char('n'))}), 30000);
     f.dialogs.openFileAnswers.enqueue(paths);
 
     QTest::mouseClick(form.PushButton3, Qt::LeftButton);
 
-    QCOMPARE(texts(form.urlList()), QStringList{"r"});
+    QCOMPARE(urlListTexts(form.urlList()), QStringList{"r"});
     QCOMPARE(f.dialogs.messages().size(), paths.size() - 1);
     QVERIFY(!f.dialogs.messages().contains(TooManyFiles));
 }
@@ -270,9 +262,7 @@ void TestListFiles::load_namesOverBufferLimitShowTooManyFilesAndAddNothing()
 {
     FormFixture f;
     Form1& form = f.create();
-    const QString real = writeFile("real.txt", "r");
-    const qsizetype fixed = QDir::toNativeSeparators(m_dir->path()).size() + 2 + 9;
-    const QStringList paths = QStringList{real} + fillerPaths(m_dir->path(), 30001 - fixed);
+    const QStringList paths = chosenNeeding(30001);
     QCOMPARE(urllist::nameBufferLength(paths), 30001);
     f.dialogs.openFileAnswers.enqueue(paths);
 

@@ -1,6 +1,7 @@
 #include "app/pushbutton.h"
 #include "app/shared/apptitle.h"
 #include "formfixture.h"
+#include "urllisttexts.h"
 
 #include <QtTest>
 
@@ -8,13 +9,6 @@ namespace {
 const QString First = QStringLiteral("http://www.vantrel.example/samples/news/");
 const QString Second = QStringLiteral("http://www.vantrel.example/samples/docs/");
 
-QStringList texts(const UrlList& list)
-{
-    QStringList result;
-    for (int position = 1; position <= list.count(); ++position)
-        result.append(list.textAt(position));
-    return result;
-}
 } // namespace
 
 class TestSampleSites : public QObject
@@ -35,9 +29,9 @@ void TestSampleSites::samples_appendBothAfterExistingItemsTwiceOver()
     form.urlList().append("B");
 
     QTest::mouseClick(form.PushButton9, Qt::LeftButton);
-    QCOMPARE(texts(form.urlList()), (QStringList{"A", "B", First, Second}));
+    QCOMPARE(urlListTexts(form.urlList()), (QStringList{"A", "B", First, Second}));
     QTest::mouseClick(form.PushButton9, Qt::LeftButton);
-    QCOMPARE(texts(form.urlList()), (QStringList{"A", "B", First, Second, First, Second}));
+    QCOMPARE(urlListTexts(form.urlList()), (QStringList{"A", "B", First, Second, First, Second}));
     QVERIFY(f.dialogs.shown.isEmpty());
 }
 
@@ -51,7 +45,7 @@ void TestSampleSites::samples_appendWhileBusyAndLeaveSelection()
 
     QTest::mouseClick(form.PushButton9, Qt::LeftButton);
 
-    QCOMPARE(texts(form.urlList()), (QStringList{"A", First, Second}));
+    QCOMPARE(urlListTexts(form.urlList()), (QStringList{"A", First, Second}));
     QCOMPARE(form.urlList().selectedPosition(), 1);
 }
 
