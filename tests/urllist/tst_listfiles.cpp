@@ -48,6 +48,7 @@ private slots:
     void load_unreadableFileReportedBetweenTwoGoodOnes();
     void load_fileWithoutReadPermissionIsReported();
     void load_hourglassWhileReadingThenDefault();
+    void load_severalFilesJoinFolderAndNameThroughCleanUp();
     void load_namesAtBufferLimitAreRead();
     void load_namesOverBufferLimitShowTooManyFilesAndAddNothing();
     void load_hundredThousandLinesQuicklyAndListStaysResponsive();
@@ -224,6 +225,28 @@ void TestListFiles::load_hourglassWhileReadingThenDefault()
 
     QCOMPARE(pointer.history,
              (QList<PointerShape>{PointerShape::Hourglass, PointerShape::Default}));
+}
+
+void TestListFiles::load_severalFilesJoinFolderAndNameThroughCleanUp()
+{
+    FormFixture f;
+    Form1& form = f.create();
+    RecordingPointer pointer;
+    ErrorGuard guard(f.dialogs, "PushButton3_Click");
+    QStringList cleaned;
+    const auto record = [&](const QString& path) {
+        cleaned.append(path);
+        return FixDoubleBackslashes(path);
+    };
+    f.dialogs.openFileAnswers.enqueue({"/vantrel-a.txt", "/vantrel-b.txt"});
+    f.dialogs.openFileAnswers.enqueue({"/vantrel-c.txt"});
+
+    urllist::loadFromTextFiles(form.urlList(), pointer, f.dialogs, guard, record);
+    urllist::loadFromTextFiles(form.urlList(), pointer, f.dialogs, guard, record);
+
+    // A root folder already ends in its separator; a single file is used as chosen.
+    const QString root = QDir::toNativeSeparators("/");
+    QCOMPARE(cleaned, (QStringList{root + root + "vantrel-a.txt", root + root + "vantrel-b.txt"}));
 }
 
 // One real list file and names of files that cannot exist, together needing exactly `length`
