@@ -8,11 +8,16 @@
 #include "app/shared/programfolder.h"
 #include "cmdoutput/onlinecheck.h"
 #include "join/joinrun.h"
+#include "join/outputfiles.h"
 #include "join/webbrowser.h"
+#include "outfolder/outputfolder.h"
 #include "progressbar.h"
 #include "pushbutton.h"
 #include "skin.h"
+#include "urllist/dragreorder.h"
 #include "urllist/listcommands.h"
+#include "urllist/listfiles.h"
+#include "urllist/samplesites.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -206,9 +211,15 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
         case QEvent::MouseButtonPress:
             ListView1_MouseDown();
             break;
-        case QEvent::MouseMove:
-            ListView1_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+        case QEvent::MouseMove: {
+            const auto* move = static_cast<QMouseEvent*>(event);
+            ListView1_MouseMove(move->position().toPoint(), move->globalPosition().toPoint());
+            // With a button held the drag handler alone decides; the view would otherwise move
+            // the selection along and scroll on its own.
+            if (move->buttons() != Qt::NoButton)
+                return true;
             break;
+        }
         case QEvent::MouseButtonRelease:
             ListView1_MouseUp();
             break;
@@ -369,31 +380,44 @@ void Form1::ListView1_KeyDown(int keyCode)
 
 void Form1::PushButton3_Click()
 {
+    ErrorGuard guard(m_dialogs, QStringLiteral("PushButton3_Click"));
+    urllist::loadFromTextFiles(m_urlList, *this, m_dialogs, guard,
+                               [](const QString& path) { return FixDoubleBackslashes(path); });
 }
 
 void Form1::PushButton9_Click()
 {
+    ErrorGuard guard(m_dialogs, QStringLiteral("PushButton9_Click"));
+    urllist::loadSampleSites(m_urlList, guard);
 }
 
 void Form1::PushButton7_Click()
 {
+    ErrorGuard guard(m_dialogs, QStringLiteral("PushButton7_Click"));
+    urllist::showLinksHelp(m_dialogs, guard);
 }
 
 void Form1::ListView1_MouseDown()
 {
+    IsDragging = true;
 }
 
 void Form1::ListView1_ItemClick()
 {
+    urllist::prepareDrag(*ListView1, m_services.programFolder);
+    DragItem = m_urlList.itemAt(m_urlList.selectedPosition());
 }
 
-void Form1::ListView1_MouseMove(const QPoint& /*position*/)
+void Form1::ListView1_MouseMove(const QPoint& position, const QPoint& screenPosition)
 {
     Form_MouseMove();
+    urllist::dragOver(m_urlList, IsDragging, DragItem, DropItem, position, screenPosition.y());
 }
 
 void Form1::ListView1_MouseUp()
 {
+    IsDragging = false;
+    ListView1->setCursor(Qt::ArrowCursor);
 }
 
 // ---- Output folder
@@ -407,6 +431,8 @@ void Form1::Text2_Change()
 
 void Form1::PushButton10_Click()
 {
+    ErrorGuard guard(m_dialogs, QStringLiteral("PushButton10_Click"));
+    outfolder::browseForOutputFolder(*Text2, m_dialogs, m_settings, guard);
 }
 
 // ---- Join

@@ -82,7 +82,8 @@ public slots:
     void ListView1_KeyDown(int keyCode);
     void ListView1_MouseDown();
     void ListView1_ItemClick();
-    void ListView1_MouseMove(const QPoint& position);
+    // position in the list's own coordinates, screenPosition on the screen (for the edge scroll).
+    void ListView1_MouseMove(const QPoint& position, const QPoint& screenPosition);
     void ListView1_MouseUp();
     void Form_MouseMove();
     void Frame4_MouseMove();

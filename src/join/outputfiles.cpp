@@ -23,6 +23,30 @@ QString replacePairs(QStringView text, QChar separator)
     }
     return result;
 }
+
+// A POSIX web address shares '/' with paths; it is told apart by its scheme ("http://"), or, when
+// typed without one, by not starting the way a local path does.
+bool isPosixLocalPath(const QString& text)
+{
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    if (scheme.match(text).hasMatch())
+        return false;
+    return text.startsWith(QLatin1Char('/')) || text.startsWith(QLatin1Char('~')) ||
+           text.startsWith(QLatin1Char('.'));
+}
+
+// The second attempt: a read-only file is made writable first. Folders and links are left alone,
+// and a file that still cannot be removed gets its permissions back.
+void forceRemove(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.isSymbolicLink())
+        return;
+    const QFileDevice::Permissions original = info.permissions();
+    QFile::setPermissions(path, original | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+    if (!QFile::remove(path))
+        QFile::setPermissions(path, original);
+}
 } // namespace
 
 bool FolderExists(const QString& path)
@@ -40,8 +64,8 @@ QString FixDoubleBackslashes(const QString& path, PathFlavour flavour)
     qsizetype rest = 0;
     while (rest < path.size() && path[rest] == separator)
         ++rest;
-    const QString lead = flavour == PathFlavour::Windows ? QStringLiteral("\\\\")
-                                                         : QStringLiteral("/");
+    const QString lead =
+        flavour == PathFlavour::Windows ? QStringLiteral("\\\\") : QStringLiteral("/");
     return lead + replacePairs(QStringView(path).mid(rest), separator);
 }
 
@@ -50,18 +74,12 @@ void DeleteFileQuietly(const QString& path)
     QCoreApplication::processEvents();
     if (path.isEmpty() || QFile::remove(path))
         return;
-    // A read-only file: make it writable, then remove it.
-    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner
-                                    | QFileDevice::WriteUser);
-    QFile::remove(path);
+    forceRemove(path);
 }
 
 QString ShortDisplayName(const QString& text, PathFlavour flavour)
 {
-    if (flavour == PathFlavour::Posix) {
-        static const QRegularExpression scheme(QStringLiteral("^[A-Za-z]+://"));
-        if (scheme.match(text).hasMatch())
-            return text;
-    }
+    if (flavour == PathFlavour::Posix && !isPosixLocalPath(text))
+        return text;
     return text.mid(text.lastIndexOf(separatorOf(flavour)) + 1);
 }

@@ -28,9 +28,10 @@ bool FolderExists(const QString& path);
 QString FixDoubleBackslashes(const QString& path, PathFlavour flavour = nativePathFlavour());
 
 // Processes pending events once, deletes the file, and if that fails tries once more in a way that
-// also removes a read-only file. Every failure is ignored.
+// also removes a read-only file (never touching a folder). Every failure is ignored.
 void DeleteFileQuietly(const QString& path);
 
 // The part after the last separator: a file path gives its file name. Web addresses come back
-// whole (on POSIX, where they share the separator, by their "scheme://" start).
+// whole; on POSIX, where they share the separator, a text is taken as a local path only when it
+// has no "scheme://" start and begins with '/', '~' or '.'.
 QString ShortDisplayName(const QString& text, PathFlavour flavour = nativePathFlavour());
