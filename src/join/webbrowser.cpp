@@ -93,13 +93,14 @@ void WebBrowser::startEngine()
         settings->setAttribute(QWebEngineSettings::AutoLoadImages, false);
         m_page->setUrlRequestInterceptor(new AboutAndDataOnly(m_page));
     } else {
-        // The view gives the page its desktop-sized viewport; it is a child of this unseen
-        // control, so the user never sees it.
+        // The view gives the page its desktop-sized viewport. It stays hidden, so the page loads
+        // like a background tab: laid out at desktop size, never painted, and never costing the
+        // window's thread a frame.
         m_view = new QWebEngineView(this);
         m_view->setFocusPolicy(Qt::NoFocus);
         m_view->setPage(m_page);
         m_view->setGeometry(QRect(QPoint(0, 0), SiteViewport));
-        m_view->show();
+        m_view->hide();
     }
 
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_loading = true; });

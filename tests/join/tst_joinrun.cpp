@@ -25,6 +25,10 @@ Response routes(const QByteArray& path)
             "<html><body><div id=x>before</div>"
             "<script>document.getElementById('x').textContent = 'changed by script';</script>"
             "</body></html>");
+    if (path == "/viewport")
+        return TestHttpServer::html(
+            "<html><body><p id=v></p><script>document.getElementById('v').textContent = "
+            "innerWidth + 'x' + innerHeight;</script></body></html>");
     if (path == "/cyrillic") {
         Response r;
         r.contentType = "text/html; charset=windows-1251";
@@ -187,11 +191,14 @@ private slots:
         QVERIFY(QFile::exists(outFolder + "joined.html"));
     }
 
-    void scriptChangesAndLegacyCharsets_comeOutAsTheBrowserShowsThem()
+    void scriptsCharsetsAndViewport_comeOutAsADesktopBrowserShowsThem()
     {
-        form->urlList().appendMany({server.url("/scripted"), server.url("/cyrillic")});
+        form->urlList().appendMany(
+            {server.url("/scripted"), server.url("/cyrillic"), server.url("/viewport")});
         form->PushButton2_Click();
         const QString text = QString::fromUtf8(readFile(outFolder + "joined.html"));
+        // Scripts that size the page to the window see a desktop window.
+        QVERIFY(text.contains(QStringLiteral("<p id=\"v\">1280x720</p>")));
         QVERIFY(text.contains(QStringLiteral("<div id=\"x\">changed by script</div>")));
         QVERIFY(text.contains(QStringLiteral("<p>Привет, мир</p>")));
     }
