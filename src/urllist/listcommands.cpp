@@ -36,40 +36,42 @@ void clearList(UrlList& list, const WindowPointer& pointer, ErrorGuard& guard)
     guard.line(100, [&] { list.clear(); });
 }
 
-void moveUp(UrlList& list, const WindowPointer& pointer, ErrorGuard& guard)
+namespace {
+// Swaps the selected item with its neighbour one place up (step -1) or down (step +1). The moved
+// address becomes a new item holding only its text, and stays selected.
+void moveSelected(UrlList& list, const WindowPointer& pointer, ErrorGuard& guard, int step)
 {
     if (pointer.isBusy() || list.count() == 0)
         return;
     const int p = list.selectedPosition();
     if (p == 0)
         return;
-    if (p < 2) {
+    const bool atEnd = step < 0 ? p < 2 : p >= list.count();
+    if (atEnd) {
         guard.line(100, [&] { list.focus(); });
         return;
     }
-    guard.line(101, [&] { list.insertAt(p - 1, list.textAt(p)); });
-    guard.line(102, [&] { list.removeAt(p + 1); });
-    guard.line(103, [&] { list.select(p - 1); });
-    guard.line(104, [&] { list.scrollTo(p - 1); });
+    // Up: the copy goes above the neighbour, which pushes the old item to p + 1.
+    // Down: the copy goes below the neighbour, and the old item stays at p.
+    const int copyAt = step < 0 ? p - 1 : p + 2;
+    const int oldAt = step < 0 ? p + 1 : p;
+    const int movedTo = p + step;
+    guard.line(101, [&] { list.insertAt(copyAt, list.textAt(p)); });
+    guard.line(102, [&] { list.removeAt(oldAt); });
+    guard.line(103, [&] { list.select(movedTo); });
+    guard.line(104, [&] { list.scrollTo(movedTo); });
     guard.line(105, [&] { list.focus(); });
+}
+} // namespace
+
+void moveUp(UrlList& list, const WindowPointer& pointer, ErrorGuard& guard)
+{
+    moveSelected(list, pointer, guard, -1);
 }
 
 void moveDown(UrlList& list, const WindowPointer& pointer, ErrorGuard& guard)
 {
-    if (pointer.isBusy() || list.count() == 0)
-        return;
-    const int p = list.selectedPosition();
-    if (p == 0)
-        return;
-    if (p >= list.count()) {
-        guard.line(100, [&] { list.focus(); });
-        return;
-    }
-    guard.line(101, [&] { list.insertAt(p + 2, list.textAt(p)); });
-    guard.line(102, [&] { list.removeAt(p); });
-    guard.line(103, [&] { list.select(p + 1); });
-    guard.line(104, [&] { list.scrollTo(p + 1); });
-    guard.line(105, [&] { list.focus(); });
+    moveSelected(list, pointer, guard, +1);
 }
 
 } // namespace urllist
