@@ -17,14 +17,14 @@
 namespace {
 QByteArray generatedPage(int index, int kilobytes)
 {
-    QByteArray body = "<html><head><title>Page " + QByteArray::number(index)
-                      + "</title></head><body><h1>Page " + QByteArray::number(index) + "</h1>";
+    QByteArray body = "<html><head><title>Page " + QByteArray::number(index) +
+                      "</title></head><body><h1>Page " + QByteArray::number(index) + "</h1>";
     int paragraph = 0;
     while (body.size() < kilobytes * 1024) {
-        body += "<p class=\"text\">Paragraph " + QByteArray::number(++paragraph) + " of page "
-                + QByteArray::number(index)
-                + ": the quick brown fox jumps over the lazy dog, <em>again</em> and "
-                  "<a href=\"/next\">again</a>.</p>\n";
+        body += "<p class=\"text\">Paragraph " + QByteArray::number(++paragraph) + " of page " +
+                QByteArray::number(index) +
+                ": the quick brown fox jumps over the lazy dog, <em>again</em> and "
+                "<a href=\"/next\">again</a>.</p>\n";
     }
     return body + "</body></html>";
 }

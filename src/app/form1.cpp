@@ -51,9 +51,9 @@ constexpr int DeleteKeyCode = 46;
 } // namespace
 
 Form1::Form1(Dialogs& dialogs, SettingsStore& settings, StartupServices services, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                          | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
       m_dialogs(dialogs), m_settings(settings), m_services(std::move(services)), m_urlList(nullptr)
 {
     createControls();
@@ -172,10 +172,9 @@ void Form1::createControls()
 void Form1::setTabOrder()
 {
     // The definition's tab indexes; the progress bar and the frame take no focus.
-    const QList<QWidget*> order = {ListView1,   WebBrowser1, WebBrowser2, PushButton4,
-                                   PushButton5, PushButton1, PushButton3, PushButton6,
-                                   PushButton2, PushButton7, PushButton8, PushButton9,
-                                   Text2,       PushButton10};
+    const QList<QWidget*> order = {ListView1,   WebBrowser1, WebBrowser2, PushButton4, PushButton5,
+                                   PushButton1, PushButton3, PushButton6, PushButton2, PushButton7,
+                                   PushButton8, PushButton9, Text2,       PushButton10};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
     ProgressBar1->setFocusPolicy(Qt::NoFocus);
@@ -439,7 +438,7 @@ void Form1::PushButton10_Click()
 
 void Form1::PushButton2_Click()
 {
-    const join::JoinControls controls{m_urlList,   *this,        *ProgressBar1,
-                                      m_dialogs,   *WebBrowser1, *WebBrowser2};
+    const join::JoinControls controls{m_urlList, *this,        *ProgressBar1,
+                                      m_dialogs, *WebBrowser1, *WebBrowser2};
     join::StartJoining(controls, IsJoining, Text2->text(), JoinPageBound);
 }

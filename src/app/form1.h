@@ -54,8 +54,8 @@ public:
     QTreeWidget* ListView1;
     QGroupBox* Frame4;
     QLineEdit* Text2;
-    WebBrowser* WebBrowser1;  // the joined document
-    WebBrowser* WebBrowser2;  // the page being copied
+    WebBrowser* WebBrowser1; // the joined document
+    WebBrowser* WebBrowser2; // the page being copied
     ProgressBar* ProgressBar1;
     SkinFramework SkinFramework1;
 

@@ -40,7 +40,7 @@ void PushButton::paintEvent(QPaintEvent* event)
     const QRect pictureRect(area.left() + (area.width() - picture.width()) / 2, top,
                             picture.width(), picture.height());
     painter.drawPixmap(pictureRect, icon().pixmap(picture, devicePixelRatioF(),
-                                                   isEnabled() ? QIcon::Normal : QIcon::Disabled));
+                                                  isEnabled() ? QIcon::Normal : QIcon::Disabled));
     const QRect textRect(area.left(), pictureRect.bottom() + 1, area.width(), textHeight);
     painter.drawItemText(textRect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, palette(),
                          isEnabled(), text(), QPalette::ButtonText);

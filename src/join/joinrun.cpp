@@ -23,28 +23,28 @@ namespace {
 // The joined document lives in the result page as a document of its own with no window: nothing
 // in it is ever laid out, painted, fetched or run, so appending stays cheap however much it holds,
 // and copied markup cannot change it or reach a server.
-const QString CreateJoinedDocument = QStringLiteral(
-    "window.vantrelJoined = document.implementation.createHTMLDocument(); true");
+const QString CreateJoinedDocument =
+    QStringLiteral("window.vantrelJoined = document.implementation.createHTMLDocument(); true");
 const QString SerialiseJoinedDocument =
     QStringLiteral("window.vantrelJoined.documentElement.outerHTML");
 
 // Reads the body's markup once per document. A document that was copied before is marked, so a
 // load that ended without giving a new document (a download, an aborted load) is not copied twice.
 const QString MarkAsCopied = QStringLiteral("window.vantrelCopied = true");
-const QString ReadBodyMarkup = QStringLiteral(
-    "(function () {"
-    "  if (window.vantrelCopied) return 'stale';"
-    "  window.vantrelCopied = true;"
-    "  return document.body ? { markup: document.body.innerHTML } : 'nobody';"
-    "})()");
+const QString ReadBodyMarkup =
+    QStringLiteral("(function () {"
+                   "  if (window.vantrelCopied) return 'stale';"
+                   "  window.vantrelCopied = true;"
+                   "  return document.body ? { markup: document.body.innerHTML } : 'nobody';"
+                   "})()");
 
 QString insertScript(const QString& markup)
 {
     // Markup travels as a JSON string literal, never as script text.
     const QByteArray literal = QJsonDocument(QJsonArray{markup}).toJson(QJsonDocument::Compact);
-    return QStringLiteral("window.vantrelJoined.body.insertAdjacentHTML('beforeend', ")
-           + QString::fromUtf8(literal.constData() + 1, literal.size() - 2)
-           + QStringLiteral("); true");
+    return QStringLiteral("window.vantrelJoined.body.insertAdjacentHTML('beforeend', ") +
+           QString::fromUtf8(literal.constData() + 1, literal.size() - 2) +
+           QStringLiteral("); true");
 }
 
 QString readBodyMarkup(WebBrowser& site, std::chrono::milliseconds bound)
@@ -74,8 +74,7 @@ class JoinRun
 public:
     JoinRun(const JoinControls& controls, std::chrono::milliseconds pageBound)
         : c(controls), bound(pageBound),
-          guard(std::make_shared<ErrorGuard>(controls.dialogs,
-                                             QStringLiteral("PushButton2_Click")))
+          guard(std::make_shared<ErrorGuard>(controls.dialogs, QStringLiteral("PushButton2_Click")))
     {
     }
 
@@ -132,8 +131,8 @@ void JoinRun::run(const QString& outputFolder)
     guard->line(102, [&] { c.pointer.setPointerShape(PointerShape::Hourglass); });
     QString outputPath;
     guard->line(103, [&] {
-        outputPath = FixDoubleBackslashes(outputFolder + QDir::separator()
-                                          + QStringLiteral("joined.html"));
+        outputPath =
+            FixDoubleBackslashes(outputFolder + QDir::separator() + QStringLiteral("joined.html"));
     });
     guard->line(104, [&] { DeleteFileQuietly(outputPath); });
     guard->line(105, [&] { c.result.navigate(QStringLiteral("about:blank")); });

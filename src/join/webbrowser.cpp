@@ -119,8 +119,8 @@ void WebBrowser::navigate(const QString& address)
         return;
     // A new fragment on the current address would only scroll the current document and never
     // report a finished load; go through a blank page so that the address loads anew.
-    if (url.hasFragment()
-        && url.adjusted(QUrl::RemoveFragment) == engine->url().adjusted(QUrl::RemoveFragment)) {
+    if (url.hasFragment() &&
+        url.adjusted(QUrl::RemoveFragment) == engine->url().adjusted(QUrl::RemoveFragment)) {
         m_loading = true;
         engine->load(QUrl(QStringLiteral("about:blank")));
         waitUntilComplete(StopGrace);
@@ -133,10 +133,12 @@ void WebBrowser::waitUntilComplete(std::chrono::milliseconds bound)
 {
     QEventLoop loop;
     const auto finished = connect(this, &WebBrowser::loadCompleted, &loop, &QEventLoop::quit);
-    runEventLoopUntil(loop, [this] { return !m_loading; }, bound);
+    runEventLoopUntil(
+        loop, [this] { return !m_loading; }, bound);
     if (m_loading) {
         m_page->triggerAction(QWebEnginePage::Stop);
-        runEventLoopUntil(loop, [this] { return !m_loading; }, StopGrace);
+        runEventLoopUntil(
+            loop, [this] { return !m_loading; }, StopGrace);
         m_loading = false;
     }
     disconnect(finished);
@@ -161,7 +163,8 @@ QVariant WebBrowser::evaluate(const QString& script, std::chrono::milliseconds b
                               if (outcome->loop)
                                   outcome->loop->quit();
                           });
-    runEventLoopUntil(loop, [&] { return outcome->done; }, bound);
+    runEventLoopUntil(
+        loop, [&] { return outcome->done; }, bound);
     if (!outcome->done)
         throw AppError(-2147467259, QStringLiteral("The browser did not answer in time"));
     return outcome->value;

@@ -4,7 +4,6 @@
 
 #include <QTreeWidget>
 
-
 namespace {
 QTreeWidgetItem* newItem(const QString& text)
 {

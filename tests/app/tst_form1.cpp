@@ -30,15 +30,22 @@ private slots:
         QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
 
         const QList<QPair<QWidget*, QRect>> expected = {
-            {form.PushButton7, QRect(8, 8, 520, 27)},   {form.ListView1, QRect(8, 42, 456, 169)},
-            {form.PushButton4, QRect(472, 42, 56, 80)}, {form.PushButton5, QRect(472, 130, 56, 80)},
-            {form.PushButton1, QRect(8, 217, 256, 27)}, {form.PushButton3, QRect(272, 217, 256, 27)},
-            {form.PushButton8, QRect(8, 251, 256, 27)}, {form.PushButton9, QRect(272, 251, 256, 27)},
-            {form.Frame4, QRect(8, 282, 520, 54)},      {form.Text2, QRect(16, 20, 442, 23)},
-            {form.PushButton10, QRect(464, 20, 40, 23)}, {form.PushButton2, QRect(8, 344, 520, 27)},
+            {form.PushButton7, QRect(8, 8, 520, 27)},
+            {form.ListView1, QRect(8, 42, 456, 169)},
+            {form.PushButton4, QRect(472, 42, 56, 80)},
+            {form.PushButton5, QRect(472, 130, 56, 80)},
+            {form.PushButton1, QRect(8, 217, 256, 27)},
+            {form.PushButton3, QRect(272, 217, 256, 27)},
+            {form.PushButton8, QRect(8, 251, 256, 27)},
+            {form.PushButton9, QRect(272, 251, 256, 27)},
+            {form.Frame4, QRect(8, 282, 520, 54)},
+            {form.Text2, QRect(16, 20, 442, 23)},
+            {form.PushButton10, QRect(464, 20, 40, 23)},
+            {form.PushButton2, QRect(8, 344, 520, 27)},
             {form.ProgressBar1, QRect(8, 379, 520, 27)},
             // Out of sight below the client area.
-            {form.WebBrowser1, QRect(264, 448, 33, 81)}, {form.WebBrowser2, QRect(224, 448, 33, 81)},
+            {form.WebBrowser1, QRect(264, 448, 33, 81)},
+            {form.WebBrowser2, QRect(224, 448, 33, 81)},
             {form.PushButton6, QRect(8, 450, 208, 27)},
         };
         for (const auto& [widget, rect] : expected) {
@@ -57,10 +64,10 @@ private slots:
     {
         FormFixture f;
         Form1& form = f.create();
-        const QList<QWidget*> chain = {form.ListView1,   form.WebBrowser1, form.WebBrowser2,
-                                       form.PushButton4, form.PushButton5, form.PushButton1,
-                                       form.PushButton3, form.PushButton6, form.PushButton2,
-                                       form.PushButton7, form.PushButton8, form.PushButton9,
+        const QList<QWidget*> chain = {form.ListView1,   form.WebBrowser1,  form.WebBrowser2,
+                                       form.PushButton4, form.PushButton5,  form.PushButton1,
+                                       form.PushButton3, form.PushButton6,  form.PushButton2,
+                                       form.PushButton7, form.PushButton8,  form.PushButton9,
                                        form.Text2,       form.PushButton10, form.ListView1};
         for (qsizetype i = 1; i < chain.size(); ++i)
             QCOMPARE(nextFocusable(chain[i - 1]), chain[i]);
@@ -110,12 +117,14 @@ private slots:
     {
         FormFixture f;
         f.settings->write(QStringLiteral("Text2"), QStringLiteral("/stored/"));
-        f.services.desktopFolder = []() -> QString { throw AppError(5, QStringLiteral("No desktop")); };
+        f.services.desktopFolder = []() -> QString {
+            throw AppError(5, QStringLiteral("No desktop"));
+        };
         Form1& form = f.create();
         QCOMPARE(form.Text2->text(), QString());
         QCOMPARE(f.dialogs.messages().size(), 1);
-        QVERIFY(f.dialogs.messages()[0].startsWith(
-            QStringLiteral("No desktop\r\nin Quillmere2021/08/31.Form1.Form_Load at line 108\r\r")));
+        QVERIFY(f.dialogs.messages()[0].startsWith(QStringLiteral(
+            "No desktop\r\nin Quillmere2021/08/31.Form1.Form_Load at line 108\r\r")));
     }
 
     void failingSteps_areReportedAndStartupGoesOn()

@@ -40,8 +40,8 @@ private slots:
         QCOMPARE(dialogs.shown.size(), 2);
         QCOMPARE(dialogs.shown[0].title, QStringLiteral("Application Error"));
         QCOMPARE(dialogs.shown[0].icon, Dialogs::Icon::Warning);
-        QVERIFY(dialogs.shown[0].text.startsWith(
-            QStringLiteral("Bad call\r\nin Quillmere2021/08/31.Form1.PushButton8_Click at line 101\r\r")));
+        QVERIFY(dialogs.shown[0].text.startsWith(QStringLiteral(
+            "Bad call\r\nin Quillmere2021/08/31.Form1.PushButton8_Click at line 101\r\r")));
         QVERIFY(dialogs.shown[1].text.startsWith(QStringLiteral("plain failure\r\n")));
         QVERIFY(dialogs.shown[1].text.contains(QStringLiteral(" at line 102\r\r")));
     }
@@ -62,7 +62,8 @@ private slots:
     {
         QTemporaryDir dir;
         SettingsStore store(dir.filePath(QStringLiteral("s.ini")));
-        QCOMPARE(store.read(QStringLiteral("Text2"), QStringLiteral("dflt")), QStringLiteral("dflt"));
+        QCOMPARE(store.read(QStringLiteral("Text2"), QStringLiteral("dflt")),
+                 QStringLiteral("dflt"));
         QVERIFY(store.write(QStringLiteral("Text2"), QString()));
         QCOMPARE(store.read(QStringLiteral("Text2"), QStringLiteral("dflt")), QString());
     }
@@ -70,10 +71,14 @@ private slots:
     void settings_keepAnyTextExactly()
     {
         QTemporaryDir dir;
-        const QString text = QStringLiteral("  /tmp/Ünïcödé 目录/; x=\"y\"\\ \t%1 ").arg(QString(3000, 'z'));
-        QVERIFY(SettingsStore(dir.filePath(QStringLiteral("s.ini"))).write(QStringLiteral("Text2"), text));
+        const QString text =
+            QStringLiteral("  /tmp/Ünïcödé 目录/; x=\"y\"\\ \t%1 ").arg(QString(3000, 'z'));
+        QVERIFY(SettingsStore(dir.filePath(QStringLiteral("s.ini")))
+                    .write(QStringLiteral("Text2"), text));
         // A second store on the same file sees it: it reached the disk.
-        QCOMPARE(SettingsStore(dir.filePath(QStringLiteral("s.ini"))).read(QStringLiteral("Text2"), {}), text);
+        QCOMPARE(
+            SettingsStore(dir.filePath(QStringLiteral("s.ini"))).read(QStringLiteral("Text2"), {}),
+            text);
     }
 
     void settings_corruptFileGivesDefaults()
@@ -85,7 +90,8 @@ private slots:
         file.write(QByteArray("\x00\xff\xfe[[[Vantrel\nText2=\x80\x81\n=\n", 24));
         file.close();
         SettingsStore store(path);
-        QCOMPARE(store.read(QStringLiteral("Missing"), QStringLiteral("dflt")), QStringLiteral("dflt"));
+        QCOMPARE(store.read(QStringLiteral("Missing"), QStringLiteral("dflt")),
+                 QStringLiteral("dflt"));
     }
 
     void settings_unwritableStoreReportsFalseWithoutThrowing()
@@ -95,7 +101,8 @@ private slots:
         QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("s.ini")));
         SettingsStore store(dir.filePath(QStringLiteral("s.ini")));
         QVERIFY(!store.write(QStringLiteral("Text2"), QStringLiteral("x")));
-        QCOMPARE(store.read(QStringLiteral("Text2"), QStringLiteral("dflt")), QStringLiteral("dflt"));
+        QCOMPARE(store.read(QStringLiteral("Text2"), QStringLiteral("dflt")),
+                 QStringLiteral("dflt"));
     }
 
     void fileExists_onlyForWhatTheFileSystemCanDate()
@@ -112,8 +119,8 @@ private slots:
 
     void cursorFile_takesHotspotFromHeader()
     {
-        const QCursor cursor = loadCursorFile(QCoreApplication::applicationDirPath()
-                                              + QStringLiteral("/HAND-M.CUR"));
+        const QCursor cursor =
+            loadCursorFile(QCoreApplication::applicationDirPath() + QStringLiteral("/HAND-M.CUR"));
         QCOMPARE(cursor.hotSpot(), QPoint(6, 0));
         QCOMPARE(cursor.pixmap().size(), QSize(32, 32));
     }
@@ -126,7 +133,8 @@ private slots:
         file.write(QByteArray(64, 'x'));
         file.close();
         QVERIFY_THROWS_EXCEPTION(AppError, loadCursorFile(file.fileName()));
-        QVERIFY_THROWS_EXCEPTION(AppError, loadCursorFile(dir.filePath(QStringLiteral("none.cur"))));
+        QVERIFY_THROWS_EXCEPTION(AppError,
+                                 loadCursorFile(dir.filePath(QStringLiteral("none.cur"))));
     }
 };
 

@@ -17,7 +17,8 @@ namespace {
 Response routes(const QByteArray& path)
 {
     if (path == "/a")
-        return TestHttpServer::html("<html><head><title>A</title></head><body><p>alpha</p></body></html>");
+        return TestHttpServer::html(
+            "<html><head><title>A</title></head><body><p>alpha</p></body></html>");
     if (path == "/b")
         return TestHttpServer::html("<html><body><h1>beta</h1>\n<p>two</p></body></html>");
     if (path == "/scripted")
@@ -120,8 +121,8 @@ private slots:
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
         QVERIFY(QDir(f->dir.path()).mkpath(QStringLiteral("out")));
-        outFolder = QDir::toNativeSeparators(f->dir.filePath(QStringLiteral("out")))
-                    + QDir::separator();
+        outFolder =
+            QDir::toNativeSeparators(f->dir.filePath(QStringLiteral("out"))) + QDir::separator();
         form->Text2->setText(outFolder);
     }
     void cleanup() { f.reset(); }
@@ -143,12 +144,14 @@ private slots:
         QFile plainFile(f->dir.filePath(QStringLiteral("a-file")));
         QVERIFY(plainFile.open(QIODevice::WriteOnly));
         plainFile.close();
-        for (const QString& folder : {QString(), QStringLiteral("/no/such/folder/"), plainFile.fileName()}) {
+        for (const QString& folder :
+             {QString(), QStringLiteral("/no/such/folder/"), plainFile.fileName()}) {
             form->Text2->setText(folder);
             form->PushButton2_Click();
         }
-        QCOMPARE(f->dialogs.messages(),
-                 QStringList(3, QStringLiteral("Folder does not exist. Please select another folder.")));
+        QCOMPARE(
+            f->dialogs.messages(),
+            QStringList(3, QStringLiteral("Folder does not exist. Please select another folder.")));
         QCOMPARE(form->pointerShape(), PointerShape::Default);
         QCOMPARE(form->ProgressBar1->text(), QStringLiteral("Progress Bar"));
         QVERIFY(!form->WebBrowser2->engineStarted());
@@ -224,14 +227,15 @@ private slots:
         const QByteArray file = readFile(outFolder + "joined.html");
         QVERIFY(file.contains("<p>no such page</p><h1>beta</h1>"));
         // The engine's own error page follows, copied like any page.
-        QVERIFY(file.size() > QByteArray("<p>no such page</p><h1>beta</h1>\n<p>two</p>").size() + 200);
+        QVERIFY(file.size() >
+                QByteArray("<p>no such page</p><h1>beta</h1>\n<p>two</p>").size() + 200);
         QCOMPARE(f->dialogs.messages(), QStringList{QStringLiteral("Done.")});
     }
 
     void downloadOrBodylessDocument_isReportedAndContributesNothing()
     {
-        form->urlList().appendMany({server.url("/a"), server.url("/download"), server.url("/svg"),
-                                    server.url("/b")});
+        form->urlList().appendMany(
+            {server.url("/a"), server.url("/download"), server.url("/svg"), server.url("/b")});
         form->PushButton2_Click();
         const QStringList messages = f->dialogs.messages();
         QCOMPARE(messages.size(), 3);
@@ -322,7 +326,7 @@ private slots:
             ranInside = true;
             QVERIFY(form->IsJoining);
             QCOMPARE(form->pointerShape(), PointerShape::Hourglass);
-            form->PushButton2_Click();                             // ignored
+            form->PushButton2_Click();                            // ignored
             QTest::mouseClick(form->PushButton8, Qt::LeftButton); // refused: busy
             QTest::mouseClick(form->PushButton1, Qt::LeftButton); // appended, not joined
         });

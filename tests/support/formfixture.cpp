@@ -10,8 +10,8 @@ FormFixture::FormFixture()
     QDir(dir.path()).mkpath(QStringLiteral("Desktop"));
     settings = std::make_unique<SettingsStore>(settingsFile());
     services.programFolder = QDir::toNativeSeparators(programDir());
-    const QString desktop = QDir::toNativeSeparators(dir.filePath(QStringLiteral("Desktop")))
-                            + QDir::separator();
+    const QString desktop =
+        QDir::toNativeSeparators(dir.filePath(QStringLiteral("Desktop"))) + QDir::separator();
     services.desktopFolder = [desktop] { return desktop; };
     services.drawHomePageNumber = [] { return 1; };
     services.openUrl = [this](const QUrl& url) {

@@ -13,8 +13,8 @@ QString ScriptedDialogs::prompt(const QString& title, const QString& label)
 
 QStringList ScriptedDialogs::openFileNames(const QString& title, const QStringList& filters)
 {
-    shown.append({QStringLiteral("openFiles"), title, filters.join(QStringLiteral(";;")),
-                  Icon::None});
+    shown.append(
+        {QStringLiteral("openFiles"), title, filters.join(QStringLiteral(";;")), Icon::None});
     return openFileAnswers.isEmpty() ? QStringList() : openFileAnswers.dequeue();
 }
 

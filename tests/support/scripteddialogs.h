@@ -15,7 +15,7 @@ public:
     {
         QString kind; // "message", "prompt", "openFiles", "directory"
         QString title;
-        QString text;  // message text, prompt label, or file filters joined by ";;"
+        QString text; // message text, prompt label, or file filters joined by ";;"
         Icon icon = Icon::None;
     };
 

@@ -78,7 +78,8 @@ TestHttpServer::TestHttpServer(Handler handler)
 
 TestHttpServer::~TestHttpServer()
 {
-    QMetaObject::invokeMethod(m_worker, [this] { delete m_worker; }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [this] { delete m_worker; }, Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
 }

@@ -9,7 +9,8 @@ class AppError : public std::runtime_error
 {
 public:
     AppError(int number, const QString& description)
-        : std::runtime_error(description.toStdString()), m_number(number), m_description(description)
+        : std::runtime_error(description.toStdString()), m_number(number),
+          m_description(description)
     {
     }
     explicit AppError(const QString& description) : AppError(0, description) {}

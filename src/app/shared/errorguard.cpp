@@ -5,10 +5,10 @@
 
 QString ErrorGuard::reportText(const QString& description, const QString& handlerName, int line)
 {
-    return description + QStringLiteral("\r\nin Quillmere2021/08/31.Form1.") + handlerName
-           + QStringLiteral(" at line ") + QString::number(line)
-           + QStringLiteral("\r\rPlease email screenshot of this message to ")
-           + QLatin1String(SupportEmail);
+    return description + QStringLiteral("\r\nin Quillmere2021/08/31.Form1.") + handlerName +
+           QStringLiteral(" at line ") + QString::number(line) +
+           QStringLiteral("\r\rPlease email screenshot of this message to ") +
+           QLatin1String(SupportEmail);
 }
 
 QString ErrorGuard::describe(const std::exception& error)

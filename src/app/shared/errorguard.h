@@ -22,8 +22,7 @@ public:
     }
 
     // Runs one statement; false when it failed (and was reported).
-    template <class Statement>
-    bool line(int number, Statement&& statement)
+    template <class Statement> bool line(int number, Statement&& statement)
     {
         try {
             std::forward<Statement>(statement)();
