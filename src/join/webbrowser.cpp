@@ -166,7 +166,7 @@ QVariant WebBrowser::evaluate(const QString& script, std::chrono::milliseconds b
     runEventLoopUntil(
         loop, [&] { return outcome->done; }, bound);
     if (!outcome->done)
-        throw AppError(-2147467259, QStringLiteral("The browser did not answer in time"));
+        throw AppError(QStringLiteral("The browser did not answer in time"));
     return outcome->value;
 }
 
