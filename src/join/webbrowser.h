@@ -26,15 +26,11 @@ public:
     explicit WebBrowser(Role role, QWidget* parent = nullptr);
     ~WebBrowser() override;
 
-    Role role() const { return m_role; }
     bool engineStarted() const { return m_page != nullptr; }
 
     // Starts loading an address as a user would type it into a browser's address bar: a bare host
     // name or a local path is fixed up the browser's way.
     void navigate(const QString& address);
-    // True from navigate() until the load has finished (the document is complete, or the load
-    // failed or was stopped).
-    bool isLoading() const { return m_loading; }
     // Runs the event loop until the current load has finished. A load still running at the bound
     // is stopped, and what the page holds by then stays.
     void waitUntilComplete(std::chrono::milliseconds bound);

@@ -30,37 +30,22 @@ Response routes(const QByteArray& path)
         return TestHttpServer::html(
             "<html><body><p id=v></p><script>document.getElementById('v').textContent = "
             "innerWidth + 'x' + innerHeight;</script></body></html>");
-    if (path == "/cyrillic") {
-        Response r;
-        r.contentType = "text/html; charset=windows-1251";
-        // "Привет, мир" in windows-1251.
-        r.body = "<html><body><p>\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0</p></body></html>";
-        return r;
-    }
-    if (path == "/missing") {
-        Response r = TestHttpServer::html("<html><body><p>no such page</p></body></html>");
-        r.status = 404;
-        return r;
-    }
-    if (path == "/moved") {
-        Response r;
-        r.status = 302;
-        r.headers = {{"Location", "/b"}};
-        return r;
-    }
-    if (path == "/download") {
-        Response r;
-        r.contentType = "application/octet-stream";
-        r.headers = {{"Content-Disposition", "attachment; filename=file.bin"}};
-        r.body = QByteArray(2000, 'x');
-        return r;
-    }
-    if (path == "/svg") {
-        Response r;
-        r.contentType = "image/svg+xml";
-        r.body = "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'/>";
-        return r;
-    }
+    if (path == "/cyrillic") // "Привет, мир" in windows-1251
+        return TestHttpServer::response(
+            200, "text/html; charset=windows-1251",
+            "<html><body><p>\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0</p></body></html>");
+    if (path == "/missing")
+        return TestHttpServer::response(404, "text/html",
+                                        "<html><body><p>no such page</p></body></html>");
+    if (path == "/moved")
+        return TestHttpServer::response(302, "text/html", {}, {{"Location", "/b"}});
+    if (path == "/download")
+        return TestHttpServer::response(200, "application/octet-stream", QByteArray(2000, 'x'),
+                                        {{"Content-Disposition", "attachment; filename=file.bin"}});
+    if (path == "/svg")
+        return TestHttpServer::response(
+            200, "image/svg+xml",
+            "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'/>");
     if (path == "/endless") {
         Response r = TestHttpServer::html("<html><body><p>first part</p>");
         r.neverFinish = true;

@@ -97,7 +97,17 @@ QStringList TestHttpServer::requests() const
 
 TestHttpServer::Response TestHttpServer::html(const QByteArray& body)
 {
+    return response(200, Response().contentType, body);
+}
+
+TestHttpServer::Response
+TestHttpServer::response(int status, const QByteArray& contentType, const QByteArray& body,
+                         const QList<QPair<QByteArray, QByteArray>>& headers)
+{
     Response response;
+    response.status = status;
+    response.contentType = contentType;
     response.body = body;
+    response.headers = headers;
     return response;
 }

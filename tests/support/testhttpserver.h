@@ -39,6 +39,8 @@ public:
     QStringList requests() const;
 
     static Response html(const QByteArray& body);
+    static Response response(int status, const QByteArray& contentType, const QByteArray& body,
+                             const QList<QPair<QByteArray, QByteArray>>& headers = {});
 
 private:
     class Worker;

@@ -1,6 +1,7 @@
 // The list's editing commands, driven through the real window: what they do and what they refuse.
 #include "app/pushbutton.h"
 #include "formfixture.h"
+#include "urllisttexts.h"
 
 #include <QTreeWidget>
 #include <QtTest>
@@ -8,10 +9,7 @@
 namespace {
 QStringList items(Form1& form)
 {
-    QStringList texts;
-    for (int i = 1; i <= form.urlList().count(); ++i)
-        texts << form.urlList().textAt(i);
-    return texts;
+    return urlListTexts(form.urlList());
 }
 
 void fill(Form1& form, const QStringList& texts, int selected = 0)
@@ -126,21 +124,24 @@ private slots:
 
     // ---- Move Up / Move Down
 
-    void moveUp_swapsWithNeighbourAndKeepsSelection()
+    void moves_swapWithNeighbourAndKeepSelection_data()
     {
-        fill(*form, {"A", "B", "C"}, 2);
-        QTest::mouseClick(form->PushButton4, Qt::LeftButton);
-        QCOMPARE(items(*form), QStringList({"B", "A", "C"}));
-        QCOMPARE(form->urlList().selectedPosition(), 1);
-        QCOMPARE(form->ListView1->selectedItems().size(), 1);
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("up") << "PushButton4" << QStringList({"B", "A", "C"}) << 1;
+        QTest::newRow("down") << "PushButton5" << QStringList({"A", "C", "B"}) << 3;
     }
 
-    void moveDown_swapsWithNeighbourAndKeepsSelection()
+    void moves_swapWithNeighbourAndKeepSelection()
     {
+        QFETCH(QString, button);
+        QFETCH(QStringList, expected);
+        QFETCH(int, selected);
         fill(*form, {"A", "B", "C"}, 2);
-        QTest::mouseClick(form->PushButton5, Qt::LeftButton);
-        QCOMPARE(items(*form), QStringList({"A", "C", "B"}));
-        QCOMPARE(form->urlList().selectedPosition(), 3);
+        QTest::mouseClick(form->findChild<PushButton*>(button), Qt::LeftButton);
+        QCOMPARE(items(*form), expected);
+        QCOMPARE(form->urlList().selectedPosition(), selected);
         QCOMPARE(form->ListView1->selectedItems().size(), 1);
     }
 
