@@ -4,7 +4,7 @@
 //   build/bin/joinbench [pages=100] [kilobytes per page=30]
 #include "app/progressbar.h"
 #include "formfixture.h"
-#include "join/webbrowser.h"
+#include "join/sitebrowser.h"
 #include "testhttpserver.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "app/form1.h"
-#include "app/shared/dialogs.h"
-#include "app/shared/settingsstore.h"
+#include "core/dialogs.h"
+#include "core/settingsstore.h"
 
 #include <QApplication>
 

@@ -1,20 +1,18 @@
 #include "form1.h"
 
-#include "app/shared/apptitle.h"
-#include "app/shared/cursorfile.h"
-#include "app/shared/dialogs.h"
-#include "app/shared/errorguard.h"
-#include "app/shared/fileexists.h"
-#include "app/shared/programfolder.h"
 #include "cmdoutput/onlinecheck.h"
+#include "core/apptitle.h"
+#include "core/cursorfile.h"
+#include "core/dialogs.h"
+#include "core/errorguard.h"
+#include "core/fileexists.h"
+#include "core/programfolder.h"
 #include "join/joinrun.h"
-#include "join/outputfiles.h"
-#include "join/webbrowser.h"
 #include "outfolder/outputfolder.h"
 #include "progressbar.h"
 #include "pushbutton.h"
 #include "skin.h"
-#include "urllist/dragreorder.h"
+#include "twips.h"
 #include "urllist/listcommands.h"
 #include "urllist/listfiles.h"
 #include "urllist/samplesites.h"
@@ -28,25 +26,6 @@
 #include <QTreeWidget>
 
 namespace {
-// The window's geometry is given in twips: 15 to a pixel at 96 dots per inch.
-int tw(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
-QRect twRect(int left, int top, int width, int height)
-{
-    return QRect(tw(left), tw(top), tw(width), tw(height));
-}
-
-QFont arialBold(double points)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setWeight(QFont::Bold);
-    return font;
-}
-
 constexpr int DeleteKeyCode = 46;
 } // namespace
 
@@ -58,129 +37,13 @@ Form1::Form1(Dialogs& dialogs, SettingsStore& settings, StartupServices services
 {
     createControls();
     m_urlList = ListViewUrlList(ListView1);
+    m_drag =
+        std::make_unique<urllist::DragReorder>(m_urlList, *ListView1, m_services.programFolder);
     setTabOrder();
     connectHandlers();
 }
 
 Form1::~Form1() = default;
-
-void Form1::createControls()
-{
-    setObjectName(QStringLiteral("Form1"));
-    setFixedSize(tw(8040), tw(6210));
-    setFont(arialBold(9));
-    QPalette windowPalette = palette();
-    windowPalette.setColor(QPalette::Window, Qt::white);
-    setPalette(windowPalette);
-    setAutoFillBackground(true);
-    setMouseTracking(true);
-
-    const QFont buttonFont = arialBold(11.25);
-    auto makeButton = [&](PushButton*& button, const char* name, const QString& caption,
-                          QWidget* container, const QRect& geometry) {
-        button = new PushButton(caption, container);
-        button->setObjectName(QLatin1String(name));
-        button->setFont(buttonFont);
-        QPalette buttonPalette = button->palette();
-        buttonPalette.setColor(QPalette::Button, Qt::white);
-        button->setPalette(buttonPalette);
-        button->setGeometry(geometry);
-    };
-
-    Frame4 = new QGroupBox(QStringLiteral("Save Results To This Folder"), this);
-    Frame4->setObjectName(QStringLiteral("Frame4"));
-    Frame4->setGeometry(twRect(120, 4230, 7800, 810));
-    Frame4->setAutoFillBackground(true);
-    Frame4->setMouseTracking(true);
-    Text2 = new QLineEdit(Frame4);
-    Text2->setObjectName(QStringLiteral("Text2"));
-    Text2->setGeometry(twRect(240, 300, 6630, 345));
-    Text2->setPalette(QPalette());
-    makeButton(PushButton10, "PushButton10", QStringLiteral("..."), Frame4,
-               twRect(6960, 300, 600, 345));
-
-    makeButton(PushButton7, "PushButton7", QStringLiteral("Help"), this,
-               twRect(120, 120, 7800, 405));
-
-    ListView1 = new QTreeWidget(this);
-    ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setGeometry(twRect(120, 630, 6840, 2535));
-    ListView1->setFont(arialBold(9));
-    ListView1->setPalette(QPalette());
-    ListView1->setRootIsDecorated(false);
-    ListView1->setUniformRowHeights(true);
-    ListView1->setItemsExpandable(false);
-    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView1->setDragDropMode(QAbstractItemView::NoDragDrop);
-    ListView1->setDragEnabled(false);
-    ListView1->setTextElideMode(Qt::ElideNone);
-    ListView1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    ListView1->header()->setStretchLastSection(false);
-    ListView1->header()->setSectionsMovable(false);
-    // No column until start-up adds it.
-    ListView1->setHeaderHidden(true);
-    ListView1->setToolTip(QStringLiteral(
-        "Double-click item to remove it. Move | line to right and out of window to reveal full "
-        "names."));
-    ListView1->viewport()->setMouseTracking(true);
-
-    WebBrowser1 = new WebBrowser(WebBrowser::Role::Result, this);
-    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
-    WebBrowser1->setGeometry(twRect(3960, 6720, 495, 1215));
-    WebBrowser2 = new WebBrowser(WebBrowser::Role::Site, this);
-    WebBrowser2->setObjectName(QStringLiteral("WebBrowser2"));
-    WebBrowser2->setGeometry(twRect(3360, 6720, 495, 1215));
-
-    makeButton(PushButton4, "PushButton4", QStringLiteral("Move Up"), this,
-               twRect(7080, 630, 840, 1200));
-    PushButton4->setIcon(QIcon(QStringLiteral(":/images/arrow-up.png")));
-    PushButton4->setIconSize(QSize(32, 32));
-    makeButton(PushButton5, "PushButton5", QStringLiteral("Move Down"), this,
-               twRect(7080, 1950, 840, 1200));
-    PushButton5->setIcon(QIcon(QStringLiteral(":/images/arrow-down.png")));
-    PushButton5->setIconSize(QSize(32, 32));
-
-    ProgressBar1 = new ProgressBar(this);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setGeometry(twRect(120, 5680, 7800, 405));
-    {
-        QPalette barPalette = ProgressBar1->palette();
-        barPalette.setColor(QPalette::Base, Qt::white);
-        barPalette.setColor(QPalette::Window, Qt::white);
-        barPalette.setColor(QPalette::Text, QPalette().color(QPalette::ButtonText));
-        barPalette.setColor(QPalette::WindowText, QPalette().color(QPalette::ButtonText));
-        barPalette.setColor(QPalette::Highlight, QPalette().color(QPalette::Highlight));
-        ProgressBar1->setPalette(barPalette);
-    }
-    ProgressBar1->setProgressText(QStringLiteral("Progress Bar"));
-
-    makeButton(PushButton1, "PushButton1", QStringLiteral("Add One URL"), this,
-               twRect(120, 3260, 3840, 405));
-    makeButton(PushButton3, "PushButton3", QStringLiteral("Load URL(s) From Text File"), this,
-               twRect(4080, 3260, 3840, 405));
-    makeButton(PushButton6, "PushButton6", QStringLiteral("Get Links Within URL"), this,
-               twRect(120, 6750, 3120, 405));
-    makeButton(PushButton2, "PushButton2", QStringLiteral("Start Joining"), this,
-               twRect(120, 5160, 7800, 405));
-    makeButton(PushButton8, "PushButton8", QStringLiteral("Clear List"), this,
-               twRect(120, 3770, 3840, 405));
-    makeButton(PushButton9, "PushButton9", QStringLiteral("Load Sample/Example Sites"), this,
-               twRect(4080, 3770, 3840, 405));
-}
-
-void Form1::setTabOrder()
-{
-    // The definition's tab indexes; the progress bar and the frame take no focus.
-    const QList<QWidget*> order = {ListView1,   WebBrowser1, WebBrowser2, PushButton4, PushButton5,
-                                   PushButton1, PushButton3, PushButton6, PushButton2, PushButton7,
-                                   PushButton8, PushButton9, Text2,       PushButton10};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
-    ProgressBar1->setFocusPolicy(Qt::NoFocus);
-    Frame4->setFocusPolicy(Qt::NoFocus);
-    ListView1->setFocus(Qt::OtherFocusReason);
-}
 
 void Form1::connectHandlers()
 {
@@ -380,8 +243,7 @@ void Form1::ListView1_KeyDown(int keyCode)
 void Form1::PushButton3_Click()
 {
     ErrorGuard guard(m_dialogs, QStringLiteral("PushButton3_Click"));
-    urllist::loadFromTextFiles(m_urlList, *this, m_dialogs, guard,
-                               [](const QString& path) { return FixDoubleBackslashes(path); });
+    urllist::loadFromTextFiles(m_urlList, *this, m_dialogs, guard);
 }
 
 void Form1::PushButton9_Click()
@@ -398,25 +260,23 @@ void Form1::PushButton7_Click()
 
 void Form1::ListView1_MouseDown()
 {
-    IsDragging = true;
+    m_drag->press();
 }
 
 void Form1::ListView1_ItemClick()
 {
-    urllist::prepareDrag(*ListView1, m_services.programFolder);
-    DragItem = m_urlList.itemAt(m_urlList.selectedPosition());
+    m_drag->itemClicked();
 }
 
 void Form1::ListView1_MouseMove(const QPoint& position, const QPoint& screenPosition)
 {
     Form_MouseMove();
-    urllist::dragOver(m_urlList, IsDragging, DragItem, DropItem, position, screenPosition.y());
+    m_drag->move(position, screenPosition.y());
 }
 
 void Form1::ListView1_MouseUp()
 {
-    IsDragging = false;
-    ListView1->setCursor(Qt::ArrowCursor);
+    m_drag->release();
 }
 
 // ---- Output folder

@@ -1,16 +1,18 @@
 #pragma once
 
-#include "app/shared/settingsstore.h"
-#include "app/shared/windowpointer.h"
+#include "core/settingsstore.h"
+#include "core/windowpointer.h"
 #include "join/joinrun.h"
 #include "skinframework.h"
 #include "startup.h"
+#include "urllist/dragreorder.h"
 #include "urllist/listviewurllist.h"
 
 #include <QCursor>
 #include <QWidget>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 class Dialogs;
@@ -18,8 +20,9 @@ class PushButton;
 class ProgressBar;
 class QGroupBox;
 class QLineEdit;
+class JoinedDocument;
 class QTreeWidget;
-class WebBrowser;
+class SiteBrowser;
 
 // The main window. It owns the controls and the state its handlers share; every handler hands the
 // work to the subsystem that does it.
@@ -39,6 +42,7 @@ public:
     PointerShape pointerShape() const override { return m_pointerShape; }
     void setPointerShape(PointerShape shape) override;
     UrlList& urlList() { return m_urlList; }
+    const urllist::DragReorder& dragReorder() const { return *m_drag; }
 
     // Controls, named as in the window's definition (also their object names).
     PushButton* PushButton1;  // "Add One URL"
@@ -54,16 +58,13 @@ public:
     QTreeWidget* ListView1;
     QGroupBox* Frame4;
     QLineEdit* Text2;
-    WebBrowser* WebBrowser1; // the joined document
-    WebBrowser* WebBrowser2; // the page being copied
+    JoinedDocument* WebBrowser1; // the joined document
+    SiteBrowser* WebBrowser2;    // the page being copied
     ProgressBar* ProgressBar1;
     SkinFramework SkinFramework1;
 
     // Shared window state.
     bool IsJoining = false;
-    bool IsDragging = false;
-    UrlList::ItemRef DragItem;
-    UrlList::ItemRef DropItem;
     // How long the join lets one page load; tests shorten it.
     std::chrono::milliseconds JoinPageBound = join::PageLoadBound;
 
@@ -95,6 +96,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Both in form1controls.cpp.
     void createControls();
     void setTabOrder();
     void connectHandlers();
@@ -106,6 +108,7 @@ private:
     SettingsStore& m_settings;
     StartupServices m_services;
     ListViewUrlList m_urlList;
+    std::unique_ptr<urllist::DragReorder> m_drag;
     PointerShape m_pointerShape = PointerShape::Default;
     std::optional<QCursor> m_customCursor;
 };

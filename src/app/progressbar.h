@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shared/progressdisplay.h"
+#include "core/progressdisplay.h"
 
 #include <QProgressBar>
 

@@ -1,6 +1,6 @@
 #include "skin.h"
 
-#include "app/shared/programfolder.h"
+#include "core/programfolder.h"
 #include "skinframework.h"
 
 #include <QCheckBox>

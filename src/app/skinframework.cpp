@@ -1,6 +1,6 @@
 #include "skinframework.h"
 
-#include "app/shared/apperror.h"
+#include "core/apperror.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "startup.h"
 
-#include "app/shared/apperror.h"
-#include "app/shared/programfolder.h"
 #include "cmdoutput/onlinecheck.h"
+#include "core/apperror.h"
+#include "core/programfolder.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "capture.h"
 
-#include "app/shared/apperror.h"
 #include "childprocesspipe.h"
+#include "core/apperror.h"
 
 #include <QCoreApplication>
 

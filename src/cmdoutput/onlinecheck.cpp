@@ -1,8 +1,8 @@
 #include "onlinecheck.h"
 
-#include "app/shared/apptitle.h"
-#include "app/shared/dialogs.h"
 #include "capture.h"
+#include "core/apptitle.h"
+#include "core/dialogs.h"
 
 QString onlineCheckCommandLine()
 {

@@ -1,62 +1,23 @@
 #include "joinrun.h"
 
-#include "app/shared/apperror.h"
-#include "app/shared/dialogs.h"
-#include "app/shared/errorguard.h"
-#include "app/shared/progressdisplay.h"
-#include "app/shared/windowpointer.h"
-#include "outputfiles.h"
-#include "urllist/urllist.h"
-#include "webbrowser.h"
+#include "core/apperror.h"
+#include "core/dialogs.h"
+#include "core/errorguard.h"
+#include "core/outputfiles.h"
+#include "core/progressdisplay.h"
+#include "core/urllist.h"
+#include "core/windowpointer.h"
+#include "joineddocument.h"
+#include "sitebrowser.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QSaveFile>
 
 #include <memory>
 
 namespace join {
 namespace {
-
-// The joined document lives in the result page as a document of its own with no window: nothing
-// in it is ever laid out, painted, fetched or run, so appending stays cheap however much it holds,
-// and copied markup cannot change it or reach a server.
-const QString CreateJoinedDocument =
-    QStringLiteral("window.vantrelJoined = document.implementation.createHTMLDocument(); true");
-const QString SerialiseJoinedDocument =
-    QStringLiteral("window.vantrelJoined.documentElement.outerHTML");
-
-// Reads the body's markup once per document. A document that was copied before is marked, so a
-// load that ended without giving a new document (a download, an aborted load) is not copied twice.
-const QString MarkAsCopied = QStringLiteral("window.vantrelCopied = true");
-const QString ReadBodyMarkup =
-    QStringLiteral("(function () {"
-                   "  if (window.vantrelCopied) return 'stale';"
-                   "  window.vantrelCopied = true;"
-                   "  return document.body ? { markup: document.body.innerHTML } : 'nobody';"
-                   "})()");
-
-QString insertScript(const QString& markup)
-{
-    // Markup travels as a JSON string literal, never as script text.
-    const QByteArray literal = QJsonDocument(QJsonArray{markup}).toJson(QJsonDocument::Compact);
-    return QStringLiteral("window.vantrelJoined.body.insertAdjacentHTML('beforeend', ") +
-           QString::fromUtf8(literal.constData() + 1, literal.size() - 2) +
-           QStringLiteral("); true");
-}
-
-QString readBodyMarkup(WebBrowser& site, std::chrono::milliseconds bound)
-{
-    const QVariant answer = site.evaluate(ReadBodyMarkup, bound);
-    if (answer.toString() == QLatin1String("stale"))
-        throw AppError(QStringLiteral("The address gave no new page to copy"));
-    const QVariantMap page = answer.toMap();
-    if (!page.contains(QStringLiteral("markup")))
-        throw AppError(91, QStringLiteral("The page has no body to copy"));
-    return page.value(QStringLiteral("markup")).toString();
-}
 
 // Replaces joined.html in one step: a crash or a kill never leaves half a file behind.
 void writeJoinedFile(const QString& path, const QString& rootMarkup)
@@ -113,11 +74,9 @@ bool JoinRun::refuse(const QString& outputFolder)
 
 void JoinRun::copyPage()
 {
-    const QString markup = readBodyMarkup(c.site, bound);
+    const QString markup = c.site.readBodyMarkup(bound);
     std::weak_ptr<ErrorGuard> reportTo = guard;
-    c.result.evaluateLater(insertScript(markup), [reportTo](const QVariant& inserted) {
-        if (inserted.toBool())
-            return;
+    c.result.append(markup, [reportTo] {
         if (auto g = reportTo.lock())
             g->fail(115, QStringLiteral("The page could not be added to the joined document"));
     });
@@ -135,13 +94,13 @@ void JoinRun::run(const QString& outputFolder)
             FixDoubleBackslashes(outputFolder + QDir::separator() + QStringLiteral("joined.html"));
     });
     guard->line(104, [&] { DeleteFileQuietly(outputPath); });
-    guard->line(105, [&] { c.result.navigate(QStringLiteral("about:blank")); });
+    guard->line(105, [&] { c.result.blank(); });
     guard->line(106, [&] {
         c.result.waitUntilComplete(bound);
-        c.result.evaluate(CreateJoinedDocument, bound);
+        c.result.create(bound);
         // Whatever the site browser shows now (nothing yet, or the last run's page) is no page
         // of this run.
-        c.site.evaluate(MarkAsCopied, bound);
+        c.site.markCurrentPageCopied(bound);
     });
 
     int itemCount = 0;
@@ -169,11 +128,7 @@ void JoinRun::run(const QString& outputFolder)
 
     bool written = false;
     guard->line(117, [&] {
-        // Queued behind every insertion, so it sees the whole joined document.
-        const QVariant markup = c.result.evaluate(SerialiseJoinedDocument, bound);
-        if (markup.typeId() != QMetaType::QString)
-            throw AppError(QStringLiteral("The joined document is not available"));
-        writeJoinedFile(outputPath, markup.toString());
+        writeJoinedFile(outputPath, c.result.serialise(bound));
         written = true;
     });
     guard->line(118, [&] { c.pointer.setPointerShape(PointerShape::Default); });

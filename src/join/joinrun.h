@@ -6,8 +6,9 @@
 
 class Dialogs;
 class ProgressDisplay;
+class JoinedDocument;
+class SiteBrowser;
 class UrlList;
-class WebBrowser;
 class WindowPointer;
 
 namespace join {
@@ -22,8 +23,8 @@ struct JoinControls
     WindowPointer& pointer;
     ProgressDisplay& progress;
     Dialogs& dialogs;
-    WebBrowser& result; // holds the joined document
-    WebBrowser& site;   // loads each address in turn
+    JoinedDocument& result; // holds the joined document
+    SiteBrowser& site;      // loads each address in turn
 };
 
 // "Start Joining": loads every listed address in order, appends each page body's markup to one

@@ -1,9 +1,9 @@
 #include "outputfolder.h"
 
-#include "app/shared/apperror.h"
-#include "app/shared/dialogs.h"
-#include "app/shared/errorguard.h"
-#include "app/shared/settingsstore.h"
+#include "core/apperror.h"
+#include "core/dialogs.h"
+#include "core/errorguard.h"
+#include "core/settingsstore.h"
 
 #include <QDir>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #include "dragreorder.h"
 
-#include "app/shared/cursorfile.h"
-#include "app/shared/programfolder.h"
+#include "core/cursorfile.h"
+#include "core/programfolder.h"
 
 #include <QAbstractItemView>
 
@@ -9,42 +9,51 @@
 
 namespace urllist {
 
-void prepareDrag(QAbstractItemView& listControl, const QString& programFolder)
+void DragReorder::press()
+{
+    m_dragging = true;
+}
+
+void DragReorder::itemClicked()
 {
     try {
-        listControl.setCursor(
-            loadCursorFile(pathInFolder(programFolder, QStringLiteral("drag.ico"))));
+        m_listControl.setCursor(
+            loadCursorFile(pathInFolder(m_programFolder, QStringLiteral("drag.ico"))));
     } catch (const std::exception&) {
         // A missing pointer image is no reason to spoil the drag: the ordinary pointer stays.
     }
-    listControl.setDragEnabled(false);
+    m_listControl.setDragEnabled(false);
+    m_dragItem = m_list.itemAt(m_list.selectedPosition());
 }
 
-void dragOver(UrlList& list, bool isDragging, UrlList::ItemRef& dragItem,
-              UrlList::ItemRef& dropItem, const QPoint& point, int screenY)
+void DragReorder::move(const QPoint& point, int screenY)
 {
-    if (!isDragging)
+    if (!m_dragging)
         return;
-    dropItem = list.itemAt(list.positionAt(point));
-    const int from = list.positionOf(dragItem);
-    const int to = list.positionOf(dropItem);
-    if (from > 0 && to > 0) {
-        const QString dragged = list.textAt(from);
-        if (list.textAt(to) != dragged) {
-            list.setTextAt(from, list.textAt(to));
-            list.setTextAt(to, dragged);
-            list.select(to);
-            dragItem = list.itemAt(to);
+    const int from = m_list.positionOf(m_dragItem);
+    const int to = m_list.positionAt(point);
+    if (from <= 0 || to <= 0)
+        return;
+    const QString dragged = m_list.textAt(from);
+    if (m_list.textAt(to) == dragged)
+        return;
+    m_list.setTextAt(from, m_list.textAt(to));
+    m_list.setTextAt(to, dragged);
+    m_list.select(to);
+    m_dragItem = m_list.itemAt(to);
 
-            if (screenY < ScrollUpAboveScreenY) {
-                if (to > 1)
-                    list.scrollTo(to - 1);
-            } else if (screenY >= ScrollDownFromScreenY && list.count() >= to + 1) {
-                list.scrollTo(to + 1);
-            }
-        }
+    if (screenY < ScrollUpAboveScreenY) {
+        if (to > 1)
+            m_list.scrollTo(to - 1);
+    } else if (screenY >= ScrollDownFromScreenY && m_list.count() >= to + 1) {
+        m_list.scrollTo(to + 1);
     }
-    dropItem = UrlList::ItemRef();
+}
+
+void DragReorder::release()
+{
+    m_dragging = false;
+    m_listControl.setCursor(Qt::ArrowCursor);
 }
 
 } // namespace urllist

@@ -1,11 +1,14 @@
 #pragma once
 
-#include "urllist.h"
+#include "core/urllist.h"
+
+#include <QPoint>
+#include <QString>
+
+#include <utility>
 
 class QAbstractItemView;
 
-// Drag-to-reorder: while a button is held on the list, the dragged address and the one under the
-// pointer change places, so the address travels through the list one exchange at a time.
 namespace urllist {
 
 // Screen rows (absolute, in pixels) above which and from which an exchange also scrolls the list
@@ -13,15 +16,40 @@ namespace urllist {
 inline constexpr int ScrollUpAboveScreenY = 305;
 inline constexpr int ScrollDownFromScreenY = 365;
 
-// Item click: the list control shows the drag pointer "drag.ico" from the program folder (its
-// ordinary pointer stays when the file is missing or unreadable) and starts no drag-and-drop of
-// its own.
-void prepareDrag(QAbstractItemView& listControl, const QString& programFolder);
+// Drag-to-reorder: while a button is held on the list, the dragged address and the one under the
+// pointer change places, so the address travels through the list one exchange at a time. The
+// window's four list-pointer handlers each call one step.
+class DragReorder
+{
+public:
+    DragReorder(UrlList& list, QAbstractItemView& listControl, QString programFolder)
+        : m_list(list), m_listControl(listControl), m_programFolder(std::move(programFolder))
+    {
+    }
 
-// Pointer move over the list at point (the list's own coordinates), screenY being the pointer's
-// row on the screen. Does nothing unless dragging; a dragItem no longer in the list, an empty spot
-// or an equal text exchange nothing. After an exchange dragItem names the item under the pointer.
-void dragOver(UrlList& list, bool isDragging, UrlList::ItemRef& dragItem,
-              UrlList::ItemRef& dropItem, const QPoint& point, int screenY);
+    // Button pressed on the list: a drag starts, with or without an item under the pointer.
+    void press();
+    // Item clicked: the list control shows the drag pointer "drag.ico" from the program folder
+    // (its ordinary pointer stays when the file is missing or unreadable) and the selected item
+    // becomes the dragged one.
+    void itemClicked();
+    // Pointer moved to point (the list's own coordinates), screenY being the pointer's row on the
+    // screen. Does nothing unless dragging; a dragged item no longer in the list, an empty spot
+    // or an equal text exchange nothing. After an exchange the dragged item is the one under the
+    // pointer.
+    void move(const QPoint& point, int screenY);
+    // Button released: the drag ends and the ordinary pointer returns.
+    void release();
+
+    bool isDragging() const { return m_dragging; }
+    const UrlList::ItemRef& dragItem() const { return m_dragItem; }
+
+private:
+    UrlList& m_list;
+    QAbstractItemView& m_listControl;
+    QString m_programFolder;
+    bool m_dragging = false;
+    UrlList::ItemRef m_dragItem;
+};
 
 } // namespace urllist

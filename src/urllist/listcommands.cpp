@@ -1,10 +1,10 @@
 #include "listcommands.h"
 
-#include "app/shared/apptitle.h"
-#include "app/shared/dialogs.h"
-#include "app/shared/errorguard.h"
-#include "app/shared/windowpointer.h"
-#include "urllist.h"
+#include "core/apptitle.h"
+#include "core/dialogs.h"
+#include "core/errorguard.h"
+#include "core/urllist.h"
+#include "core/windowpointer.h"
 
 namespace urllist {
 

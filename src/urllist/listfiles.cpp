@@ -1,11 +1,12 @@
 #include "listfiles.h"
 
-#include "app/shared/apperror.h"
-#include "app/shared/dialogs.h"
-#include "app/shared/errorguard.h"
-#include "app/shared/fileexists.h"
-#include "app/shared/windowpointer.h"
-#include "urllist.h"
+#include "core/apperror.h"
+#include "core/dialogs.h"
+#include "core/errorguard.h"
+#include "core/fileexists.h"
+#include "core/outputfiles.h"
+#include "core/urllist.h"
+#include "core/windowpointer.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,8 +68,20 @@ qsizetype nameBufferLength(const QStringList& chosenPaths)
     return length + 1;
 }
 
-void loadFromTextFiles(UrlList& list, WindowPointer& pointer, Dialogs& dialogs, ErrorGuard& guard,
-                       const PathCleanup& cleanPath)
+QStringList listFilePathsToRead(const QStringList& chosenPaths)
+{
+    if (chosenPaths.size() == 1)
+        return {QDir::toNativeSeparators(chosenPaths.front())};
+    QStringList paths;
+    for (const QString& chosenPath : chosenPaths) {
+        const QFileInfo info(chosenPath);
+        paths.append(FixDoubleBackslashes(QDir::toNativeSeparators(info.path()) +
+                                          QDir::separator() + info.fileName()));
+    }
+    return paths;
+}
+
+void loadFromTextFiles(UrlList& list, WindowPointer& pointer, Dialogs& dialogs, ErrorGuard& guard)
 {
     QStringList chosen;
     guard.line(100, [&] {
@@ -82,21 +95,11 @@ void loadFromTextFiles(UrlList& list, WindowPointer& pointer, Dialogs& dialogs, 
         return;
     }
     guard.line(101, [&] { pointer.setPointerShape(PointerShape::Hourglass); });
-    if (chosen.size() == 1) {
-        guard.line(102,
-                   [&] { LoadListFile(list, QDir::toNativeSeparators(chosen.front()), dialogs); });
-    } else {
-        for (const QString& chosenPath : chosen) {
-            // Folder and name joined again, as the dialog returns them apart: a root folder
-            // already ends in a separator, and the clean-up takes the doubled one out.
-            guard.line(103, [&] {
-                const QFileInfo info(chosenPath);
-                const QString path =
-                    QDir::toNativeSeparators(info.path()) + QDir::separator() + info.fileName();
-                LoadListFile(list, cleanPath(path), dialogs);
-            });
-        }
-    }
+    const QStringList paths = listFilePathsToRead(chosen);
+    // One file and several files are reported under lines of their own.
+    const int line = paths.size() == 1 ? 102 : 103;
+    for (const QString& path : paths)
+        guard.line(line, [&] { LoadListFile(list, path, dialogs); });
     guard.line(104, [&] { pointer.setPointerShape(PointerShape::Default); });
 }
 

@@ -2,8 +2,6 @@
 
 #include <QStringList>
 
-#include <functional>
-
 class Dialogs;
 class ErrorGuard;
 class UrlList;
@@ -25,13 +23,13 @@ namespace urllist {
 // that ends the list.
 qsizetype nameBufferLength(const QStringList& chosenPaths);
 
-// Tidies a path joined from a folder and a file name (the join's FixDoubleBackslashes, handed
-// down so that the list does not depend on the join).
-using PathCleanup = std::function<QString(const QString&)>;
+// The paths to read for the file dialog's answer: a single file as chosen; several files each
+// joined again from folder and name, as the dialog returns them apart, and tidied with
+// FixDoubleBackslashes (a root folder already ends in a separator).
+QStringList listFilePathsToRead(const QStringList& chosenPaths);
 
 // "Load URL(s) From Text File": appends the addresses of one or several chosen list files, in
 // order, under the hourglass. Not refused while busy.
-void loadFromTextFiles(UrlList& list, WindowPointer& pointer, Dialogs& dialogs, ErrorGuard& guard,
-                       const PathCleanup& cleanPath);
+void loadFromTextFiles(UrlList& list, WindowPointer& pointer, Dialogs& dialogs, ErrorGuard& guard);
 
 } // namespace urllist

@@ -1,6 +1,6 @@
 #include "listviewurllist.h"
 
-#include "app/shared/apperror.h"
+#include "core/apperror.h"
 
 #include <QTreeWidget>
 

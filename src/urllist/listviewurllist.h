@@ -1,6 +1,6 @@
 #pragma once
 
-#include "urllist.h"
+#include "core/urllist.h"
 
 class QTreeWidget;
 

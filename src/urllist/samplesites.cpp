@@ -1,8 +1,8 @@
 #include "samplesites.h"
 
-#include "app/shared/dialogs.h"
-#include "app/shared/errorguard.h"
-#include "urllist.h"
+#include "core/dialogs.h"
+#include "core/errorguard.h"
+#include "core/urllist.h"
 
 namespace urllist {
 

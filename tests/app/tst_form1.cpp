@@ -1,10 +1,11 @@
 // The main window as the user meets it: its layout, start-up and shutdown.
 #include "app/progressbar.h"
 #include "app/pushbutton.h"
-#include "app/shared/apperror.h"
-#include "app/shared/apptitle.h"
+#include "core/apperror.h"
+#include "core/apptitle.h"
 #include "formfixture.h"
-#include "join/webbrowser.h"
+#include "join/joineddocument.h"
+#include "join/sitebrowser.h"
 
 #include <QFile>
 #include <QGroupBox>

@@ -1,5 +1,5 @@
-#include "app/shared/apperror.h"
 #include "cmdoutput/capture.h"
+#include "core/apperror.h"
 
 #include <QTemporaryDir>
 #include <QTimer>

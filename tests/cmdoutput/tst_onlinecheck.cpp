@@ -1,6 +1,6 @@
-#include "app/shared/apptitle.h"
 #include "cmdoutput/capture.h"
 #include "cmdoutput/onlinecheck.h"
+#include "core/apptitle.h"
 #include "scripteddialogs.h"
 
 #include <QtTest>

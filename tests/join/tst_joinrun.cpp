@@ -2,7 +2,7 @@
 #include "app/progressbar.h"
 #include "app/pushbutton.h"
 #include "formfixture.h"
-#include "join/webbrowser.h"
+#include "join/sitebrowser.h"
 #include "testhttpserver.h"
 #include "testmain.h"
 

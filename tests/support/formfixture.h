@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/form1.h"
-#include "app/shared/settingsstore.h"
+#include "core/settingsstore.h"
 #include "scripteddialogs.h"
 
 #include <QTemporaryDir>

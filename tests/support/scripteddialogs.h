@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shared/dialogs.h"
+#include "core/dialogs.h"
 
 #include <QList>
 #include <QQueue>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "urllist/urllist.h"
+#include "core/urllist.h"
 
 #include <QStringList>
 

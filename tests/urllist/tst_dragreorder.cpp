@@ -100,7 +100,6 @@ void TestDragReorder::drag_passesThroughEachItemDownwards()
     d.moveTo(4);
     QCOMPARE(d.texts(), (QStringList{"B", "C", "D", "A"}));
     QCOMPARE(d.selected(), 4);
-    QVERIFY(!d.form->DropItem.isValid());
 }
 
 void TestDragReorder::drag_skippedItemExchangesOnlyTheTwo()
@@ -158,7 +157,7 @@ void TestDragReorder::release_endsDragAndShowsArrow()
     d.press(1);
     d.moveTo(2);
     d.release();
-    QVERIFY(!d.form->IsDragging);
+    QVERIFY(!d.form->dragReorder().isDragging());
     QCOMPARE(d.form->ListView1->cursor().shape(), Qt::ArrowCursor);
 }
 
@@ -167,7 +166,7 @@ void TestDragReorder::drag_withStaleDragItemChangesNothing()
     DragFixture d({"A", "B", "C"});
     d.press(2);
     d.release();
-    QVERIFY(d.form->DragItem.isValid());
+    QVERIFY(d.form->dragReorder().dragItem().isValid());
     QTest::mouseClick(d.form->findChild<QWidget*>("PushButton4"), Qt::LeftButton);
     QCOMPARE(d.texts(), (QStringList{"B", "A", "C"}));
 
@@ -230,13 +229,15 @@ void TestDragReorder::edgeScroll()
     QFETCH(QList<int>, scrolled);
     DragFixture d({"A", "B", "C"});
     ScrollRecorder list(d.form->ListView1);
-    UrlList::ItemRef dragItem = list.itemAt(from);
-    UrlList::ItemRef dropItem;
+    urllist::DragReorder drag(list, *d.form->ListView1, d.f.programDir());
+    list.select(from);
+    drag.press();
+    drag.itemClicked();
 
-    urllist::dragOver(list, true, dragItem, dropItem, d.centre(to), screenY);
+    drag.move(d.centre(to), screenY);
 
     QCOMPARE(list.scrolled, scrolled);
-    QCOMPARE(list.positionOf(dragItem), to);
+    QCOMPARE(list.positionOf(drag.dragItem()), to);
 }
 
 void TestDragReorder::edgeScroll_usesPointerScreenPosition()

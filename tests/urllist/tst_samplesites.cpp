@@ -1,5 +1,5 @@
 #include "app/pushbutton.h"
-#include "app/shared/apptitle.h"
+#include "core/apptitle.h"
 #include "formfixture.h"
 #include "urllisttexts.h"
 

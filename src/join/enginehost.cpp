@@ -1,42 +1,22 @@
-#include "webbrowser.h"
+#include "enginehost.h"
 
-#include "app/shared/apperror.h"
+#include "core/apperror.h"
 #include "enginepage.h"
 
-#include <QDir>
 #include <QEventLoop>
+#include <QPointer>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
-#include <QWebEngineUrlRequestInterceptor>
-#include <QWebEngineView>
 
 #include <memory>
 
 namespace {
-// Page scripts that size themselves to the window see an ordinary desktop window.
-constexpr QSize SiteViewport(1280, 720);
-// How long a stopped load may take to report that it has stopped.
-constexpr std::chrono::milliseconds StopGrace(5000);
-
-// Lets the result page fetch nothing at all.
-class AboutAndDataOnly : public QWebEngineUrlRequestInterceptor
-{
-public:
-    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-    void interceptRequest(QWebEngineUrlRequestInfo& info) override
-    {
-        const QString scheme = info.requestUrl().scheme();
-        if (scheme != QLatin1String("about") && scheme != QLatin1String("data"))
-            info.block(true);
-    }
-};
-
-// Runs the event loop until `done` says so or the bound passes.
-template <class Done>
-void runEventLoopUntil(QEventLoop& loop, Done&& done, std::chrono::milliseconds bound)
+// Runs loop until done() says so or the bound passes.
+void runEventLoopUntil(QEventLoop& loop, const std::function<bool()>& done,
+                       std::chrono::milliseconds bound)
 {
     if (done())
         return;
@@ -49,28 +29,27 @@ void runEventLoopUntil(QEventLoop& loop, Done&& done, std::chrono::milliseconds 
 }
 } // namespace
 
-WebBrowser::WebBrowser(Role role, QWidget* parent) : QWidget(parent), m_role(role)
+EngineHost::EngineHost(QWidget* parent) : QWidget(parent)
 {
     // Reachable with Tab like the control it stands for.
     setFocusPolicy(Qt::TabFocus);
 }
 
-WebBrowser::~WebBrowser()
+EngineHost::~EngineHost()
 {
-    // Pages must go before their profile.
-    delete m_view;
+    // A page must go before its profile (a view showing it is gone already).
     delete m_page;
     delete m_profile;
 }
 
-EnginePage* WebBrowser::page()
+EnginePage* EngineHost::page()
 {
     if (!m_page)
         startEngine();
     return m_page;
 }
 
-void WebBrowser::startEngine()
+void EngineHost::startEngine()
 {
     // A private, off-the-record profile: nothing of the user's browsing is used or left behind.
     m_profile = new QWebEngineProfile;
@@ -86,22 +65,7 @@ void WebBrowser::startEngine()
     settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
     settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, true);
     settings->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
-
-    if (m_role == Role::Result) {
-        // Set before the first load: the joined document is data, never a live page.
-        settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-        settings->setAttribute(QWebEngineSettings::AutoLoadImages, false);
-        m_page->setUrlRequestInterceptor(new AboutAndDataOnly(m_page));
-    } else {
-        // The view gives the page its desktop-sized viewport. It stays hidden, so the page loads
-        // like a background tab: laid out at desktop size, never painted, and never costing the
-        // window's thread a frame.
-        m_view = new QWebEngineView(this);
-        m_view->setFocusPolicy(Qt::NoFocus);
-        m_view->setPage(m_page);
-        m_view->setGeometry(QRect(QPoint(0, 0), SiteViewport));
-        m_view->hide();
-    }
+    configure(*m_page);
 
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] { m_loading = true; });
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
@@ -110,29 +74,17 @@ void WebBrowser::startEngine()
     });
 }
 
-void WebBrowser::navigate(const QString& address)
+void EngineHost::load(const QUrl& url)
 {
     EnginePage* engine = page();
-    const QUrl url = QUrl::fromUserInput(address, QDir::currentPath());
-    // A script address would run inside the page already there: it loads nothing.
-    if (url.scheme() == QLatin1String("javascript"))
-        return;
-    // A new fragment on the current address would only scroll the current document and never
-    // report a finished load; go through a blank page so that the address loads anew.
-    if (url.hasFragment() &&
-        url.adjusted(QUrl::RemoveFragment) == engine->url().adjusted(QUrl::RemoveFragment)) {
-        m_loading = true;
-        engine->load(QUrl(QStringLiteral("about:blank")));
-        waitUntilComplete(StopGrace);
-    }
     m_loading = true;
     engine->load(url);
 }
 
-void WebBrowser::waitUntilComplete(std::chrono::milliseconds bound)
+void EngineHost::waitUntilComplete(std::chrono::milliseconds bound)
 {
     QEventLoop loop;
-    const auto finished = connect(this, &WebBrowser::loadCompleted, &loop, &QEventLoop::quit);
+    const auto finished = connect(this, &EngineHost::loadCompleted, &loop, &QEventLoop::quit);
     runEventLoopUntil(
         loop, [this] { return !m_loading; }, bound);
     if (m_loading) {
@@ -144,7 +96,7 @@ void WebBrowser::waitUntilComplete(std::chrono::milliseconds bound)
     disconnect(finished);
 }
 
-QVariant WebBrowser::evaluate(const QString& script, std::chrono::milliseconds bound)
+QVariant EngineHost::evaluate(const QString& script, std::chrono::milliseconds bound)
 {
     // Shared with the callback, which may still arrive after a wait that gave up.
     struct Outcome
@@ -170,7 +122,7 @@ QVariant WebBrowser::evaluate(const QString& script, std::chrono::milliseconds b
     return outcome->value;
 }
 
-void WebBrowser::evaluateLater(const QString& script, std::function<void(const QVariant&)> done)
+void EngineHost::evaluateLater(const QString& script, std::function<void(const QVariant&)> done)
 {
     page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, std::move(done));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPointer>
+#include <QUrl>
 #include <QVariant>
 #include <QWidget>
 
@@ -9,28 +9,18 @@
 
 class EnginePage;
 class QWebEngineProfile;
-class QWebEngineView;
 
-// One browser control of the window. It lies outside the visible client area; the engine behind it
-// starts only when a join first needs it, so start-up stays fast.
-//
-// The site browser loads the listed addresses like an ordinary desktop browser would, in a
-// 1280 x 720 viewport. The result browser only ever holds data: scripts, images and every request
-// other than about: and data: are switched off.
-class WebBrowser : public QWidget
+// What both browser controls of the window have in common: a private, off-the-record profile and
+// one page of the browser engine, started only when a join first needs it so that start-up stays
+// fast. The control itself lies outside the visible client area.
+class EngineHost : public QWidget
 {
     Q_OBJECT
 public:
-    enum class Role { Site, Result };
-
-    explicit WebBrowser(Role role, QWidget* parent = nullptr);
-    ~WebBrowser() override;
+    ~EngineHost() override;
 
     bool engineStarted() const { return m_page != nullptr; }
 
-    // Starts loading an address as a user would type it into a browser's address bar: a bare host
-    // name or a local path is fixed up the browser's way.
-    void navigate(const QString& address);
     // Runs the event loop until the current load has finished. A load still running at the bound
     // is stopped, and what the page holds by then stays.
     void waitUntilComplete(std::chrono::milliseconds bound);
@@ -44,13 +34,24 @@ public:
 signals:
     void loadCompleted(bool ok);
 
-private:
+protected:
+    explicit EngineHost(QWidget* parent);
+
+    // The page, its engine started on first use.
     EnginePage* page();
+    // Starts loading url; waitUntilComplete() waits for it.
+    void load(const QUrl& url);
+
+    // How long a stopped load may take to report that it has stopped.
+    static constexpr std::chrono::milliseconds StopGrace{5000};
+
+    // Role-specific settings, applied once before the page's first load.
+    virtual void configure(EnginePage& page) = 0;
+
+private:
     void startEngine();
 
-    Role m_role;
     QWebEngineProfile* m_profile = nullptr;
     EnginePage* m_page = nullptr;
-    QPointer<QWebEngineView> m_view;
     bool m_loading = false;
 };

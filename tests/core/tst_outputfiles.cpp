@@ -1,4 +1,4 @@
-#include "join/outputfiles.h"
+#include "core/outputfiles.h"
 
 #include <QDir>
 #include <QFile>

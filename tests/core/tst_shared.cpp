@@ -1,11 +1,11 @@
 // The shared pieces every handler relies on: the error report box, the application title,
 // the settings store, the file-presence test and cursor files.
-#include "app/shared/apperror.h"
-#include "app/shared/apptitle.h"
-#include "app/shared/cursorfile.h"
-#include "app/shared/errorguard.h"
-#include "app/shared/fileexists.h"
-#include "app/shared/settingsstore.h"
+#include "core/apperror.h"
+#include "core/apptitle.h"
+#include "core/cursorfile.h"
+#include "core/errorguard.h"
+#include "core/fileexists.h"
+#include "core/settingsstore.h"
 #include "scripteddialogs.h"
 
 #include <QFile>

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "enginehost.h"
+
+#include <QPointer>
+
+class QWebEngineView;
+
+// The site browser: loads each listed address like an ordinary desktop browser would, in a
+// 1280 x 720 viewport, and reads the loaded page.
+class SiteBrowser : public EngineHost
+{
+    Q_OBJECT
+public:
+    explicit SiteBrowser(QWidget* parent = nullptr) : EngineHost(parent) {}
+    ~SiteBrowser() override;
+
+    // Starts loading an address as a user would type it into a browser's address bar: a bare host
+    // name or a local path is fixed up the browser's way.
+    void navigate(const QString& address);
+
+    // Marks the page shown now as copied already: it is no page of the run about to start.
+    void markCurrentPageCopied(std::chrono::milliseconds bound);
+    // The inner markup of the loaded page's body, read once per page. Throws AppError when the
+    // document has no body, or when the load gave no new document (a download, an aborted load),
+    // so that a page is never copied twice.
+    QString readBodyMarkup(std::chrono::milliseconds bound);
+
+protected:
+    void configure(EnginePage& page) override;
+
+private:
+    QPointer<QWebEngineView> m_view;
+};
