@@ -10,6 +10,8 @@ packages=(
     xvfb xauth imagemagick
     iputils-ping
     python3
+    desktop-file-utils appstream help2man man-db
+    dpkg-dev
 )
 
 missing=()

@@ -163,7 +163,7 @@ void Form1::ShortenAppTitle()
 
 void Form1::loadHandCursor()
 {
-    const QString path = pathInFolder(m_services.programFolder, QStringLiteral("HAND-M.CUR"));
+    const QString path = shippedFile(m_services.programFolder, QStringLiteral("HAND-M.CUR"));
     if (FileExists(path))
         m_customCursor = loadCursorFile(path);
 }

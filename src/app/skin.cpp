@@ -23,7 +23,7 @@ void paintBackground(QWidget& widget, const QBrush& brush)
 
 void ApplySkin(QWidget& window, const QString& programFolder, SkinFramework& skin)
 {
-    const QString path = pathInFolder(programFolder, QStringLiteral("x/o.cjs"));
+    const QString path = shippedFile(programFolder, QStringLiteral("x/o.cjs"));
     // A folder, device or named pipe of that name is no skin, nor is a hidden file.
     const QFileInfo file(path);
     if (!file.isFile() || file.isHidden())

@@ -18,7 +18,7 @@ void DragReorder::itemClicked()
 {
     try {
         m_listControl.setCursor(
-            loadCursorFile(pathInFolder(m_programFolder, QStringLiteral("drag.ico"))));
+            loadCursorFile(shippedFile(m_programFolder, QStringLiteral("drag.ico"))));
     } catch (const std::exception&) {
         // A missing pointer image is no reason to spoil the drag: the ordinary pointer stays.
     }

@@ -1,10 +1,11 @@
 // The shared pieces every handler relies on: the error report box, the application title,
-// the settings store, the file-presence test and cursor files.
+// the settings store, the file-presence test, cursor files and where shipped files are found.
 #include "core/apperror.h"
 #include "core/apptitle.h"
 #include "core/cursorfile.h"
 #include "core/errorguard.h"
 #include "core/fileexists.h"
+#include "core/programfolder.h"
 #include "core/settingsstore.h"
 #include "scripteddialogs.h"
 
@@ -135,6 +136,25 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(AppError, loadCursorFile(file.fileName()));
         QVERIFY_THROWS_EXCEPTION(AppError,
                                  loadCursorFile(dir.filePath(QStringLiteral("none.cur"))));
+    }
+
+    void shippedFile_besideProgramFirstThenInstalledDataFolder()
+    {
+        QTemporaryDir prefix;
+        const auto place = [&](const char* relative) {
+            return QDir::toNativeSeparators(prefix.filePath(QLatin1String(relative)));
+        };
+        const auto put = [&](const char* relative) {
+            QVERIFY(QDir(prefix.path()).mkpath(QFileInfo(place(relative)).path()));
+            QFile file(place(relative));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        };
+        const QString skin = QStringLiteral("x/o.cjs");
+        QCOMPARE(shippedFile(place("bin"), skin), place("bin/x/o.cjs"));
+        put("share/vantrel/x/o.cjs");
+        QCOMPARE(shippedFile(place("bin"), skin), place("share/vantrel/x/o.cjs"));
+        put("bin/x/o.cjs");
+        QCOMPARE(shippedFile(place("bin"), skin), place("bin/x/o.cjs"));
     }
 };
 
