@@ -75,10 +75,12 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
             break;
         case QEvent::MouseMove: {
             const auto* move = static_cast<QMouseEvent*>(event);
-            ListView1_MouseMove(move->position().toPoint(), move->globalPosition().toPoint());
+            const bool buttonHeld = move->buttons() != Qt::NoButton;
+            ListView1_MouseMove(move->position().toPoint(), move->globalPosition().toPoint(),
+                                buttonHeld);
             // With a button held the drag handler alone decides; the view would otherwise move
             // the selection along and scroll on its own.
-            if (move->buttons() != Qt::NoButton)
+            if (buttonHeld)
                 return true;
             break;
         }
@@ -268,10 +270,11 @@ void Form1::ListView1_ItemClick()
     m_drag->itemClicked();
 }
 
-void Form1::ListView1_MouseMove(const QPoint& position, const QPoint& screenPosition)
+void Form1::ListView1_MouseMove(const QPoint& position, const QPoint& screenPosition,
+                                bool buttonHeld)
 {
     Form_MouseMove();
-    m_drag->move(position, screenPosition.y());
+    m_drag->move(position, screenPosition.y(), buttonHeld);
 }
 
 void Form1::ListView1_MouseUp()

@@ -84,7 +84,7 @@ public slots:
     void ListView1_MouseDown();
     void ListView1_ItemClick();
     // position in the list's own coordinates, screenPosition on the screen (for the edge scroll).
-    void ListView1_MouseMove(const QPoint& position, const QPoint& screenPosition);
+    void ListView1_MouseMove(const QPoint& position, const QPoint& screenPosition, bool buttonHeld);
     void ListView1_MouseUp();
     void Form_MouseMove();
     void Frame4_MouseMove();
