@@ -36,7 +36,7 @@ public:
 
     // The start-up sequence; runs before the window is shown.
     void Form_Load();
-    // Shows the window centred on its screen.
+    // Shows the window centred on its screen, frame included.
     void showCentred();
 
     PointerShape pointerShape() const override { return m_pointerShape; }
@@ -102,6 +102,7 @@ private:
     void connectHandlers();
     void Form_Unload();
     void ShortenAppTitle();
+    void centreOnScreen();
     void loadHandCursor();
 
     Dialogs& m_dialogs;

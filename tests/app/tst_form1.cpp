@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -161,6 +162,16 @@ private slots:
         f.services.drawHomePageNumber = [] { return 7; };
         f.create();
         QCOMPARE(f.openedUrls, QList<QUrl>{QUrl(QStringLiteral("http://www.vantrel.example/"))});
+    }
+
+    void showCentred_centresTheWindowWithItsFrame()
+    {
+        FormFixture f;
+        Form1& form = f.create();
+        form.showCentred();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.frameGeometry() != form.geometry());
+        QTRY_COMPARE(form.frameGeometry().center(), form.screen()->availableGeometry().center());
     }
 
     void closing_endsTheProcess()
