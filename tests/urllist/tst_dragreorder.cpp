@@ -23,6 +23,15 @@ struct ScrollRecorder : ListViewUrlList
     }
 };
 
+// "1" to "40": more items than the list shows at once.
+QStringList manyItems()
+{
+    QStringList items;
+    for (int i = 1; i <= 40; ++i)
+        items.append(QString::number(i));
+    return items;
+}
+
 struct DragFixture
 {
     explicit DragFixture(const QStringList& items, bool withDragIcon = false)
@@ -54,6 +63,12 @@ struct DragFixture
         QApplication::sendEvent(viewport(), &move);
     }
     void moveTo(int position, int screenY = QuietScreenY) { moveTo(centre(position), screenY); }
+
+    void showFromTop(int position)
+    {
+        form->ListView1->scrollToItem(form->ListView1->topLevelItem(position - 1),
+                                      QAbstractItemView::PositionAtTop);
+    }
 
     QStringList texts() const { return urlListTexts(form->urlList()); }
     int selected() const { return form->urlList().selectedPosition(); }
@@ -136,12 +151,9 @@ void TestDragReorder::drag_overEmptyAreaChangesNothing()
 void TestDragReorder::drag_pastTheListsEdgeChangesNothing()
 {
     // With the button held, moves beyond the list still arrive; rows hidden there must not trade.
-    QStringList items;
-    for (int i = 1; i <= 40; ++i)
-        items.append(QString::number(i));
+    const QStringList items = manyItems();
     DragFixture d(items);
-    d.form->ListView1->scrollToItem(d.form->ListView1->topLevelItem(9),
-                                    QAbstractItemView::PositionAtTop);
+    d.showFromTop(10);
     d.press(12);
     for (const QPoint& beyond : {QPoint(5, d.viewport()->height() + 20), QPoint(5, -10)}) {
         d.moveTo(beyond);
@@ -273,12 +285,8 @@ void TestDragReorder::edgeScroll()
 
 void TestDragReorder::edgeScroll_usesPointerScreenPosition()
 {
-    QStringList items;
-    for (int i = 1; i <= 40; ++i)
-        items.append(QString::number(i));
-    DragFixture d(items);
-    d.form->ListView1->scrollToItem(d.form->ListView1->topLevelItem(9),
-                                    QAbstractItemView::PositionAtTop);
+    DragFixture d(manyItems());
+    d.showFromTop(10);
     QCOMPARE(d.topVisible(), 10);
 
     d.press(12);
