@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QTreeWidget>
+#include <QWindow>
 
 namespace {
 constexpr int DeleteKeyCode = 46;
@@ -75,10 +76,12 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
             break;
         case QEvent::MouseMove: {
             const auto* move = static_cast<QMouseEvent*>(event);
-            ListView1_MouseMove(move->position().toPoint(), move->globalPosition().toPoint());
+            const bool buttonHeld = move->buttons() != Qt::NoButton;
+            ListView1_MouseMove(move->position().toPoint(), move->globalPosition().toPoint(),
+                                buttonHeld);
             // With a button held the drag handler alone decides; the view would otherwise move
             // the selection along and scroll on its own.
-            if (move->buttons() != Qt::NoButton)
+            if (buttonHeld)
                 return true;
             break;
         }
@@ -97,6 +100,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
             ListView1_KeyDown(DeleteKeyCode);
     } else if (watched == Frame4 && event->type() == QEvent::MouseMove) {
         Frame4_MouseMove();
+    } else if (watched == windowHandle() && event->type() == QEvent::Expose &&
+               windowHandle()->isExposed()) {
+        windowHandle()->removeEventFilter(this);
+        centreOnScreen();
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -120,12 +127,24 @@ void Form1::Form_Unload()
 
 void Form1::showCentred()
 {
+    // The frame is known only once the window is shown (a window manager adds it as the window
+    // maps): centre the bare window now, so that it appears about right, and the framed window
+    // when it is first exposed.
+    centreOnScreen();
+    show();
+    if (windowHandle()->isExposed())
+        centreOnScreen();
+    else
+        windowHandle()->installEventFilter(this);
+}
+
+void Form1::centreOnScreen()
+{
     if (const QScreen* screen = this->screen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
-    show();
 }
 
 // ---- Start-up
@@ -268,10 +287,11 @@ void Form1::ListView1_ItemClick()
     m_drag->itemClicked();
 }
 
-void Form1::ListView1_MouseMove(const QPoint& position, const QPoint& screenPosition)
+void Form1::ListView1_MouseMove(const QPoint& position, const QPoint& screenPosition,
+                                bool buttonHeld)
 {
     Form_MouseMove();
-    m_drag->move(position, screenPosition.y());
+    m_drag->move(position, screenPosition.y(), buttonHeld);
 }
 
 void Form1::ListView1_MouseUp()

@@ -36,7 +36,7 @@ public:
 
     // The start-up sequence; runs before the window is shown.
     void Form_Load();
-    // Shows the window centred on its screen.
+    // Shows the window centred on its screen, frame included.
     void showCentred();
 
     PointerShape pointerShape() const override { return m_pointerShape; }
@@ -84,7 +84,7 @@ public slots:
     void ListView1_MouseDown();
     void ListView1_ItemClick();
     // position in the list's own coordinates, screenPosition on the screen (for the edge scroll).
-    void ListView1_MouseMove(const QPoint& position, const QPoint& screenPosition);
+    void ListView1_MouseMove(const QPoint& position, const QPoint& screenPosition, bool buttonHeld);
     void ListView1_MouseUp();
     void Form_MouseMove();
     void Frame4_MouseMove();
@@ -102,6 +102,7 @@ private:
     void connectHandlers();
     void Form_Unload();
     void ShortenAppTitle();
+    void centreOnScreen();
     void loadHandCursor();
 
     Dialogs& m_dialogs;

@@ -37,5 +37,5 @@ QString CaptureCommandOutput(QString& commandLine, bool captureStdout, bool capt
             break;
         result += decoder.decode(buffer, got);
     }
-    return result;
+    return result + decoder.finish();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringDecoder>
 #include <QtGlobal>
 
 #include <memory>
@@ -44,8 +45,27 @@ public:
     ConsoleTextDecoder& operator=(const ConsoleTextDecoder&) = delete;
 
     QString decode(const char* bytes, qint64 size);
+    // At the end of the output: the bytes of a character that never got its rest, one
+    // replacement character each (as decoding the whole output at once gives them).
+    QString finish();
 
 private:
     struct State;
     std::unique_ptr<State> m_state;
+};
+
+// Qt's stateful decoder, which keeps the bytes of an unfinished character for the next chunk but
+// has no call for the end of the input.
+class StreamDecoder : public QStringDecoder
+{
+public:
+    using QStringDecoder::QStringDecoder;
+
+    // The kept bytes as replacement characters, one each; the decoder starts afresh.
+    QString finish()
+    {
+        const QString cutOff(state.remainingChars, QChar::ReplacementCharacter);
+        resetState();
+        return cutOff;
+    }
 };

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QSocketNotifier>
-#include <QStringDecoder>
 
 #include <cerrno>
 #include <csignal>
@@ -161,7 +160,7 @@ qint64 ChildProcessPipe::read(char* buffer, qint64 size)
 // Outside Windows there is no separate console code page: both choices are the locale's encoding.
 struct ConsoleTextDecoder::State
 {
-    QStringDecoder decoder{QStringConverter::System};
+    StreamDecoder decoder{QStringConverter::System};
 };
 
 ConsoleTextDecoder::ConsoleTextDecoder(bool /*fromConsoleCodePage*/)
@@ -174,4 +173,9 @@ ConsoleTextDecoder::~ConsoleTextDecoder() = default;
 QString ConsoleTextDecoder::decode(const char* bytes, qint64 size)
 {
     return m_state->decoder.decode(QByteArrayView(bytes, size));
+}
+
+QString ConsoleTextDecoder::finish()
+{
+    return m_state->decoder.finish();
 }

@@ -1,7 +1,6 @@
 #include "childprocesspipe.h"
 
 #include <QByteArray>
-#include <QStringDecoder>
 
 #include <string>
 
@@ -63,7 +62,7 @@ qint64 ChildProcessPipe::read(char* buffer, qint64 size)
 struct ConsoleTextDecoder::State
 {
     UINT codePage = CP_ACP;
-    QStringDecoder utf8{QStringConverter::Utf8};
+    StreamDecoder utf8{QStringConverter::Utf8};
     QByteArray pending;
 };
 
@@ -100,5 +99,15 @@ QString ConsoleTextDecoder::decode(const char* bytes, qint64 size)
                             reinterpret_cast<wchar_t*>(text.data()), length);
         state.pending.remove(0, whole);
     }
+    return text;
+}
+
+QString ConsoleTextDecoder::finish()
+{
+    State& state = *m_state;
+    // A lead byte still waiting for its second byte is a character cut off.
+    QString text = state.utf8.finish();
+    text += QString(state.pending.size(), QChar::ReplacementCharacter);
+    state.pending.clear();
     return text;
 }

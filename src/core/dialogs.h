@@ -40,5 +40,8 @@ public:
     QString existingDirectory(const QString& title, const QString& initialFolder) override;
 
 private:
+    // The parent window while it is shown; none before that.
+    QWidget* owner() const;
+
     QPointer<QWidget> m_parent;
 };

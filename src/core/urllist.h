@@ -32,7 +32,8 @@ public:
     virtual void select(int position) = 0;
     virtual void scrollTo(int position) = 0;
     virtual void focus() = 0;
-    // Position of the item under a point in the list's own (viewport) coordinates, 0 for none.
+    // Position of the item under a point in the list's own (viewport) coordinates, 0 for none
+    // (always so outside the viewport).
     virtual int positionAt(const QPoint& point) const = 0;
 
     virtual ItemRef itemAt(int position) const = 0;

@@ -26,10 +26,14 @@ void DragReorder::itemClicked()
     m_dragItem = m_list.itemAt(m_list.selectedPosition());
 }
 
-void DragReorder::move(const QPoint& point, int screenY)
+void DragReorder::move(const QPoint& point, int screenY, bool buttonHeld)
 {
     if (!m_dragging)
         return;
+    if (!buttonHeld) {
+        release();
+        return;
+    }
     const int from = m_list.positionOf(m_dragItem);
     const int to = m_list.positionAt(point);
     if (from <= 0 || to <= 0)

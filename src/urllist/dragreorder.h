@@ -35,9 +35,11 @@ public:
     void itemClicked();
     // Pointer moved to point (the list's own coordinates), screenY being the pointer's row on the
     // screen. Does nothing unless dragging; a dragged item no longer in the list, an empty spot
-    // or an equal text exchange nothing. After an exchange the dragged item is the one under the
-    // pointer.
-    void move(const QPoint& point, int screenY);
+    // (any point outside the list's viewport included) or an equal text exchange nothing. After
+    // an exchange the dragged item is the one under the pointer. A move without a button held
+    // ends the drag as release() does: the release went elsewhere (a message box that opened
+    // while the button was down takes it).
+    void move(const QPoint& point, int screenY, bool buttonHeld);
     // Button released: the drag ends and the ordinary pointer returns.
     void release();
 

@@ -41,7 +41,9 @@ void LoadListFile(UrlList& list, const QString& path, Dialogs& dialogs)
         return;
     }
     QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+    // Only a regular file (or a link to one) has an end: opening a named pipe waits for a writer
+    // and a device such as /dev/zero never stops giving bytes.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
         if (file.error() == QFileDevice::PermissionsError)
             throw AppError(70, QStringLiteral("Permission denied"));
         throw AppError(75, QStringLiteral("Path/File access error"));
@@ -94,13 +96,16 @@ void loadFromTextFiles(UrlList& list, WindowPointer& pointer, Dialogs& dialogs, 
                                             "adding via the \"Add All\" button."));
         return;
     }
+    // During a join the hourglass is already there and must stay: it keeps the list's busy
+    // refusals on.
+    const PointerShape before = pointer.pointerShape();
     guard.line(101, [&] { pointer.setPointerShape(PointerShape::Hourglass); });
     const QStringList paths = listFilePathsToRead(chosen);
     // One file and several files are reported under lines of their own.
     const int line = paths.size() == 1 ? 102 : 103;
     for (const QString& path : paths)
         guard.line(line, [&] { LoadListFile(list, path, dialogs); });
-    guard.line(104, [&] { pointer.setPointerShape(PointerShape::Default); });
+    guard.line(104, [&] { pointer.setPointerShape(before); });
 }
 
 } // namespace urllist

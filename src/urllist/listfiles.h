@@ -13,7 +13,8 @@ class WindowPointer;
 QStringList splitListText(QStringView text);
 
 // Appends every address of the list file at path, read in the system's 8-bit encoding. Shows
-// "File not found" when the file is missing; throws AppError when it cannot be opened or read.
+// "File not found" when the file is missing; throws AppError when it is no regular file (a
+// folder, a named pipe, a device) or cannot be opened or read.
 void LoadListFile(UrlList& list, const QString& path, Dialogs& dialogs);
 
 namespace urllist {
@@ -29,7 +30,8 @@ qsizetype nameBufferLength(const QStringList& chosenPaths);
 QStringList listFilePathsToRead(const QStringList& chosenPaths);
 
 // "Load URL(s) From Text File": appends the addresses of one or several chosen list files, in
-// order, under the hourglass. Not refused while busy.
+// order, under the hourglass, then puts back the pointer that was there before. Not refused while
+// busy.
 void loadFromTextFiles(UrlList& list, WindowPointer& pointer, Dialogs& dialogs, ErrorGuard& guard);
 
 } // namespace urllist

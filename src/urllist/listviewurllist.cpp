@@ -100,6 +100,9 @@ void ListViewUrlList::focus()
 
 int ListViewUrlList::positionAt(const QPoint& point) const
 {
+    // The view also answers for points beyond its edges, with rows nobody can see there.
+    if (!m_view->viewport()->rect().contains(point))
+        return 0;
     QTreeWidgetItem* item = m_view->itemAt(point);
     return item ? m_view->indexOfTopLevelItem(item) + 1 : 0;
 }

@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -161,6 +162,43 @@ private slots:
         f.services.drawHomePageNumber = [] { return 7; };
         f.create();
         QCOMPARE(f.openedUrls, QList<QUrl>{QUrl(QStringLiteral("http://www.vantrel.example/"))});
+    }
+
+    void productionFolders_giveDesktopAndProgramFiles()
+    {
+        // A home of its own, with no folder names configured in it, keeps the user's desktop out.
+        QTemporaryDir home;
+        const QByteArray savedHome = qgetenv("HOME");
+        const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", savedHome);
+            qputenv("XDG_CONFIG_HOME", savedConfig);
+        });
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
+        const StartupServices production = StartupServices::production();
+        FormFixture f;
+        f.services.programFolder = production.programFolder;
+        f.services.desktopFolder = production.desktopFolder;
+        Form1& form = f.create();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        QCOMPARE(form.Text2->text(), home.path() + QStringLiteral("/Desktop/"));
+        // The hand pointer is read from beside the program, where the build puts HAND-M.CUR.
+        QTest::mouseMove(form.PushButton1);
+        QCOMPARE(form.cursor().shape(), Qt::BitmapCursor);
+        QVERIFY(f.dialogs.shown.isEmpty());
+    }
+
+    void showCentred_centresTheWindowWithItsFrame()
+    {
+        FormFixture f;
+        Form1& form = f.create();
+        form.showCentred();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.frameGeometry() != form.geometry());
+        QTRY_COMPARE(form.frameGeometry().center(), form.screen()->availableGeometry().center());
     }
 
     void closing_endsTheProcess()

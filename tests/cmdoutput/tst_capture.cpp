@@ -61,11 +61,11 @@ private slots:
 
     void missingProgram_givesFailureText()
     {
-        QCOMPARE(capture(QStringLiteral("vantrel-no-such-program --flag")),
-                 QLatin1String(FailedToCreateProcess));
-        QCOMPARE(capture(m_dir.filePath(QStringLiteral("missing"))),
-                 QLatin1String(FailedToCreateProcess));
-        QCOMPARE(capture(QString()), QLatin1String(FailedToCreateProcess));
+        const QString failure =
+            QStringLiteral("Failed to create process, check the path of the command line.");
+        QCOMPARE(capture(QStringLiteral("vantrel-no-such-program --flag")), failure);
+        QCOMPARE(capture(m_dir.filePath(QStringLiteral("missing"))), failure);
+        QCOMPARE(capture(QString()), failure);
     }
 
     void neitherStream_raisesError5()
@@ -108,6 +108,12 @@ private slots:
         // The euro sign is three bytes in UTF-8; the first 1024-byte read ends after its first.
         const QByteArray bytes = QByteArray(1023, 'a') + "\xe2\x82\xac" + QByteArray(1100, 'b');
         QCOMPARE(capture(catFileHolding(bytes)), QString::fromUtf8(bytes));
+    }
+
+    void characterCutOffAtTheEnd_becomesReplacementCharacters()
+    {
+        // The first two of the euro sign's three bytes, and then the output ends.
+        QCOMPARE(capture(catFileHolding("abc\xe2\x82")), QStringLiteral("abc\uFFFD\uFFFD"));
     }
 
     void grandchildHoldingThePipe_isWaitedFor()

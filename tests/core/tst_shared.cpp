@@ -1,17 +1,34 @@
 // The shared pieces every handler relies on: the error report box, the application title,
-// the settings store, the file-presence test, cursor files and where shipped files are found.
+// the settings store, the file-presence test, cursor files, where shipped files are found and the
+// real dialogs.
 #include "core/apperror.h"
 #include "core/apptitle.h"
 #include "core/cursorfile.h"
+#include "core/dialogs.h"
 #include "core/errorguard.h"
 #include "core/fileexists.h"
 #include "core/programfolder.h"
 #include "core/settingsstore.h"
 #include "scripteddialogs.h"
 
+#include <QDialog>
 #include <QFile>
+#include <QLineEdit>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
+
+namespace {
+// Hands the next modal dialog to answer as soon as it shows, so that nothing waits on screen.
+template <class Answer> void answerNextDialog(Answer answer)
+{
+    QTimer::singleShot(0, [answer] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            answer(*dialog);
+    });
+}
+} // namespace
 
 class TestShared : public QObject
 {
@@ -116,6 +133,34 @@ private slots:
         file.close();
         QVERIFY(FileExists(file.fileName()));
         QVERIFY(!FileExists(dir.filePath(QStringLiteral("here.txt/below"))));
+    }
+
+    void prompt_keepsTextBeyondLineEditLimit()
+    {
+        const QString typed(40000, QLatin1Char('x'));
+        answerNextDialog([&](QDialog& dialog) {
+            dialog.findChild<QLineEdit*>()->setText(typed);
+            dialog.accept();
+        });
+        QCOMPARE(QtDialogs().prompt(QStringLiteral("Vantrel"), QStringLiteral("Address:")), typed);
+    }
+
+    void message_beforeWindowShows_centredOnScreen()
+    {
+        QWidget window;
+        window.resize(536, 414);
+        QtDialogs dialogs;
+        dialogs.setParentWindow(&window);
+        QRect box;
+        answerNextDialog([&](QDialog& dialog) {
+            box = dialog.frameGeometry();
+            dialog.accept();
+        });
+        dialogs.message(QStringLiteral("Vantrel"), QStringLiteral("Offline"), Dialogs::Icon::None);
+        // Qt lifts a dialog by room it keeps for a title bar that it cannot know yet.
+        const QPoint offCentre = box.center() - window.screen()->availableGeometry().center();
+        QVERIFY2(qAbs(offCentre.x()) <= 10 && qAbs(offCentre.y()) <= 40,
+                 qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
     }
 
     void cursorFile_takesHotspotFromHeader()

@@ -23,6 +23,15 @@ struct ScrollRecorder : ListViewUrlList
     }
 };
 
+// "1" to "40": more items than the list shows at once.
+QStringList manyItems()
+{
+    QStringList items;
+    for (int i = 1; i <= 40; ++i)
+        items.append(QString::number(i));
+    return items;
+}
+
 struct DragFixture
 {
     explicit DragFixture(const QStringList& items, bool withDragIcon = false)
@@ -55,6 +64,12 @@ struct DragFixture
     }
     void moveTo(int position, int screenY = QuietScreenY) { moveTo(centre(position), screenY); }
 
+    void showFromTop(int position)
+    {
+        form->ListView1->scrollToItem(form->ListView1->topLevelItem(position - 1),
+                                      QAbstractItemView::PositionAtTop);
+    }
+
     QStringList texts() const { return urlListTexts(form->urlList()); }
     int selected() const { return form->urlList().selectedPosition(); }
     int topVisible() const { return form->urlList().positionAt(QPoint(5, 2)); }
@@ -73,8 +88,10 @@ private slots:
     void drag_skippedItemExchangesOnlyTheTwo();
     void drag_overEqualTextChangesNothing();
     void drag_overEmptyAreaChangesNothing();
+    void drag_pastTheListsEdgeChangesNothing();
     void drag_worksWhileBusyAndLeavesHourglass();
     void move_withoutPressChangesNothing();
+    void move_withoutButtonEndsTheDrag();
     void release_endsDragAndShowsArrow();
     void drag_withStaleDragItemChangesNothing();
 
@@ -131,6 +148,20 @@ void TestDragReorder::drag_overEmptyAreaChangesNothing()
     QCOMPARE(d.selected(), 1);
 }
 
+void TestDragReorder::drag_pastTheListsEdgeChangesNothing()
+{
+    // With the button held, moves beyond the list still arrive; rows hidden there must not trade.
+    const QStringList items = manyItems();
+    DragFixture d(items);
+    d.showFromTop(10);
+    d.press(12);
+    for (const QPoint& beyond : {QPoint(5, d.viewport()->height() + 20), QPoint(5, -10)}) {
+        d.moveTo(beyond);
+        QCOMPARE(d.texts(), items);
+    }
+    QCOMPARE(d.selected(), 12);
+}
+
 void TestDragReorder::drag_worksWhileBusyAndLeavesHourglass()
 {
     DragFixture d({"A", "B"});
@@ -147,6 +178,18 @@ void TestDragReorder::move_withoutPressChangesNothing()
     d.press(1);
     d.release();
     d.moveTo(d.centre(2), QuietScreenY, Qt::NoButton);
+    d.moveTo(3);
+    QCOMPARE(d.texts(), (QStringList{"A", "B", "C"}));
+}
+
+void TestDragReorder::move_withoutButtonEndsTheDrag()
+{
+    // The release went to a message box that opened while the button was down.
+    DragFixture d({"A", "B", "C"}, true);
+    d.press(1);
+    d.moveTo(d.centre(2), QuietScreenY, Qt::NoButton);
+    QVERIFY(!d.form->dragReorder().isDragging());
+    QCOMPARE(d.form->ListView1->cursor().shape(), Qt::ArrowCursor);
     d.moveTo(3);
     QCOMPARE(d.texts(), (QStringList{"A", "B", "C"}));
 }
@@ -234,7 +277,7 @@ void TestDragReorder::edgeScroll()
     drag.press();
     drag.itemClicked();
 
-    drag.move(d.centre(to), screenY);
+    drag.move(d.centre(to), screenY, true);
 
     QCOMPARE(list.scrolled, scrolled);
     QCOMPARE(list.positionOf(drag.dragItem()), to);
@@ -242,12 +285,8 @@ void TestDragReorder::edgeScroll()
 
 void TestDragReorder::edgeScroll_usesPointerScreenPosition()
 {
-    QStringList items;
-    for (int i = 1; i <= 40; ++i)
-        items.append(QString::number(i));
-    DragFixture d(items);
-    d.form->ListView1->scrollToItem(d.form->ListView1->topLevelItem(9),
-                                    QAbstractItemView::PositionAtTop);
+    DragFixture d(manyItems());
+    d.showFromTop(10);
     QCOMPARE(d.topVisible(), 10);
 
     d.press(12);

@@ -1,5 +1,4 @@
 #include "app/pushbutton.h"
-#include "core/apptitle.h"
 #include "core/errorguard.h"
 #include "core/outputfiles.h"
 #include "formfixture.h"
@@ -10,6 +9,12 @@
 #include <QElapsedTimer>
 #include <QTreeWidget>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 const QString TooManyFiles = QStringLiteral(
@@ -47,7 +52,9 @@ private slots:
     void load_missingFileReportedOnceEachAndOthersRead();
     void load_unreadableFileReportedBetweenTwoGoodOnes();
     void load_fileWithoutReadPermissionIsReported();
+    void load_namedPipeAndDeviceReportedAndNextFileRead();
     void load_hourglassWhileReadingThenDefault();
+    void load_duringJoinLeavesHourglassAndBusyRefusals();
     void load_severalFilesJoinFolderAndNameThroughCleanUp();
     void load_namesAtBufferLimitAreRead();
     void load_namesOverBufferLimitShowTooManyFilesAndAddNothing();
@@ -175,7 +182,7 @@ void TestListFiles::load_missingFileReportedOnceEachAndOthersRead()
     QTest::mouseClick(form.PushButton3, Qt::LeftButton);
 
     QCOMPARE(f.dialogs.messages(), (QStringList{"File not found", "File not found"}));
-    QCOMPARE(f.dialogs.shown.last().title, appTitle());
+    QCOMPARE(f.dialogs.shown.last().title, QStringLiteral("Vantrel"));
     QCOMPARE(urlListTexts(form.urlList()), QStringList{"x"});
 }
 
@@ -212,6 +219,30 @@ void TestListFiles::load_fileWithoutReadPermissionIsReported()
              QStringList{ErrorGuard::reportText("Permission denied", "PushButton3_Click", 102)});
 }
 
+void TestListFiles::load_namedPipeAndDeviceReportedAndNextFileRead()
+{
+    FormFixture f;
+    Form1& form = f.create();
+    const QString pipe = m_dir->filePath("pipe.txt");
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    f.dialogs.openFileAnswers.enqueue({pipe, "/dev/null", writeFile("list.txt", "a")});
+    // Should the load open the pipe after all, a writer that comes and goes ends its wait.
+    std::promise<void> loaded;
+    std::thread writer([&pipe, done = loaded.get_future()] {
+        if (done.wait_for(std::chrono::seconds(5)) == std::future_status::timeout)
+            ::close(::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK));
+    });
+
+    QTest::mouseClick(form.PushButton3, Qt::LeftButton);
+    loaded.set_value();
+    writer.join();
+
+    const QString report =
+        ErrorGuard::reportText("Path/File access error", "PushButton3_Click", 103);
+    QCOMPARE(f.dialogs.messages(), (QStringList{report, report}));
+    QCOMPARE(urlListTexts(form.urlList()), QStringList{"a"});
+}
+
 void TestListFiles::load_hourglassWhileReadingThenDefault()
 {
     FormFixture f;
@@ -224,6 +255,20 @@ void TestListFiles::load_hourglassWhileReadingThenDefault()
 
     QCOMPARE(pointer.history,
              (QList<PointerShape>{PointerShape::Hourglass, PointerShape::Default}));
+}
+
+void TestListFiles::load_duringJoinLeavesHourglassAndBusyRefusals()
+{
+    FormFixture f;
+    Form1& form = f.create();
+    form.setPointerShape(PointerShape::Hourglass);
+    f.dialogs.openFileAnswers.enqueue({writeFile("a.txt", "a\r\nb")});
+
+    QTest::mouseClick(form.PushButton3, Qt::LeftButton);
+    QTest::mouseClick(form.PushButton8, Qt::LeftButton); // "Clear List"
+
+    QCOMPARE(form.pointerShape(), PointerShape::Hourglass);
+    QCOMPARE(urlListTexts(form.urlList()), (QStringList{"a", "b"}));
 }
 
 void TestListFiles::load_severalFilesJoinFolderAndNameThroughCleanUp()
@@ -281,7 +326,7 @@ void TestListFiles::load_namesOverBufferLimitShowTooManyFilesAndAddNothing()
 
     QCOMPARE(form.urlList().count(), 0);
     QCOMPARE(f.dialogs.messages(), QStringList{TooManyFiles});
-    QCOMPARE(f.dialogs.shown.last().title, appTitle());
+    QCOMPARE(f.dialogs.shown.last().title, QStringLiteral("Vantrel"));
     QCOMPARE(f.dialogs.shown.last().icon, Dialogs::Icon::None);
 }
 

@@ -1,5 +1,4 @@
 #include "app/pushbutton.h"
-#include "core/apptitle.h"
 #include "formfixture.h"
 #include "urllisttexts.h"
 
@@ -60,7 +59,7 @@ void TestSampleSites::help_showsLinksTextOnly()
     QCOMPARE(f.dialogs.shown[0].text,
              QStringLiteral("Get Links Within URL - This feature will discover other links "
                             "within a web site by looking at the HTML source code."));
-    QCOMPARE(f.dialogs.shown[0].title, appTitle());
+    QCOMPARE(f.dialogs.shown[0].title, QStringLiteral("Vantrel"));
     QCOMPARE(f.dialogs.shown[0].icon, Dialogs::Icon::None);
     QCOMPARE(form.urlList().count(), 0);
 }
