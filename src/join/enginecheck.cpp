@@ -22,8 +22,8 @@ QString browserEngineStartProblem()
 #ifdef Q_OS_UNIX
     if (geteuid() == 0 && !sandboxTurnedOff())
         return QStringLiteral(
-            "The browser engine does not run as root with its sandbox on. Run Vantrel as an "
-            "ordinary user, or set QTWEBENGINE_DISABLE_SANDBOX=1 to turn the sandbox off.");
+            "The browser engine cannot run as root with its sandbox on. Run as an ordinary user, "
+            "or set QTWEBENGINE_DISABLE_SANDBOX=1 to turn the sandbox off.");
 #endif
     return {};
 }

@@ -87,12 +87,13 @@ void EngineHost::load(const QUrl& url)
     engine->load(url);
 }
 
-void EngineHost::waitUntilComplete(std::chrono::milliseconds bound)
+bool EngineHost::waitUntilComplete(std::chrono::milliseconds bound)
 {
     QEventLoop loop;
     const auto finished = connect(this, &EngineHost::loadCompleted, &loop, &QEventLoop::quit);
     runEventLoopUntil(
         loop, [this] { return !m_loading; }, bound);
+    const bool finishedInTime = !m_loading;
     if (m_loading) {
         m_page->triggerAction(QWebEnginePage::Stop);
         runEventLoopUntil(
@@ -100,6 +101,7 @@ void EngineHost::waitUntilComplete(std::chrono::milliseconds bound)
         m_loading = false;
     }
     disconnect(finished);
+    return finishedInTime;
 }
 
 QVariant EngineHost::evaluate(const QString& script, std::chrono::milliseconds bound)

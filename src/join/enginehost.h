@@ -26,8 +26,8 @@ public:
     static QWebEngineProfile* createPrivateProfile(QObject* parent = nullptr);
 
     // Runs the event loop until the current load has finished. A load still running at the bound
-    // is stopped, and what the page holds by then stays.
-    void waitUntilComplete(std::chrono::milliseconds bound);
+    // is stopped, and what the page holds by then stays. False when it had to be stopped.
+    bool waitUntilComplete(std::chrono::milliseconds bound);
 
     // Runs a script in the program's own script world (page scripts cannot see or change it) and
     // waits for its result with an event loop. Throws AppError when none comes within the bound.

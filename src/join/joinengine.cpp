@@ -16,7 +16,7 @@
 namespace join {
 namespace {
 
-using Clock = LoadWatch::Clock;
+using Clock = std::chrono::steady_clock;
 
 // A page whose address a site browser is loading.
 struct PageInHand
@@ -106,14 +106,16 @@ PageInHand Run::start(int position, SiteBrowser& site)
 void Run::finish(const PageInHand& page)
 {
     // A page that loaded while earlier ones were copied has had that time from its bound.
-    const auto left = std::max(
-        std::chrono::duration_cast<std::chrono::milliseconds>(page.deadline - Clock::now()),
-        std::chrono::milliseconds(0));
-    report.step(114, page.position, [&] { page.site->waitUntilComplete(left); });
+    const auto left =
+        std::max(std::chrono::ceil<std::chrono::milliseconds>(page.deadline - Clock::now()),
+                 std::chrono::milliseconds(0));
+    bool inTime = true;
+    report.step(114, page.position, [&] { inTime = page.site->waitUntilComplete(left); });
     report.step(115, page.position, [&] { copyPage(page); });
     report.step(116, page.position, [&] { page.site->waitUntilComplete(bound); });
-    report.pageDone(page.position, page.address,
-                    page.site->lastLoad().failure(page.deadline, bound));
+    report.pageDone(page.position,
+                    inTime ? page.site->lastLoad().failure()
+                           : QStringLiteral("not loaded within %1 s").arg(bound.count() / 1000.0));
 }
 
 void Run::copyPage(const PageInHand& page)

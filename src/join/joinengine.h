@@ -46,7 +46,7 @@ public:
     // The page at position has been copied (or has failed to be). loadFailure says why its load
     // did not give what the address promised, empty when it did; what the browser showed for it
     // has been copied all the same.
-    virtual void pageDone(int position, const QString& address, const QString& loadFailure) = 0;
+    virtual void pageDone(int position, const QString& loadFailure) = 0;
 };
 
 // What one run works with.

@@ -42,7 +42,7 @@ public:
     {
         guard.fail(line, description);
     }
-    void pageDone(int, const QString&, const QString&) override {}
+    void pageDone(int, const QString&) override {}
 
     ErrorGuard guard;
 };

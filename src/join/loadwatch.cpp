@@ -35,24 +35,21 @@ void LoadWatch::loadingChanged(const QWebEngineLoadingInfo& info)
         return;
     }
     m_last.finished = true;
-    m_last.finishedAt = Clock::now();
     m_last.status = info.status();
     m_last.domain = info.errorDomain();
     m_last.code = info.errorCode();
     m_last.errorString = info.errorString();
 }
 
-QString LoadWatch::failure(Clock::time_point deadline, std::chrono::milliseconds bound) const
+QString LoadWatch::failure() const
 {
     const Outcome& last = m_last;
     if (!last.rendererGone.isEmpty())
         return last.rendererGone;
     if (last.download)
         return QStringLiteral("a download, not a page");
-    // The join stops a load that is still running at its bound.
-    if (!last.finished ||
-        (last.status == QWebEngineLoadingInfo::LoadStoppedStatus && last.finishedAt >= deadline))
-        return QStringLiteral("not loaded within %1 s").arg(bound.count() / 1000.0);
+    if (!last.finished)
+        return QStringLiteral("the load did not finish");
     if (last.status == QWebEngineLoadingInfo::LoadFailedStatus)
         return last.domain == QWebEngineLoadingInfo::HttpStatusCodeDomain
                    ? QStringLiteral("HTTP status %1").arg(last.code)

@@ -5,8 +5,6 @@
 #include <QString>
 #include <QWebEngineLoadingInfo>
 
-#include <chrono>
-
 class QWebEnginePage;
 
 // Follows the loads of one page and tells whether the latest one gave what its address promised.
@@ -16,13 +14,10 @@ class QWebEnginePage;
 class LoadWatch : public QObject
 {
 public:
-    using Clock = std::chrono::steady_clock;
-
     void watch(QWebEnginePage& page);
 
-    // Why the latest load gave no proper page, or empty text when it did. deadline is when its
-    // bound ran out, bound its length.
-    QString failure(Clock::time_point deadline, std::chrono::milliseconds bound) const;
+    // Why the latest load gave no proper page, or empty text when it did.
+    QString failure() const;
 
 private:
     void loadingChanged(const QWebEngineLoadingInfo& info);
@@ -31,7 +26,6 @@ private:
     struct Outcome
     {
         bool finished = false;
-        Clock::time_point finishedAt;
         QWebEngineLoadingInfo::LoadStatus status = QWebEngineLoadingInfo::LoadStartedStatus;
         QWebEngineLoadingInfo::ErrorDomain domain = QWebEngineLoadingInfo::NoErrorDomain;
         int code = 0;
