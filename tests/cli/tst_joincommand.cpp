@@ -29,22 +29,20 @@ Response routes(const QByteArray& path)
         return TestHttpServer::response(
             200, "text/html; charset=windows-1251",
             "<html><body><p>\xcf\xf0\xe8\xe2\xe5\xf2</p></body></html>");
-    if (path == "/missing")
-        return TestHttpServer::response(404, "text/html",
-                                        "<html><body><p>no such page</p></body></html>");
     if (path == "/download")
-        return TestHttpServer::response(200, "application/octet-stream", QByteArray(2000, 'x'),
-                                        {{"Content-Disposition", "attachment; filename=file.bin"}});
-    if (path == "/svg")
-        return TestHttpServer::response(
-            200, "image/svg+xml",
-            "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'/>");
+        return TestHttpServer::response(200, "application/zip", "PK",
+                                        {{"Content-Disposition", "attachment"}});
+    if (path == "/svg") // a document without a body
+        return TestHttpServer::response(200, "image/svg+xml",
+                                        "<svg xmlns='http://www.w3.org/2000/svg'/>");
     if (path == "/endless") {
         Response r = TestHttpServer::html("<html><body><p>first part</p>");
         r.neverFinish = true;
         return r;
     }
-    return TestHttpServer::response(404, "text/plain", "unknown");
+    // Anything else is missing.
+    return TestHttpServer::response(404, "text/html",
+                                    "<html><body><p>no such page</p></body></html>");
 }
 
 QByteArray joined(const QByteArray& bodyMarkup)
