@@ -8,10 +8,6 @@
 
 #include <cstdio>
 
-#ifndef VANTREL_VERSION
-#error "VANTREL_VERSION must name the project's version"
-#endif
-
 namespace cli {
 namespace {
 
