@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSaveFile>
 #include <QWebEngineProfile>
@@ -25,11 +26,19 @@ void printTo(std::FILE* stream, const QString& text)
     std::fflush(stream);
 }
 
+// A device or a pipe (/dev/stdout, /dev/null, a named pipe) cannot be replaced: it is written as
+// it is, like standard output.
+bool isSpecialFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isFile() && !info.isDir();
+}
+
 // An output that cannot be written is found before any page loads: creating (and dropping) the
 // temporary file that the save would write tells, and leaves an existing file as it is.
 QString outputProblem(const QString& path)
 {
-    if (path == QLatin1String("-"))
+    if (path == QLatin1String("-") || isSpecialFile(path))
         return {};
     QSaveFile probe(path);
     if (probe.open(QIODevice::WriteOnly)) {
@@ -39,13 +48,16 @@ QString outputProblem(const QString& path)
     return QStringLiteral("cannot write %1: %2").arg(path, probe.errorString());
 }
 
-void writeStandardOutput(const QByteArray& content)
+void writeDirectly(const QString& path, const QByteArray& content)
 {
-    QFile out;
-    if (!out.open(stdout, QIODevice::WriteOnly) || out.write(content) != content.size() ||
-        !out.flush())
+    QFile out(path);
+    const bool opened = path == QLatin1String("-") ? out.open(stdout, QIODevice::WriteOnly)
+                                                   : out.open(QIODevice::WriteOnly);
+    if (!opened || out.write(content) != content.size() || !out.flush())
         throw AppError(
-            75, QStringLiteral("Cannot write to standard output: %1").arg(out.errorString()));
+            75, QStringLiteral("Cannot write %1: %2")
+                    .arg(path == QLatin1String("-") ? QStringLiteral("to standard output") : path,
+                         out.errorString()));
 }
 
 // Runs without a display: on a server, in a container, in CI.
@@ -104,11 +116,11 @@ int runJoinCommand(int& argc, char* argv[])
 
     auto report = std::make_shared<TerminalReport>(options.addresses,
                                                    TerminalReport::progressFor(options.quiet));
-    const bool toStandardOutput = options.output == QLatin1String("-");
+    const bool direct = options.output == QLatin1String("-") || isSpecialFile(options.output);
     const bool written =
         joinPages(report, options.jobs, options.timeout, [&](const QByteArray& content) {
-            if (toStandardOutput)
-                writeStandardOutput(content);
+            if (direct)
+                writeDirectly(options.output, content);
             else
                 join::writeFileAtomically(options.output, content);
         });
