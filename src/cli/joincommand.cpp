@@ -86,7 +86,7 @@ bool joinPages(const std::shared_ptr<TerminalReport>& report, int jobs,
     return join::runJoin({*report, report, *report, *report, result, siteList, pageBound, write});
 }
 
-int runJoinCommand(int& argc, char* argv[])
+int runJoinCommand(int argc, char* argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -112,7 +112,10 @@ int runJoinCommand(int& argc, char* argv[])
     QLoggingCategory::setFilterRules(QStringLiteral("*.info=false\ndefault.warning=false"));
     // The browser engine shares its graphics context with the widgets.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
+    // The arguments are the command's alone: Qt must not take an address or a value for one of
+    // its own options.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
 
     auto report = std::make_shared<TerminalReport>(options.addresses,
                                                    TerminalReport::progressFor(options.quiet));

@@ -12,7 +12,7 @@ class TerminalReport;
 
 // The whole command: reads the command line, joins, writes, and returns the exit status. Creates
 // the application object itself, once the command line has been read.
-int runJoinCommand(int& argc, char* argv[]);
+int runJoinCommand(int argc, char* argv[]);
 
 // Joins the report's addresses with up to `jobs` site browsers loading at once (one private
 // profile among them) and hands the joined file's content to write(). True when it was written.
