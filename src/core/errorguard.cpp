@@ -11,7 +11,7 @@ QString ErrorGuard::reportText(const QString& description, const QString& handle
            QLatin1String(SupportEmail);
 }
 
-QString ErrorGuard::describe(const std::exception& error)
+QString describeError(const std::exception& error)
 {
     if (const auto* appError = dynamic_cast<const AppError*>(&error))
         return appError->description();

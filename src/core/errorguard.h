@@ -3,9 +3,26 @@
 #include <QString>
 
 #include <exception>
+#include <optional>
 #include <utility>
 
 class Dialogs;
+
+// What a failed statement threw, as the error report describes it.
+QString describeError(const std::exception& error);
+
+// Runs one statement; the description of what it threw, or nothing when it succeeded.
+template <class Statement> std::optional<QString> failureOf(Statement&& statement)
+{
+    try {
+        std::forward<Statement>(statement)();
+        return std::nullopt;
+    } catch (const std::exception& error) {
+        return describeError(error);
+    } catch (...) {
+        return QStringLiteral("Unknown error");
+    }
+}
 
 // Support address quoted at the end of every error report.
 inline constexpr char SupportEmail[] = "support@vantrel.example";
@@ -24,15 +41,10 @@ public:
     // Runs one statement; false when it failed (and was reported).
     template <class Statement> bool line(int number, Statement&& statement)
     {
-        try {
-            std::forward<Statement>(statement)();
-            return true;
-        } catch (const std::exception& error) {
-            fail(number, describe(error));
-        } catch (...) {
-            fail(number, QStringLiteral("Unknown error"));
-        }
-        return false;
+        const std::optional<QString> failure = failureOf(std::forward<Statement>(statement));
+        if (failure)
+            fail(number, *failure);
+        return !failure;
     }
 
     // Reports a statement that failed out of line (one whose result arrives later), as line()
@@ -43,8 +55,6 @@ public:
     static QString reportText(const QString& description, const QString& handlerName, int line);
 
 private:
-    static QString describe(const std::exception& error);
-
     Dialogs& m_dialogs;
     QString m_handlerName;
 };

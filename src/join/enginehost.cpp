@@ -29,7 +29,8 @@ void runEventLoopUntil(QEventLoop& loop, const std::function<bool()>& done,
 }
 } // namespace
 
-EngineHost::EngineHost(QWidget* parent) : QWidget(parent)
+EngineHost::EngineHost(QWidget* parent, QWebEngineProfile* sharedProfile)
+    : QWidget(parent), m_sharedProfile(sharedProfile)
 {
     // Reachable with Tab like the control it stands for.
     setFocusPolicy(Qt::TabFocus);
@@ -39,7 +40,8 @@ EngineHost::~EngineHost()
 {
     // A page must go before its profile (a view showing it is gone already).
     delete m_page;
-    delete m_profile;
+    if (m_profile != m_sharedProfile)
+        delete m_profile;
 }
 
 EnginePage* EngineHost::page()
@@ -49,15 +51,19 @@ EnginePage* EngineHost::page()
     return m_page;
 }
 
+QWebEngineProfile* EngineHost::createPrivateProfile(QObject* parent)
+{
+    auto* profile = new QWebEngineProfile(parent);
+    profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    connect(profile, &QWebEngineProfile::downloadRequested, profile,
+            [](QWebEngineDownloadRequest* download) { download->cancel(); });
+    return profile;
+}
+
 void EngineHost::startEngine()
 {
-    // A private, off-the-record profile: nothing of the user's browsing is used or left behind.
-    m_profile = new QWebEngineProfile;
-    m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-    m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    connect(m_profile, &QWebEngineProfile::downloadRequested, this,
-            [](QWebEngineDownloadRequest* download) { download->cancel(); });
-
+    m_profile = m_sharedProfile ? m_sharedProfile : createPrivateProfile();
     m_page = new EnginePage(m_profile);
     QWebEngineSettings* settings = m_page->settings();
     settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
@@ -81,12 +87,13 @@ void EngineHost::load(const QUrl& url)
     engine->load(url);
 }
 
-void EngineHost::waitUntilComplete(std::chrono::milliseconds bound)
+bool EngineHost::waitUntilComplete(std::chrono::milliseconds bound)
 {
     QEventLoop loop;
     const auto finished = connect(this, &EngineHost::loadCompleted, &loop, &QEventLoop::quit);
     runEventLoopUntil(
         loop, [this] { return !m_loading; }, bound);
+    const bool finishedInTime = !m_loading;
     if (m_loading) {
         m_page->triggerAction(QWebEnginePage::Stop);
         runEventLoopUntil(
@@ -94,6 +101,7 @@ void EngineHost::waitUntilComplete(std::chrono::milliseconds bound)
         m_loading = false;
     }
     disconnect(finished);
+    return finishedInTime;
 }
 
 QVariant EngineHost::evaluate(const QString& script, std::chrono::milliseconds bound)

@@ -21,9 +21,13 @@ public:
 
     bool engineStarted() const { return m_page != nullptr; }
 
+    // A private, off-the-record profile: nothing of the user's browsing is used or left behind,
+    // and downloads are refused. Several hosts may share one.
+    static QWebEngineProfile* createPrivateProfile(QObject* parent = nullptr);
+
     // Runs the event loop until the current load has finished. A load still running at the bound
-    // is stopped, and what the page holds by then stays.
-    void waitUntilComplete(std::chrono::milliseconds bound);
+    // is stopped, and what the page holds by then stays. False when it had to be stopped.
+    bool waitUntilComplete(std::chrono::milliseconds bound);
 
     // Runs a script in the program's own script world (page scripts cannot see or change it) and
     // waits for its result with an event loop. Throws AppError when none comes within the bound.
@@ -35,7 +39,9 @@ signals:
     void loadCompleted(bool ok);
 
 protected:
-    explicit EngineHost(QWidget* parent);
+    // Without a shared profile the host makes a private one of its own; a shared one must outlive
+    // the host.
+    explicit EngineHost(QWidget* parent, QWebEngineProfile* sharedProfile = nullptr);
 
     // The page, its engine started on first use.
     EnginePage* page();
@@ -51,6 +57,7 @@ protected:
 private:
     void startEngine();
 
+    QWebEngineProfile* m_sharedProfile = nullptr;
     QWebEngineProfile* m_profile = nullptr;
     EnginePage* m_page = nullptr;
     bool m_loading = false;

@@ -1,41 +1,58 @@
 #include "joinrun.h"
 
-#include "core/apperror.h"
 #include "core/dialogs.h"
 #include "core/errorguard.h"
 #include "core/outputfiles.h"
 #include "core/progressdisplay.h"
 #include "core/urllist.h"
 #include "core/windowpointer.h"
-#include "joineddocument.h"
-#include "sitebrowser.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QSaveFile>
 
 #include <memory>
 
 namespace join {
 namespace {
 
-// Replaces joined.html in one step: a crash or a kill never leaves half a file behind.
-void writeJoinedFile(const QString& path, const QString& rootMarkup)
+// The window's list as the join reads it.
+class ListItems : public JoinItems
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(75, QStringLiteral("Cannot create %1: %2").arg(path, file.errorString()));
-    const QByteArray content = rootMarkup.toUtf8() + QByteArrayLiteral("\r\n");
-    if (file.write(content) != content.size() || !file.commit())
-        throw AppError(75, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-}
+public:
+    explicit ListItems(const UrlList& list) : m_list(list) {}
+    int count() const override { return m_list.count(); }
+    QString textAt(int position) const override { return m_list.textAt(position); }
+
+private:
+    const UrlList& m_list;
+};
+
+// The window reports a failed statement in its error box and copies a failed load's page without
+// a word, as a browser shows it.
+class ErrorBoxReport : public JoinReport
+{
+public:
+    explicit ErrorBoxReport(Dialogs& dialogs) : guard(dialogs, QStringLiteral("PushButton2_Click"))
+    {
+    }
+    bool step(int line, int /*position*/, const std::function<void()>& statement) override
+    {
+        return guard.line(line, statement);
+    }
+    void fail(int line, int /*position*/, const QString& description) override
+    {
+        guard.fail(line, description);
+    }
+    void pageDone(int, const QString&) override {}
+
+    ErrorGuard guard;
+};
 
 class JoinRun
 {
 public:
     JoinRun(const JoinControls& controls, std::chrono::milliseconds pageBound)
-        : c(controls), bound(pageBound),
-          guard(std::make_shared<ErrorGuard>(controls.dialogs, QStringLiteral("PushButton2_Click")))
+        : c(controls), bound(pageBound), report(std::make_shared<ErrorBoxReport>(controls.dialogs)),
+          guard(report->guard)
     {
     }
 
@@ -43,18 +60,17 @@ public:
 
 private:
     bool refuse(const QString& outputFolder);
-    void copyPage();
 
     const JoinControls& c;
     std::chrono::milliseconds bound;
-    // Shared with insertions whose outcome arrives after the statement that sent them.
-    std::shared_ptr<ErrorGuard> guard;
+    std::shared_ptr<ErrorBoxReport> report;
+    ErrorGuard& guard;
 };
 
 bool JoinRun::refuse(const QString& outputFolder)
 {
     bool refused = false;
-    guard->line(100, [&] {
+    guard.line(100, [&] {
         if (c.list.count() <= 0) {
             c.dialogs.plainMessage(QStringLiteral("No files added."));
             refused = true;
@@ -62,7 +78,7 @@ bool JoinRun::refuse(const QString& outputFolder)
     });
     if (refused)
         return true;
-    guard->line(101, [&] {
+    guard.line(101, [&] {
         if (!FolderExists(outputFolder)) {
             c.dialogs.plainMessage(
                 QStringLiteral("Folder does not exist. Please select another folder."));
@@ -72,73 +88,40 @@ bool JoinRun::refuse(const QString& outputFolder)
     return refused;
 }
 
-void JoinRun::copyPage()
-{
-    const QString markup = c.site.readBodyMarkup(bound);
-    std::weak_ptr<ErrorGuard> reportTo = guard;
-    c.result.append(markup, [reportTo] {
-        if (auto g = reportTo.lock())
-            g->fail(115, QStringLiteral("The page could not be added to the joined document"));
-    });
-}
-
 void JoinRun::run(const QString& outputFolder)
 {
     if (refuse(outputFolder))
         return;
 
-    guard->line(102, [&] { c.pointer.setPointerShape(PointerShape::Hourglass); });
+    guard.line(102, [&] { c.pointer.setPointerShape(PointerShape::Hourglass); });
     QString outputPath;
-    guard->line(103, [&] {
+    guard.line(103, [&] {
         outputPath =
             FixDoubleBackslashes(outputFolder + QDir::separator() + QStringLiteral("joined.html"));
     });
-    guard->line(104, [&] { DeleteFileQuietly(outputPath); });
-    guard->line(105, [&] { c.result.blank(); });
-    guard->line(106, [&] {
-        c.result.waitUntilComplete(bound);
-        c.result.create(bound);
-        // Whatever the site browser shows now (nothing yet, or the last run's page) is no page
-        // of this run.
-        c.site.markCurrentPageCopied(bound);
-    });
+    guard.line(104, [&] { DeleteFileQuietly(outputPath); });
 
-    int itemCount = 0;
-    guard->line(107, [&] { itemCount = c.list.count(); });
-    for (int position = 1; position <= itemCount; ++position) {
-        QString address;
-        guard->line(108, [&] { address = c.list.textAt(position); });
-        guard->line(109, [&] {
-            // The count now, not the loop bound: items added meanwhile keep the bar below 100.
-            const int count = c.list.count();
-            if (count == 0)
-                throw AppError(11, QStringLiteral("Division by zero"));
-            c.progress.setProgressValue(static_cast<double>(position) / count * 100.0);
-        });
-        guard->line(110, [&] {
-            c.progress.setProgressText(QStringLiteral("Processing: ") + ShortDisplayName(address));
-        });
-        guard->line(111, [&] { QCoreApplication::processEvents(); });
-        guard->line(112, [&] { c.pointer.setPointerShape(PointerShape::Hourglass); });
-        guard->line(113, [&] { c.site.navigate(address); });
-        guard->line(114, [&] { c.site.waitUntilComplete(bound); });
-        guard->line(115, [&] { copyPage(); });
-        guard->line(116, [&] { c.site.waitUntilComplete(bound); });
-    }
+    // Statements 105 to 117: the join itself, one page after another in the window's site
+    // browser.
+    const ListItems items(c.list);
+    const bool written =
+        runJoin({items,
+                 report,
+                 c.pointer,
+                 c.progress,
+                 c.result,
+                 {&c.site},
+                 bound,
+                 [&](const QByteArray& content) { writeFileAtomically(outputPath, content); }});
 
-    bool written = false;
-    guard->line(117, [&] {
-        writeJoinedFile(outputPath, c.result.serialise(bound));
-        written = true;
-    });
-    guard->line(118, [&] { c.pointer.setPointerShape(PointerShape::Default); });
-    guard->line(119, [&] {
+    guard.line(118, [&] { c.pointer.setPointerShape(PointerShape::Default); });
+    guard.line(119, [&] {
         c.progress.setProgressValue(0);
         c.progress.setProgressText(QStringLiteral("Progress Bar"));
     });
     // A file that could not be written has had its report: "Done." would claim otherwise.
     if (written)
-        guard->line(120, [&] { c.dialogs.plainMessage(QStringLiteral("Done.")); });
+        guard.line(120, [&] { c.dialogs.plainMessage(QStringLiteral("Done.")); });
 }
 
 } // namespace

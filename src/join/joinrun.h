@@ -1,5 +1,7 @@
 #pragma once
 
+#include "joinengine.h"
+
 #include <QString>
 
 #include <chrono>
@@ -12,9 +14,6 @@ class UrlList;
 class WindowPointer;
 
 namespace join {
-
-// How long one page may take to load before it is stopped and copied as it stands.
-inline constexpr std::chrono::milliseconds PageLoadBound{60000};
 
 // What the join works on: the window's list, pointer, progress bar, dialogs and its two browsers.
 struct JoinControls

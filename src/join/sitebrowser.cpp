@@ -35,6 +35,7 @@ void SiteBrowser::configure(EnginePage& page)
     m_view->setPage(&page);
     m_view->setGeometry(QRect(QPoint(0, 0), SiteViewport));
     m_view->hide();
+    m_lastLoad.watch(page);
 }
 
 void SiteBrowser::navigate(const QString& address)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "enginehost.h"
+#include "loadwatch.h"
 
 #include <QPointer>
 
@@ -12,7 +13,10 @@ class SiteBrowser : public EngineHost
 {
     Q_OBJECT
 public:
-    explicit SiteBrowser(QWidget* parent = nullptr) : EngineHost(parent) {}
+    explicit SiteBrowser(QWidget* parent = nullptr, QWebEngineProfile* sharedProfile = nullptr)
+        : EngineHost(parent, sharedProfile)
+    {
+    }
     ~SiteBrowser() override;
 
     // Starts loading an address as a user would type it into a browser's address bar: a bare host
@@ -26,9 +30,13 @@ public:
     // so that a page is never copied twice.
     QString readBodyMarkup(std::chrono::milliseconds bound);
 
+    // How the latest load went.
+    const LoadWatch& lastLoad() const { return m_lastLoad; }
+
 protected:
     void configure(EnginePage& page) override;
 
 private:
     QPointer<QWebEngineView> m_view;
+    LoadWatch m_lastLoad;
 };

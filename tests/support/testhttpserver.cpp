@@ -5,6 +5,7 @@
 #include <QSemaphore>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 class TestHttpServer::Worker : public QObject
 {
@@ -39,7 +40,12 @@ private:
                 QMutexLocker lock(&m_owner.m_mutex);
                 m_owner.m_requests.append(QString::fromUtf8(path));
             }
-            respond(socket, m_handler(path));
+            const Response response = m_handler(path);
+            if (const int delay = m_owner.m_delayMs; delay > 0)
+                QTimer::singleShot(delay, Qt::PreciseTimer, socket,
+                                   [socket, response] { respond(socket, response); });
+            else
+                respond(socket, response);
         });
     }
 

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QThread>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -37,6 +39,9 @@ public:
     QString url(const QString& path) const;
     // Paths requested so far, in order.
     QStringList requests() const;
+    // Holds every response this long before answering, as a real network would (a timer, so
+    // other requests are served meanwhile).
+    void setResponseDelay(std::chrono::milliseconds delay) { m_delayMs = int(delay.count()); }
 
     static Response html(const QByteArray& body);
     static Response response(int status, const QByteArray& contentType, const QByteArray& body,
@@ -49,4 +54,5 @@ private:
     quint16 m_port = 0;
     mutable QMutex m_mutex;
     QStringList m_requests;
+    std::atomic<int> m_delayMs{0};
 };

@@ -1,0 +1,136 @@
+#include "joincommand.h"
+
+#include "core/apperror.h"
+#include "join/enginecheck.h"
+#include "join/joineddocument.h"
+#include "join/sitebrowser.h"
+#include "options.h"
+#include "terminalreport.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QSaveFile>
+#include <QWebEngineProfile>
+
+#include <cstdio>
+#include <vector>
+
+namespace cli {
+namespace {
+
+void printTo(std::FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+// A device or a pipe (/dev/stdout, /dev/null, a named pipe) cannot be replaced: it is written as
+// it is, like standard output.
+bool isSpecialFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isFile() && !info.isDir();
+}
+
+// An output that cannot be written is found before any page loads: creating (and dropping) the
+// temporary file that the save would write tells, and leaves an existing file as it is.
+QString outputProblem(const QString& path)
+{
+    if (path == QLatin1String("-") || isSpecialFile(path))
+        return {};
+    QSaveFile probe(path);
+    if (probe.open(QIODevice::WriteOnly)) {
+        probe.cancelWriting();
+        return {};
+    }
+    return QStringLiteral("cannot write %1: %2").arg(path, probe.errorString());
+}
+
+void writeDirectly(const QString& path, const QByteArray& content)
+{
+    QFile out(path);
+    const bool opened = path == QLatin1String("-") ? out.open(stdout, QIODevice::WriteOnly)
+                                                   : out.open(QIODevice::WriteOnly);
+    if (!opened || out.write(content) != content.size() || !out.flush())
+        throw AppError(
+            75, QStringLiteral("Cannot write %1: %2")
+                    .arg(path == QLatin1String("-") ? QStringLiteral("to standard output") : path,
+                         out.errorString()));
+}
+
+// Runs without a display: on a server, in a container, in CI.
+void chooseOffscreenWithoutDisplay()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+} // namespace
+
+bool joinPages(const std::shared_ptr<TerminalReport>& report, int jobs,
+               std::chrono::milliseconds pageBound,
+               const std::function<void(const QByteArray& content)>& write)
+{
+    // Declared first, so that it goes after every page that uses it.
+    const std::unique_ptr<QWebEngineProfile> profile(EngineHost::createPrivateProfile());
+    JoinedDocument result;
+    std::vector<std::unique_ptr<SiteBrowser>> sites;
+    QList<SiteBrowser*> siteList;
+    for (int i = 0; i < qMin(jobs, report->count()); ++i) {
+        sites.push_back(std::make_unique<SiteBrowser>(nullptr, profile.get()));
+        siteList.append(sites.back().get());
+    }
+    return join::runJoin({*report, report, *report, *report, result, siteList, pageBound, write});
+}
+
+int runJoinCommand(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine commandLine = parseCommandLine(arguments);
+    if (!commandLine.options) {
+        printTo(commandLine.status == AllPagesJoined ? stdout : stderr, commandLine.text);
+        return commandLine.status;
+    }
+    const Options& options = *commandLine.options;
+    if (const QString problem = outputProblem(options.output); !problem.isEmpty()) {
+        printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(problem));
+        return OutputError;
+    }
+    if (const QString problem = join::browserEngineStartProblem(); !problem.isEmpty()) {
+        printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(problem));
+        return EngineError;
+    }
+
+    chooseOffscreenWithoutDisplay();
+    // Standard error carries the command's own report; Qt's notes on a headless set-up (no GPU,
+    // no runtime folder, the sandbox turned off) would bury it. QT_LOGGING_RULES brings them back.
+    QLoggingCategory::setFilterRules(QStringLiteral("*.info=false\ndefault.warning=false"));
+    // The browser engine shares its graphics context with the widgets.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The arguments are the command's alone: Qt must not take an address or a value for one of
+    // its own options.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+
+    auto report = std::make_shared<TerminalReport>(options.addresses,
+                                                   TerminalReport::progressFor(options.quiet));
+    const bool direct = options.output == QLatin1String("-") || isSpecialFile(options.output);
+    const bool written =
+        joinPages(report, options.jobs, options.timeout, [&](const QByteArray& content) {
+            if (direct)
+                writeDirectly(options.output, content);
+            else
+                join::writeFileAtomically(options.output, content);
+        });
+    report->finish();
+    if (!written || report->outputFailed())
+        return OutputError;
+    return report->anyFailed() ? SomePagesFailed : AllPagesJoined;
+}
+
+} // namespace cli

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "core/progressdisplay.h"
+#include "core/windowpointer.h"
+#include "join/joinengine.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QSet>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace cli {
+
+// The command's side of a join: the addresses it was given, and a report on standard error that
+// names every failed page once (position, address, reason) and shows progress. It has neither a
+// pointer nor a progress bar to set.
+class TerminalReport : public join::JoinItems,
+                       public join::JoinReport,
+                       public WindowPointer,
+                       public ProgressDisplay
+{
+public:
+    enum class Progress {
+        None,    // quiet
+        Lines,   // one line per page, for a log
+        InPlace, // one line updated in place, for a terminal
+    };
+
+    TerminalReport(QStringList addresses, Progress progress, std::FILE* stream = stderr);
+
+    // Progress as standard error takes it: in place on a terminal, in lines elsewhere.
+    static Progress progressFor(bool quiet);
+
+    int count() const override { return static_cast<int>(m_addresses.size()); }
+    QString textAt(int position) const override { return m_addresses.value(position - 1); }
+
+    bool step(int line, int position, const std::function<void()>& statement) override;
+    void fail(int line, int position, const QString& description) override;
+    void pageDone(int position, const QString& loadFailure) override;
+
+    PointerShape pointerShape() const override { return PointerShape::Default; }
+    void setPointerShape(PointerShape) override {}
+    void setProgressValue(double) override {}
+    void setProgressText(const QString&) override {}
+
+    // Ends the progress line.
+    void finish();
+
+    bool anyFailed() const { return !m_failedPages.isEmpty() || m_runFailed; }
+    bool outputFailed() const { return m_outputFailed; }
+
+private:
+    void pageFailed(int position, const QString& reason);
+    void print(const QString& text);
+    QString progressLine(int position) const;
+
+    QStringList m_addresses;
+    Progress m_progress;
+    std::FILE* m_stream;
+    QElapsedTimer m_elapsed;
+    int m_done = 0;
+    bool m_lineShown = false;
+    // A failed statement's description, kept until its page is done.
+    QHash<int, QString> m_pending;
+    QSet<int> m_failedPages;
+    bool m_runFailed = false;
+    bool m_outputFailed = false;
+};
+
+} // namespace cli

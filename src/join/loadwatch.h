@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWebEngineLoadingInfo>
+
+class QWebEnginePage;
+
+// Follows the loads of one page and tells whether the latest one gave what its address promised.
+// The engine reports an error status, an unreachable host or a download as a finished load like
+// any other, and shows its own error page for some; the join copies what it shows all the same,
+// and only a command-line run names the address as failed.
+class LoadWatch : public QObject
+{
+public:
+    void watch(QWebEnginePage& page);
+
+    // Why the latest load gave no proper page, or empty text when it did.
+    QString failure() const;
+
+private:
+    void loadingChanged(const QWebEngineLoadingInfo& info);
+
+    // What is known of the latest load; a new load starts afresh.
+    struct Outcome
+    {
+        bool finished = false;
+        QWebEngineLoadingInfo::LoadStatus status = QWebEngineLoadingInfo::LoadStartedStatus;
+        QWebEngineLoadingInfo::ErrorDomain domain = QWebEngineLoadingInfo::NoErrorDomain;
+        int code = 0;
+        QString errorString;
+        bool download = false;
+        QString rendererGone;
+    };
+
+    QPointer<QWebEnginePage> m_page;
+    Outcome m_last;
+};

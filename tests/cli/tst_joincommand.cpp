@@ -1,0 +1,243 @@
+// vantrel-join through the real executable, against pages served on 127.0.0.1. The join itself is
+// tested through the window; these check what the command adds: its arguments, its streams, its
+// exit statuses, pages side by side, and the window's bytes.
+#include "app/form1.h"
+#include "formfixture.h"
+#include "testhttpserver.h"
+#include "testmain.h"
+
+#include <QLineEdit>
+#include <QProcess>
+#include <QSignalSpy>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+using Response = TestHttpServer::Response;
+
+namespace {
+Response routes(const QByteArray& path)
+{
+    if (path.startsWith("/n/")) // numbered pages
+        return TestHttpServer::html("<html><body><p>" + path.mid(3) + "</p></body></html>");
+    if (path == "/scripted")
+        return TestHttpServer::html("<html><body><div id=x>before</div><script>"
+                                    "document.getElementById('x').textContent = innerWidth;"
+                                    "</script></body></html>");
+    if (path == "/cyrillic") // "Привет" in windows-1251
+        return TestHttpServer::response(
+            200, "text/html; charset=windows-1251",
+            "<html><body><p>\xcf\xf0\xe8\xe2\xe5\xf2</p></body></html>");
+    if (path == "/download")
+        return TestHttpServer::response(200, "application/zip", "PK",
+                                        {{"Content-Disposition", "attachment"}});
+    if (path == "/svg") // a document without a body
+        return TestHttpServer::response(200, "image/svg+xml",
+                                        "<svg xmlns='http://www.w3.org/2000/svg'/>");
+    if (path == "/endless") {
+        Response r = TestHttpServer::html("<html><body><p>first part</p>");
+        r.neverFinish = true;
+        return r;
+    }
+    // Anything else is missing.
+    return TestHttpServer::response(404, "text/html",
+                                    "<html><body><p>no such page</p></body></html>");
+}
+
+QByteArray joined(const QByteArray& bodyMarkup)
+{
+    return "<html><head></head><body>" + bodyMarkup + "</body></html>\r\n";
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct Finished
+{
+    int status = -1;
+    QByteArray out;
+    QStringList errLines;
+};
+} // namespace
+
+class TestJoinCommand : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Runs vantrel-join in the temporary folder, without a display and without the test's platform
+    // choice: it has to run headless by itself.
+    Finished run(const QStringList& arguments, const QByteArray& input = {},
+                 const QStringList& unset = {})
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString& name :
+             QStringList{"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"} + unset)
+            environment.remove(name);
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(dir.path());
+        QSignalSpy finished(&process, &QProcess::finished);
+        process.start(QCoreApplication::applicationDirPath() + "/vantrel-join", arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        if (!process.waitForStarted() || !finished.wait(120000)) {
+            process.kill();
+            return {};
+        }
+        Finished result{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                        process.readAllStandardOutput(),
+                        {}};
+        for (const QByteArray& line : process.readAllStandardError().split('\n'))
+            if (!line.isEmpty())
+                result.errLines.append(QString::fromUtf8(line));
+        return result;
+    }
+
+    QString writeFile(const QString& name, const QByteArray& content)
+    {
+        QFile file(dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly))
+            return {};
+        file.write(content);
+        return file.fileName();
+    }
+
+    QByteArray url(const char* path) const { return server.url(QLatin1String(path)).toUtf8(); }
+
+private slots:
+    void init()
+    {
+        temporary = std::make_unique<QTemporaryDir>();
+        dir = QDir(temporary->path());
+    }
+
+    void operandsListFilesAndStandardInput_joinInCommandLineOrder()
+    {
+        // A final line feed and an empty line are no addresses; CR LF ends a line as in the
+        // window's list files.
+        const QString list = writeFile("list.txt", url("/n/2") + "\r\n\n" + url("/n/3") + "\n");
+        const Finished f =
+            run({url("/n/1"), "-i", list, "-q", url("/n/4"), "--input=-", "-o", "book.html"},
+                url("/n/5") + "\n");
+        QCOMPARE(f.errLines, QStringList());
+        QCOMPARE(f.status, 0);
+        QCOMPARE(readFile(dir.filePath("book.html")),
+                 joined("<p>1</p><p>2</p><p>3</p><p>4</p><p>5</p>"));
+    }
+
+    void standardOutput_carriesOnlyTheDocument()
+    {
+        const Finished f = run({"-o", "-", url("/n/1"), url("/n/2")});
+        QCOMPARE(f.status, 0);
+        QCOMPARE(f.out, joined("<p>1</p><p>2</p>"));
+        // Not a terminal: one plain progress line per page.
+        QCOMPARE(f.errLines.size(), 2);
+        QVERIFY2(f.errLines[1].startsWith("[2/2] 100%") && f.errLines[1].endsWith(url("/n/2")),
+                 qPrintable(f.errLines.join('\n')));
+        QCOMPARE(dir.entryList(QDir::Files), QStringList());
+    }
+
+    void failedPages_areNamedOnceEach_andTheRestIsWritten()
+    {
+        auto closed = std::make_unique<TestHttpServer>(routes);
+        const QByteArray unreachable = closed->url("/gone").toUtf8();
+        closed.reset(); // nothing listens there any more
+        const QList<QByteArray> addresses = {url("/n/1"),      url("/missing"), unreachable,
+                                             url("/download"), url("/svg"),     url("/endless"),
+                                             url("/n/7")};
+        const QString list = writeFile("list.txt", addresses.toList().join('\n'));
+        const Finished f = run({"-q", "-j", "3", "-t", "2", "-i", list});
+        QCOMPARE(f.status, 1);
+        const QStringList reasons = {"HTTP status 404", "not loaded: net::ERR_CONNECTION_REFUSED",
+                                     "a download, not a page", "The page has no body to copy",
+                                     "not loaded within 2 s"};
+        QCOMPARE(f.errLines.size(), reasons.size());
+        for (int i = 0; i < reasons.size(); ++i)
+            QCOMPARE(f.errLines[i], QStringLiteral("vantrel-join: page %1 (%2) failed: %3")
+                                        .arg(i + 2)
+                                        .arg(QString::fromUtf8(addresses[i + 1]), reasons[i]));
+        // What the browser showed is copied, as the window copies it.
+        const QByteArray file = readFile(dir.filePath("joined.html"));
+        QVERIFY2(file.startsWith(joined("<p>1</p><p>no such page</p>").chopped(16)),
+                 file.constData());
+        QVERIFY(file.contains("ERR_CONNECTION_REFUSED")); // the engine's error page
+        QVERIFY(file.endsWith("<p>first part</p><p>7</p></body></html>\r\n"));
+    }
+
+    void badCommandLineOrOutput_isFoundBeforeAnyPageLoads_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        const QString page = server.url("/n/1");
+        QTest::newRow("unknown option") << QStringList{"--frobnicate", page} << 2;
+        QTest::newRow("jobs not a number") << QStringList{"-j", "many", page} << 2;
+        QTest::newRow("timeout zero") << QStringList{"-t", "0", page} << 2;
+        QTest::newRow("no addresses") << QStringList{} << 2;
+        QTest::newRow("list of empty lines") << QStringList{"-i", "empty.txt"} << 2;
+        QTest::newRow("unreadable list") << QStringList{page, "-i", "no-such-list.txt"} << 2;
+        QTest::newRow("missing folder") << QStringList{page, "-o", "no/such/out.html"} << 3;
+        QTest::newRow("folder in the file's place") << QStringList{page, "-o", "taken"} << 3;
+    }
+    void badCommandLineOrOutput_isFoundBeforeAnyPageLoads()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        writeFile("empty.txt", "\n\r\n\n");
+        QVERIFY(dir.mkdir("taken"));
+        const qsizetype requests = server.requests().size();
+        const Finished f = run(arguments);
+        QCOMPARE(f.status, status);
+        QVERIFY(!f.errLines.isEmpty());
+        QCOMPARE(server.requests().size(), requests);
+        QCOMPARE(dir.entryList(QDir::Files), QStringList{"empty.txt"});
+    }
+
+    void sandboxOnAsRoot_exitsFourAndSaysWhatToDo()
+    {
+#ifdef Q_OS_UNIX
+        if (geteuid() != 0)
+#endif
+            QSKIP("only root has the engine refuse to start");
+        const qsizetype requests = server.requests().size();
+        const Finished f =
+            run({url("/n/1")}, {}, {"QTWEBENGINE_DISABLE_SANDBOX", "QTWEBENGINE_CHROMIUM_FLAGS"});
+        QCOMPARE(f.status, 4);
+        QVERIFY(f.errLines.join('\n').contains("QTWEBENGINE_DISABLE_SANDBOX=1"));
+        QCOMPARE(server.requests().size(), requests);
+    }
+
+    void fourJobs_writeTheSameBytesAsOneJobAndAsTheWindow()
+    {
+        QStringList addresses;
+        for (const char* path : {"/n/1", "/scripted", "/cyrillic", "/missing", "/n/5", "/n/6",
+                                 "/n/7", "/n/8", "/n/9", "/n/10"})
+            addresses << server.url(QLatin1String(path));
+        const QString list = writeFile("list.txt", addresses.join('\n').toUtf8());
+        run({"-q", "-i", list, "-o", "one.html"});
+        run({"-q", "-j", "4", "-i", list, "-o", "four.html"});
+
+        FormFixture fixture;
+        Form1& form = fixture.create();
+        form.urlList().appendMany(addresses);
+        form.Text2->setText(dir.path());
+        form.PushButton2_Click();
+
+        const QByteArray one = readFile(dir.filePath("one.html"));
+        QVERIFY(one.contains("<div id=\"x\">1280</div>"));
+        QCOMPARE(readFile(dir.filePath("four.html")), one);
+        QCOMPARE(readFile(dir.filePath("joined.html")), one);
+    }
+
+private:
+    TestHttpServer server{routes};
+    std::unique_ptr<QTemporaryDir> temporary;
+    QDir dir;
+};
+
+VANTREL_ENGINE_TEST_MAIN(TestJoinCommand)
+#include "tst_joincommand.moc"
