@@ -2,6 +2,8 @@
 #include "app/progressbar.h"
 #include "app/pushbutton.h"
 #include "formfixture.h"
+#include "join/enginecheck.h"
+#include "join/joineddocument.h"
 #include "join/sitebrowser.h"
 #include "testhttpserver.h"
 #include "testmain.h"
@@ -140,6 +142,48 @@ private slots:
         QCOMPARE(form->pointerShape(), PointerShape::Default);
         QCOMPARE(form->ProgressBar1->text(), QStringLiteral("Progress Bar"));
         QVERIFY(!form->WebBrowser2->engineStarted());
+    }
+
+    void engineStartCheck_data()
+    {
+        QTest::addColumn<long>("uid");
+        QTest::addColumn<bool>("variableSet");
+        QTest::addColumn<QString>("flags");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("ordinary user") << 1000L << false << QString() << false;
+        QTest::newRow("no user id (Windows)") << -1L << false << QString() << false;
+        QTest::newRow("root") << 0L << false << QString() << true;
+        QTest::newRow("root, other flags") << 0L << false << "--no-sandboxes --x" << true;
+        QTest::newRow("root, variable set") << 0L << true << QString() << false;
+        QTest::newRow("root, --no-sandbox") << 0L << false << "--a  --no-sandbox" << false;
+    }
+    void engineStartCheck()
+    {
+        QFETCH(long, uid);
+        QFETCH(bool, variableSet);
+        QFETCH(QString, flags);
+        QFETCH(bool, refused);
+        QCOMPARE(join::browserEngineStartProblem({uid, variableSet, flags}).isEmpty(), !refused);
+    }
+
+    void engineThatCannotStart_isReportedOnceAndTheWindowStays()
+    {
+        join::overrideEngineStartFacts(join::EngineStartFacts{0, false, QString()});
+        const auto restore = qScopeGuard([] { join::overrideEngineStartFacts(std::nullopt); });
+        form->urlList().appendMany({server.url("/a"), server.url("/b")});
+        form->PushButton2_Click();
+        const QStringList messages = f->dialogs.messages();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].startsWith(QStringLiteral("The browser engine cannot run as root")) &&
+                     messages[0].contains(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX=1")) &&
+                     messages[0].contains(QStringLiteral("PushButton2_Click at line 102\r\r")),
+                 qPrintable(messages[0]));
+        QVERIFY(!form->WebBrowser1->engineStarted());
+        QVERIFY(!form->WebBrowser2->engineStarted());
+        QCOMPARE(form->pointerShape(), PointerShape::Default);
+        QCOMPARE(form->ProgressBar1->text(), QStringLiteral("Progress Bar"));
+        QCOMPARE(form->urlList().count(), 2);
+        QVERIFY(form->isVisible() && !form->IsJoining);
     }
 
     // ---- The joined file
