@@ -42,6 +42,7 @@ void SiteBrowser::navigate(const QString& address)
 {
     EnginePage* engine = page();
     const QUrl url = QUrl::fromUserInput(address, QDir::currentPath());
+    m_address = address;
     // A script address would run inside the page already there: it loads nothing.
     if (url.scheme() == QLatin1String("javascript"))
         return;
@@ -57,12 +58,24 @@ void SiteBrowser::navigate(const QString& address)
 
 void SiteBrowser::markCurrentPageCopied(std::chrono::milliseconds bound)
 {
+    // A page whose renderer has ended is gone already.
+    if (!rendererLoss().isEmpty())
+        return;
     evaluate(MarkAsCopied, bound);
 }
 
 QString SiteBrowser::readBodyMarkup(std::chrono::milliseconds bound)
 {
-    const QVariant answer = evaluate(ReadBodyMarkup, bound);
+    QVariant answer;
+    try {
+        answer = evaluate(ReadBodyMarkup, bound);
+    } catch (const AppError&) {
+        // A renderer that ended is reported with the page it took along.
+        if (!rendererLoss().isEmpty())
+            throw AppError(
+                QStringLiteral("%1 could not be copied: %2").arg(m_address, rendererLoss()));
+        throw;
+    }
     if (answer.toString() == QLatin1String("stale"))
         throw AppError(QStringLiteral("The address gave no new page to copy"));
     const QVariantMap page = answer.toMap();

@@ -27,7 +27,7 @@ public:
     void markCurrentPageCopied(std::chrono::milliseconds bound);
     // The inner markup of the loaded page's body, read once per page. Throws AppError when the
     // document has no body, or when the load gave no new document (a download, an aborted load),
-    // so that a page is never copied twice.
+    // so that a page is never copied twice, or when the page's renderer ended before it was read.
     QString readBodyMarkup(std::chrono::milliseconds bound);
 
     // How the latest load went.
@@ -39,4 +39,5 @@ protected:
 private:
     QPointer<QWebEngineView> m_view;
     LoadWatch m_lastLoad;
+    QString m_address; // the address last navigated to, as reports show it
 };

@@ -8,10 +8,14 @@
 #include "testhttpserver.h"
 #include "testmain.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QStringDecoder>
 #include <QTimer>
+#include <QWebEnginePage>
+
+#include <csignal>
 
 using Response = TestHttpServer::Response;
 
@@ -74,12 +78,13 @@ Response routes(const QByteArray& path)
     return TestHttpServer::html("<html><body>fallback</body></html>");
 }
 
-// Runs an action once, as soon as the progress bar shows a page being processed.
-void whileProcessing(QObject* context, ProgressBar* bar, std::function<void()> action)
+// Runs an action once, as soon as the progress bar shows a page (or the given one) being processed.
+void whileProcessing(QObject* context, ProgressBar* bar, std::function<void()> action,
+                     const QString& address = {})
 {
     auto* poll = new QTimer(context);
-    QObject::connect(poll, &QTimer::timeout, context, [poll, bar, action] {
-        if (bar->text().startsWith(QLatin1String("Processing: "))) {
+    QObject::connect(poll, &QTimer::timeout, context, [poll, bar, action, address] {
+        if (bar->text().startsWith(QStringLiteral("Processing: ") + address)) {
             poll->deleteLater();
             poll->stop();
             action();
@@ -92,6 +97,20 @@ QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The page of a browser control.
+QWebEnginePage* pageOf(QWidget* browser)
+{
+    return browser->findChild<QWebEnginePage*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+// Ends the process that renders a browser control's page, as a crash or the system would.
+void killRenderer(QWidget* browser)
+{
+    const qint64 pid = pageOf(browser)->renderProcessPid();
+    QVERIFY(pid > 0);
+    QCOMPARE(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
 }
 } // namespace
 
@@ -323,6 +342,58 @@ private slots:
         QCOMPARE(shownWhileLoading, QStringLiteral("Processing: local page.html"));
     }
 
+    // ---- Renderers that end
+
+    void siteRendererThatEnds_isReportedWithItsAddressAtOnce()
+    {
+        const QString endless = server.url("/endless");
+        form->urlList().appendMany({endless, server.url("/a")});
+        QTimer killer;
+        connect(&killer, &QTimer::timeout, this, [&] {
+            if (server.requests().contains(QStringLiteral("/endless"))) {
+                killer.stop();
+                // Once the page has started to show.
+                QTimer::singleShot(300, this, [&] { killRenderer(form->WebBrowser2); });
+            }
+        });
+        killer.start(10);
+        QElapsedTimer timer;
+        timer.start();
+        form->PushButton2_Click();
+        QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
+        const QStringList messages = f->dialogs.messages();
+        QCOMPARE(messages.size(), 2);
+        const QString report =
+            endless + " could not be copied: the browser process that rendered it was killed";
+        QVERIFY2(messages[0].startsWith(report) && messages[0].contains("at line 115\r\r"),
+                 qPrintable(messages[0]));
+        QCOMPARE(messages[1], QStringLiteral("Done."));
+        QCOMPARE(readFile(outFolder + "joined.html"),
+                 QByteArray("<html><head></head><body><p>alpha</p></body></html>\r\n"));
+    }
+
+    void resultRendererThatEnds_stillGivesTheWholeFile()
+    {
+        form->urlList().appendMany({server.url("/a"), server.url("/b"), server.url("/scripted")});
+        int ended = 0;
+        whileProcessing(
+            this, form->ProgressBar1,
+            [&] {
+                connect(pageOf(form->WebBrowser1), &QWebEnginePage::renderProcessTerminated, this,
+                        [&] { ++ended; });
+                killRenderer(form->WebBrowser1);
+            },
+            server.url("/scripted"));
+        form->PushButton2_Click();
+        QCOMPARE(ended, 1);
+        QCOMPARE(f->dialogs.messages(), QStringList{QStringLiteral("Done.")});
+        QCOMPARE(readFile(outFolder + "joined.html"),
+                 QByteArray("<html><head></head><body><p>alpha</p><h1>beta</h1>\n<p>two</p>"
+                            "<div id=\"x\">changed by script</div><script>document."
+                            "getElementById('x').textContent = 'changed by script';</script>"
+                            "</body></html>\r\n"));
+    }
+
     // ---- During a run
 
     void progress_showsTheAddressExactlyAndTheShareDone()
@@ -396,6 +467,17 @@ private slots:
         QCOMPARE(form->ProgressBar1->text(), QStringLiteral("Progress Bar"));
         QVERIFY(!form->IsJoining);
         QCOMPARE(QDir(outFolder).entryList(QDir::Files), QStringList());
+    }
+
+    // Last of all: once the application has been told to quit, no later event loop runs here.
+    void lastOfAll_aWaitEndsWhenTheApplicationQuits()
+    {
+        form->WebBrowser2->navigate(server.url("/endless"));
+        QTimer::singleShot(200, [] { QCoreApplication::exit(0); });
+        QElapsedTimer timer;
+        timer.start();
+        form->WebBrowser2->waitUntilComplete(std::chrono::seconds(20));
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
     }
 
 private:
