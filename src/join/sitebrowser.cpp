@@ -3,7 +3,7 @@
 #include "core/apperror.h"
 #include "enginepage.h"
 
-#include <QDir>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace {
@@ -27,29 +27,38 @@ SiteBrowser::~SiteBrowser()
 
 void SiteBrowser::configure(EnginePage& page)
 {
-    // The view gives the page its desktop-sized viewport. It stays hidden, so the page loads
-    // like a background tab: laid out at desktop size, never painted, and never costing the
-    // window's thread a frame.
+    // The view gives the page its desktop-sized viewport. It is shown, so that pages see a visible,
+    // live page (a hidden one is a background tab: no animation frames, throttled timers), but
+    // inside this control, which lies outside the window's client area: the user never sees it,
+    // and disabled, it never takes the keyboard.
     m_view = new QWebEngineView(this);
-    m_view->setFocusPolicy(Qt::NoFocus);
+    m_view->setEnabled(false);
     m_view->setPage(&page);
     m_view->setGeometry(QRect(QPoint(0, 0), SiteViewport));
-    m_view->hide();
+    m_view->show();
     m_lastLoad.watch(page);
+
+    // A saved page in the list must not read the user's other files, nor send them anywhere.
+    QWebEngineSettings* settings = page.settings();
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
 }
 
 void SiteBrowser::navigate(const QString& address)
 {
-    EnginePage* engine = page();
-    const QUrl url = QUrl::fromUserInput(address, QDir::currentPath());
+    // Resolved as an address bar would, with no current folder: an absolute path or a file:
+    // address is a file, anything else a web address (never a file that happens to lie in the
+    // folder the program was started from).
+    const QUrl url = QUrl::fromUserInput(address);
     m_address = address;
     // A script address would run inside the page already there: it loads nothing.
     if (url.scheme() == QLatin1String("javascript"))
         return;
-    // A new fragment on the current address would only scroll the current document and never
-    // report a finished load; go through a blank page so that the address loads anew.
-    if (url.hasFragment() &&
-        url.adjusted(QUrl::RemoveFragment) == engine->url().adjusted(QUrl::RemoveFragment)) {
+    // An address with a fragment that matches the current page's as the engine writes it (with a
+    // trailing slash, without a default port, ...) would only scroll and never report a finished
+    // load. Rather than copy the engine's rules and miss a case (and with it the page), every
+    // address with a fragment goes through a blank page and loads anew.
+    if (url.hasFragment()) {
         load(QUrl(QStringLiteral("about:blank")));
         waitUntilComplete(StopGrace);
     }

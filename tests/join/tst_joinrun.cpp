@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QStringDecoder>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWebEnginePage>
 
 #include <csignal>
@@ -52,6 +53,15 @@ Response routes(const QByteArray& path)
         return TestHttpServer::response(
             200, "image/svg+xml",
             "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'/>");
+    if (path == "/frame-built")
+        // Content made in an animation frame; the frame that never finishes loading holds the
+        // load open until then.
+        return TestHttpServer::html(
+            "<html><body><iframe id=f src='/endless'></iframe><script>"
+            "requestAnimationFrame(function () { document.getElementById('f').remove();"
+            "  document.body.insertAdjacentHTML('beforeend', '<p>built in a frame, ' +"
+            "  document.visibilityState + '</p>'); });"
+            "</script></body></html>");
     if (path == "/endless") {
         Response r = TestHttpServer::html("<html><body><p>first part</p>");
         r.neverFinish = true;
@@ -97,6 +107,12 @@ QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 // The page of a browser control.
@@ -340,6 +356,64 @@ private slots:
         form->PushButton2_Click();
         QVERIFY(readFile(outFolder + "joined.html").contains("<p>from disk</p>"));
         QCOMPARE(shownWhileLoading, QStringLiteral("Processing: local page.html"));
+    }
+
+    void localPage_cannotReadOtherLocalFiles()
+    {
+        QVERIFY(writeFile(f->dir.filePath(QStringLiteral("secret.txt")), "SECRET-CONTENT"));
+        const QString page = f->dir.filePath(QStringLiteral("reader.html"));
+        QVERIFY(writeFile(
+            page, "<html><body><p>reader</p><p id=x></p><script>"
+                  "try { var r = new XMLHttpRequest(); r.open('GET', 'secret.txt', false);"
+                  "  r.send(); document.getElementById('x').textContent = r.responseText;"
+                  "} catch (e) {}</script><iframe src='secret.txt' onload=\"try {"
+                  "  document.body.append(this.contentDocument.body.textContent) } catch (e) {}\">"
+                  "</iframe></body></html>"));
+        form->urlList().append(page);
+        form->PushButton2_Click();
+        const QByteArray file = readFile(outFolder + "joined.html");
+        QVERIFY(file.contains("<p>reader</p>"));
+        QVERIFY2(!file.contains("SECRET-CONTENT"), file.constData());
+    }
+
+    void bareWord_isAWebAddressEvenWithSuchAFileInTheCurrentFolder()
+    {
+        // A bare host and port, named like a file in the folder the program was started from.
+        const QString address = server.url(QString()).mid(int(strlen("http://")));
+        QVERIFY(writeFile(f->dir.filePath(address), "<html><body><p>current folder</p></body>"));
+        const QString startFolder = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(f->dir.path()));
+        const auto restore = qScopeGuard([&] { QDir::setCurrent(startFolder); });
+        form->urlList().append(address);
+        form->PushButton2_Click();
+        const QByteArray file = readFile(outFolder + "joined.html");
+        QVERIFY2(file.contains("<body>fallback</body>"), file.constData());
+    }
+
+    void newFragmentOnTheEnginesFormOfTheAddress_loadsWithoutWaitingOutTheBound()
+    {
+        form->JoinPageBound = std::chrono::seconds(4);
+        form->urlList().appendMany({server.url("/"), server.url("#part")});
+        QElapsedTimer timer;
+        timer.start();
+        form->PushButton2_Click();
+        QVERIFY2(timer.elapsed() < 4000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(f->dialogs.messages(), QStringList{QStringLiteral("Done.")});
+        QCOMPARE(readFile(outFolder + "joined.html"),
+                 QByteArray("<html><head></head><body>fallbackfallback</body></html>\r\n"));
+    }
+
+    void pageBuiltInAnAnimationFrame_isCopiedAsAVisiblePageShowsIt()
+    {
+        form->JoinPageBound = std::chrono::seconds(4);
+        form->urlList().append(server.url("/frame-built"));
+        form->PushButton2_Click();
+        const QByteArray file = readFile(outFolder + "joined.html");
+        QVERIFY2(file.contains("<p>built in a frame, visible</p>"), file.constData());
+        // Visible to the page only: Tab still goes round the window's own controls.
+        form->PushButton10->setFocus();
+        QTest::keyClick(form->PushButton10, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form->ListView1);
     }
 
     // ---- Renderers that end
