@@ -403,6 +403,20 @@ private slots:
                  QByteArray("<html><head></head><body>fallbackfallback</body></html>\r\n"));
     }
 
+    void scriptAddress_loadsAndRunsNothing()
+    {
+        form->urlList().appendMany(
+            {server.url("/a"),
+             QStringLiteral("javascript:new Image().src = '/script-ran'; '<p>injected</p>'"),
+             server.url("/b")});
+        form->PushButton2_Click();
+        QTest::qWait(300);
+        QVERIFY(!server.requests().contains(QStringLiteral("/script-ran")));
+        const QByteArray file = readFile(outFolder + "joined.html");
+        QVERIFY2(!file.contains("injected"), file.constData());
+        QVERIFY(file.contains("<p>alpha</p><h1>beta</h1>"));
+    }
+
     void pageBuiltInAnAnimationFrame_isCopiedAsAVisiblePageShowsIt()
     {
         form->JoinPageBound = std::chrono::seconds(4);
@@ -468,6 +482,21 @@ private slots:
                             "</body></html>\r\n"));
     }
 
+    void resultPage_fetchesNothing()
+    {
+        form->WebBrowser1->blank();
+        form->WebBrowser1->waitUntilComplete(std::chrono::seconds(5));
+        // Even asked to by the program itself.
+        form->WebBrowser1->evaluate(QStringLiteral("fetch('%1', {mode: 'no-cors'}).catch(() => 0);"
+                                                   "location.href = '%2'; true")
+                                        .arg(server.url("/leak-fetch"), server.url("/leak-load")),
+                                    std::chrono::seconds(5));
+        form->WebBrowser1->waitUntilComplete(std::chrono::seconds(5));
+        QTest::qWait(300);
+        for (const QString& request : server.requests())
+            QVERIFY2(!request.contains(QLatin1String("leak")), qPrintable(request));
+    }
+
     // ---- During a run
 
     void progress_showsTheAddressExactlyAndTheShareDone()
@@ -523,7 +552,12 @@ private slots:
         old.close();
         QVERIFY(old.setPermissions(QFileDevice::ReadOwner));
         form->urlList().append(server.url("/a"));
+        // Gone before the pages load: a run that ends early leaves no stale file behind.
+        bool oldFileThere = true;
+        whileProcessing(this, form->ProgressBar1,
+                        [&] { oldFileThere = QFile::exists(outFolder + "joined.html"); });
         form->PushButton2_Click();
+        QVERIFY(!oldFileThere);
         QVERIFY(readFile(outFolder + "joined.html").contains("alpha"));
         QCOMPARE(f->dialogs.messages(), QStringList{QStringLiteral("Done.")});
     }
