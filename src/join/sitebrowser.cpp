@@ -5,6 +5,7 @@
 
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <QWindow>
 
 namespace {
 // Page scripts that size themselves to the window see an ordinary desktop window.
@@ -36,12 +37,26 @@ void SiteBrowser::configure(EnginePage& page)
     m_view->setPage(&page);
     m_view->setGeometry(QRect(QPoint(0, 0), SiteViewport));
     m_view->show();
+    if (isWindow())
+        showOffScreen();
     m_lastLoad.watch(page);
 
     // A saved page in the list must not read the user's other files, nor send them anywhere.
     QWebEngineSettings* settings = page.settings();
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+}
+
+void SiteBrowser::showOffScreen()
+{
+    // A site browser with no window around it (the command line's) becomes a window of its own
+    // that is shown, so that its view is, but never put on any screen. Its native window is made
+    // for the view's drawing from the start: made later, Qt would make it again and show it.
+    setAttribute(Qt::WA_DontShowOnScreen);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    winId();
+    windowHandle()->setSurfaceType(QSurface::OpenGLSurface);
+    show();
 }
 
 void SiteBrowser::navigate(const QString& address)

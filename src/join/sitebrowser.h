@@ -37,6 +37,8 @@ protected:
     void configure(EnginePage& page) override;
 
 private:
+    void showOffScreen();
+
     QPointer<QWebEngineView> m_view;
     LoadWatch m_lastLoad;
     QString m_address; // the address last navigated to, as reports show it

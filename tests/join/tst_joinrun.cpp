@@ -430,6 +430,15 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), form->ListView1);
     }
 
+    void siteBrowserWithoutAWindow_showsPagesAVisiblePageToo()
+    {
+        SiteBrowser site; // as the command line has it
+        site.navigate(server.url("/frame-built"));
+        site.waitUntilComplete(std::chrono::seconds(4));
+        const QString markup = site.readBodyMarkup(std::chrono::seconds(4));
+        QVERIFY2(markup.contains("<p>built in a frame, visible</p>"), qPrintable(markup));
+    }
+
     // ---- Renderers that end
 
     void siteRendererThatEnds_isReportedWithItsAddressAtOnce()
