@@ -10,6 +10,8 @@
 namespace {
 // Page scripts that size themselves to the window see an ordinary desktop window.
 constexpr QSize SiteViewport(1280, 720);
+// Far longer than a run takes from one page's copy to the next address.
+constexpr std::chrono::milliseconds RestAfter{2000};
 
 const QString MarkAsCopied = QStringLiteral("window.vantrelCopied = true");
 const QString ReadBodyMarkup =
@@ -39,6 +41,11 @@ void SiteBrowser::configure(EnginePage& page)
     m_view->show();
     if (isWindow())
         showOffScreen();
+    // Once its page is copied and no next address follows (the run is over), the page rests as
+    // a background tab: an animated page left visible would go on drawing while the program waits.
+    m_rest.setSingleShot(true);
+    m_rest.setInterval(RestAfter);
+    connect(&m_rest, &QTimer::timeout, m_view, &QWidget::hide);
     m_lastLoad.watch(page);
 
     // A saved page in the list must not read the user's other files, nor send them anywhere.
@@ -66,6 +73,9 @@ void SiteBrowser::navigate(const QString& address)
     // folder the program was started from).
     const QUrl url = QUrl::fromUserInput(address);
     m_address = address;
+    page();
+    m_rest.stop();
+    m_view->show();
     // A script address would run inside the page already there: it loads nothing.
     if (url.scheme() == QLatin1String("javascript"))
         return;
@@ -90,6 +100,7 @@ void SiteBrowser::markCurrentPageCopied(std::chrono::milliseconds bound)
 
 QString SiteBrowser::readBodyMarkup(std::chrono::milliseconds bound)
 {
+    m_rest.start();
     QVariant answer;
     try {
         answer = evaluate(ReadBodyMarkup, bound);

@@ -4,6 +4,7 @@
 #include "loadwatch.h"
 
 #include <QPointer>
+#include <QTimer>
 
 class QWebEngineView;
 
@@ -40,6 +41,7 @@ private:
     void showOffScreen();
 
     QPointer<QWebEngineView> m_view;
+    QTimer m_rest; // sends a copied page to the background when no next address follows
     LoadWatch m_lastLoad;
     QString m_address; // the address last navigated to, as reports show it
 };

@@ -425,9 +425,12 @@ private slots:
         const QByteArray file = readFile(outFolder + "joined.html");
         QVERIFY2(file.contains("<p>built in a frame, visible</p>"), file.constData());
         // Visible to the page only: Tab still goes round the window's own controls.
+        QVERIFY(pageOf(form->WebBrowser2)->isVisible());
         form->PushButton10->setFocus();
         QTest::keyClick(form->PushButton10, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), form->ListView1);
+        // Once the run is over the page goes to the background, where it draws nothing.
+        QTRY_VERIFY(!pageOf(form->WebBrowser2)->isVisible());
     }
 
     void siteBrowserWithoutAWindow_showsPagesAVisiblePageToo()
