@@ -1,6 +1,6 @@
 #include "enginecheck.h"
 
-#include <QtGlobal>
+#include <QStringList>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -8,24 +8,42 @@
 
 namespace join {
 namespace {
-bool sandboxTurnedOff()
+std::optional<EngineStartFacts> overriddenFacts;
+
+EngineStartFacts processFacts()
 {
-    const QByteArray disable = qgetenv("QTWEBENGINE_DISABLE_SANDBOX");
-    if (!disable.isEmpty() && disable != "0")
-        return true;
-    return qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--no-sandbox");
+    EngineStartFacts facts;
+#ifdef Q_OS_UNIX
+    facts.effectiveUserId = static_cast<long>(::geteuid());
+#endif
+    facts.sandboxVariableSet = qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX");
+    facts.chromiumFlags = qEnvironmentVariable("QTWEBENGINE_CHROMIUM_FLAGS");
+    return facts;
 }
 } // namespace
 
+QString browserEngineStartProblem(const EngineStartFacts& facts)
+{
+    // The engine refuses to run as root with its sandbox on; the two switches are the engine's own.
+    const QStringList flags = facts.chromiumFlags.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const bool sandboxOff =
+        facts.sandboxVariableSet || flags.contains(QLatin1String("--no-sandbox"));
+    if (facts.effectiveUserId != 0 || sandboxOff)
+        return {};
+    return QStringLiteral(
+        "The browser engine cannot run as root (the administrator) with its sandbox on. Run "
+        "Vantrel as an ordinary user, or set QTWEBENGINE_DISABLE_SANDBOX=1 to run it without the "
+        "sandbox.");
+}
+
 QString browserEngineStartProblem()
 {
-#ifdef Q_OS_UNIX
-    if (geteuid() == 0 && !sandboxTurnedOff())
-        return QStringLiteral(
-            "The browser engine cannot run as root with its sandbox on. Run as an ordinary user, "
-            "or set QTWEBENGINE_DISABLE_SANDBOX=1 to turn the sandbox off.");
-#endif
-    return {};
+    return browserEngineStartProblem(overriddenFacts ? *overriddenFacts : processFacts());
+}
+
+void overrideEngineStartFacts(std::optional<EngineStartFacts> facts)
+{
+    overriddenFacts = std::move(facts);
 }
 
 } // namespace join

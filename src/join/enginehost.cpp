@@ -14,7 +14,7 @@
 #include <memory>
 
 namespace {
-// Runs loop until done() says so or the bound passes.
+// Runs loop until done() says so, the bound passes or the application is quitting.
 void runEventLoopUntil(QEventLoop& loop, const std::function<bool()>& done,
                        std::chrono::milliseconds bound)
 {
@@ -24,8 +24,23 @@ void runEventLoopUntil(QEventLoop& loop, const std::function<bool()>& done,
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(bound);
-    while (!done() && timer.isActive())
-        loop.exec();
+    while (!done() && timer.isActive()) {
+        // Once the application has been told to quit, exec() returns -1 at once and no event
+        // will ever end the wait.
+        if (loop.exec() < 0)
+            return;
+    }
+}
+
+QString terminationCause(QWebEnginePage::RenderProcessTerminationStatus status, int exitCode)
+{
+    const char* how = status == QWebEnginePage::KilledTerminationStatus     ? "was killed"
+                      : status == QWebEnginePage::CrashedTerminationStatus  ? "crashed"
+                      : status == QWebEnginePage::AbnormalTerminationStatus ? "ended abnormally"
+                                                                            : "ended";
+    return QStringLiteral("the browser process that rendered it %1 (exit code %2)")
+        .arg(QLatin1String(how))
+        .arg(exitCode);
 }
 } // namespace
 
@@ -64,7 +79,8 @@ QWebEngineProfile* EngineHost::createPrivateProfile(QObject* parent)
 void EngineHost::startEngine()
 {
     m_profile = m_sharedProfile ? m_sharedProfile : createPrivateProfile();
-    m_page = new EnginePage(m_profile);
+    // A child of this control, found among its children; still deleted before the profile.
+    m_page = new EnginePage(m_profile, this);
     QWebEngineSettings* settings = m_page->settings();
     settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
@@ -78,12 +94,22 @@ void EngineHost::startEngine()
         m_loading = false;
         emit loadCompleted(ok);
     });
+    // A renderer that ends takes the page's document with it: no load will finish and no script
+    // will answer, so every wait ends at once.
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+                m_rendererLoss = terminationCause(status, exitCode);
+                m_loading = false;
+                emit rendererEnded();
+            });
 }
 
 void EngineHost::load(const QUrl& url)
 {
     EnginePage* engine = page();
     m_loading = true;
+    // A new load starts a fresh renderer where the last one has ended.
+    m_rendererLoss.clear();
     engine->load(url);
 }
 
@@ -91,6 +117,7 @@ bool EngineHost::waitUntilComplete(std::chrono::milliseconds bound)
 {
     QEventLoop loop;
     const auto finished = connect(this, &EngineHost::loadCompleted, &loop, &QEventLoop::quit);
+    const auto ended = connect(this, &EngineHost::rendererEnded, &loop, &QEventLoop::quit);
     runEventLoopUntil(
         loop, [this] { return !m_loading; }, bound);
     const bool finishedInTime = !m_loading;
@@ -101,6 +128,7 @@ bool EngineHost::waitUntilComplete(std::chrono::milliseconds bound)
         m_loading = false;
     }
     disconnect(finished);
+    disconnect(ended);
     return finishedInTime;
 }
 
@@ -113,9 +141,15 @@ QVariant EngineHost::evaluate(const QString& script, std::chrono::milliseconds b
         QVariant value;
         QPointer<QEventLoop> loop;
     };
+    const auto throwIfRendererEnded = [this] {
+        if (!m_rendererLoss.isEmpty())
+            throw AppError(QStringLiteral("The browser page is gone: ") + m_rendererLoss);
+    };
+    throwIfRendererEnded();
     auto outcome = std::make_shared<Outcome>();
     QEventLoop loop;
     outcome->loop = &loop;
+    const auto ended = connect(this, &EngineHost::rendererEnded, &loop, &QEventLoop::quit);
     page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
                           [outcome](const QVariant& value) {
                               outcome->done = true;
@@ -124,9 +158,12 @@ QVariant EngineHost::evaluate(const QString& script, std::chrono::milliseconds b
                                   outcome->loop->quit();
                           });
     runEventLoopUntil(
-        loop, [&] { return outcome->done; }, bound);
-    if (!outcome->done)
+        loop, [&] { return outcome->done || !m_rendererLoss.isEmpty(); }, bound);
+    disconnect(ended);
+    if (!outcome->done) {
+        throwIfRendererEnded();
         throw AppError(QStringLiteral("The browser did not answer in time"));
+    }
     return outcome->value;
 }
 

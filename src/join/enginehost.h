@@ -30,13 +30,16 @@ public:
     bool waitUntilComplete(std::chrono::milliseconds bound);
 
     // Runs a script in the program's own script world (page scripts cannot see or change it) and
-    // waits for its result with an event loop. Throws AppError when none comes within the bound.
+    // waits for its result with an event loop. Throws AppError when none comes within the bound
+    // or the page's renderer has ended.
     QVariant evaluate(const QString& script, std::chrono::milliseconds bound);
     // Same, without waiting; scripts on one page run in the order they were sent.
     void evaluateLater(const QString& script, std::function<void(const QVariant&)> done);
 
 signals:
     void loadCompleted(bool ok);
+    // The process that rendered the page has ended (crashed, killed, out of memory).
+    void rendererEnded();
 
 protected:
     // Without a shared profile the host makes a private one of its own; a shared one must outlive
@@ -47,6 +50,9 @@ protected:
     EnginePage* page();
     // Starts loading url; waitUntilComplete() waits for it.
     void load(const QUrl& url);
+    // Why the page's renderer ended since the last load began, as "the browser process that
+    // rendered it crashed (exit code 11)"; empty while it lives.
+    const QString& rendererLoss() const { return m_rendererLoss; }
 
     // How long a stopped load may take to report that it has stopped.
     static constexpr std::chrono::milliseconds StopGrace{5000};
@@ -61,4 +67,5 @@ private:
     QWebEngineProfile* m_profile = nullptr;
     EnginePage* m_page = nullptr;
     bool m_loading = false;
+    QString m_rendererLoss;
 };

@@ -1,11 +1,13 @@
 #include "joinrun.h"
 
+#include "core/apperror.h"
 #include "core/dialogs.h"
 #include "core/errorguard.h"
 #include "core/outputfiles.h"
 #include "core/progressdisplay.h"
 #include "core/urllist.h"
 #include "core/windowpointer.h"
+#include "enginecheck.h"
 
 #include <QDir>
 
@@ -60,6 +62,7 @@ public:
 
 private:
     bool refuse(const QString& outputFolder);
+    bool engineCanStart();
 
     const JoinControls& c;
     std::chrono::milliseconds bound;
@@ -88,9 +91,19 @@ bool JoinRun::refuse(const QString& outputFolder)
     return refused;
 }
 
+// An engine that refuses to start ends the whole process, the list and the window with it.
+bool JoinRun::engineCanStart()
+{
+    return guard.line(102, [] {
+        const QString problem = browserEngineStartProblem();
+        if (!problem.isEmpty())
+            throw AppError(problem);
+    });
+}
+
 void JoinRun::run(const QString& outputFolder)
 {
-    if (refuse(outputFolder))
+    if (refuse(outputFolder) || !engineCanStart())
         return;
 
     guard.line(102, [&] { c.pointer.setPointerShape(PointerShape::Hourglass); });

@@ -4,6 +4,7 @@
 #include "loadwatch.h"
 
 #include <QPointer>
+#include <QTimer>
 
 class QWebEngineView;
 
@@ -27,7 +28,7 @@ public:
     void markCurrentPageCopied(std::chrono::milliseconds bound);
     // The inner markup of the loaded page's body, read once per page. Throws AppError when the
     // document has no body, or when the load gave no new document (a download, an aborted load),
-    // so that a page is never copied twice.
+    // so that a page is never copied twice, or when the page's renderer ended before it was read.
     QString readBodyMarkup(std::chrono::milliseconds bound);
 
     // How the latest load went.
@@ -37,6 +38,10 @@ protected:
     void configure(EnginePage& page) override;
 
 private:
+    void showOffScreen();
+
     QPointer<QWebEngineView> m_view;
+    QTimer m_rest; // sends a copied page to the background when no next address follows
     LoadWatch m_lastLoad;
+    QString m_address; // the address last navigated to, as reports show it
 };

@@ -2,14 +2,21 @@
 #include "app/progressbar.h"
 #include "app/pushbutton.h"
 #include "formfixture.h"
+#include "join/enginecheck.h"
+#include "join/joineddocument.h"
 #include "join/sitebrowser.h"
 #include "testhttpserver.h"
 #include "testmain.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QStringDecoder>
 #include <QTimer>
+#include <QTreeWidget>
+#include <QWebEnginePage>
+
+#include <csignal>
 
 using Response = TestHttpServer::Response;
 
@@ -46,6 +53,15 @@ Response routes(const QByteArray& path)
         return TestHttpServer::response(
             200, "image/svg+xml",
             "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'/>");
+    if (path == "/frame-built")
+        // Content made in an animation frame; the frame that never finishes loading holds the
+        // load open until then.
+        return TestHttpServer::html(
+            "<html><body><iframe id=f src='/endless'></iframe><script>"
+            "requestAnimationFrame(function () { document.getElementById('f').remove();"
+            "  document.body.insertAdjacentHTML('beforeend', '<p>built in a frame, ' +"
+            "  document.visibilityState + '</p>'); });"
+            "</script></body></html>");
     if (path == "/endless") {
         Response r = TestHttpServer::html("<html><body><p>first part</p>");
         r.neverFinish = true;
@@ -72,12 +88,13 @@ Response routes(const QByteArray& path)
     return TestHttpServer::html("<html><body>fallback</body></html>");
 }
 
-// Runs an action once, as soon as the progress bar shows a page being processed.
-void whileProcessing(QObject* context, ProgressBar* bar, std::function<void()> action)
+// Runs an action once, as soon as the progress bar shows a page (or the given one) being processed.
+void whileProcessing(QObject* context, ProgressBar* bar, std::function<void()> action,
+                     const QString& address = {})
 {
     auto* poll = new QTimer(context);
-    QObject::connect(poll, &QTimer::timeout, context, [poll, bar, action] {
-        if (bar->text().startsWith(QLatin1String("Processing: "))) {
+    QObject::connect(poll, &QTimer::timeout, context, [poll, bar, action, address] {
+        if (bar->text().startsWith(QStringLiteral("Processing: ") + address)) {
             poll->deleteLater();
             poll->stop();
             action();
@@ -90,6 +107,26 @@ QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+// The page of a browser control.
+QWebEnginePage* pageOf(QWidget* browser)
+{
+    return browser->findChild<QWebEnginePage*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+// Ends the process that renders a browser control's page, as a crash or the system would.
+void killRenderer(QWidget* browser)
+{
+    const qint64 pid = pageOf(browser)->renderProcessPid();
+    QVERIFY(pid > 0);
+    QCOMPARE(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
 }
 } // namespace
 
@@ -140,6 +177,48 @@ private slots:
         QCOMPARE(form->pointerShape(), PointerShape::Default);
         QCOMPARE(form->ProgressBar1->text(), QStringLiteral("Progress Bar"));
         QVERIFY(!form->WebBrowser2->engineStarted());
+    }
+
+    void engineStartCheck_data()
+    {
+        QTest::addColumn<long>("uid");
+        QTest::addColumn<bool>("variableSet");
+        QTest::addColumn<QString>("flags");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("ordinary user") << 1000L << false << QString() << false;
+        QTest::newRow("no user id (Windows)") << -1L << false << QString() << false;
+        QTest::newRow("root") << 0L << false << QString() << true;
+        QTest::newRow("root, other flags") << 0L << false << "--no-sandboxes --x" << true;
+        QTest::newRow("root, variable set") << 0L << true << QString() << false;
+        QTest::newRow("root, --no-sandbox") << 0L << false << "--a  --no-sandbox" << false;
+    }
+    void engineStartCheck()
+    {
+        QFETCH(long, uid);
+        QFETCH(bool, variableSet);
+        QFETCH(QString, flags);
+        QFETCH(bool, refused);
+        QCOMPARE(join::browserEngineStartProblem({uid, variableSet, flags}).isEmpty(), !refused);
+    }
+
+    void engineThatCannotStart_isReportedOnceAndTheWindowStays()
+    {
+        join::overrideEngineStartFacts(join::EngineStartFacts{0, false, QString()});
+        const auto restore = qScopeGuard([] { join::overrideEngineStartFacts(std::nullopt); });
+        form->urlList().appendMany({server.url("/a"), server.url("/b")});
+        form->PushButton2_Click();
+        const QStringList messages = f->dialogs.messages();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].startsWith(QStringLiteral("The browser engine cannot run as root")) &&
+                     messages[0].contains(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX=1")) &&
+                     messages[0].contains(QStringLiteral("PushButton2_Click at line 102\r\r")),
+                 qPrintable(messages[0]));
+        QVERIFY(!form->WebBrowser1->engineStarted());
+        QVERIFY(!form->WebBrowser2->engineStarted());
+        QCOMPARE(form->pointerShape(), PointerShape::Default);
+        QCOMPARE(form->ProgressBar1->text(), QStringLiteral("Progress Bar"));
+        QCOMPARE(form->urlList().count(), 2);
+        QVERIFY(form->isVisible() && !form->IsJoining);
     }
 
     // ---- The joined file
@@ -279,6 +358,157 @@ private slots:
         QCOMPARE(shownWhileLoading, QStringLiteral("Processing: local page.html"));
     }
 
+    void localPage_cannotReadOtherLocalFiles()
+    {
+        QVERIFY(writeFile(f->dir.filePath(QStringLiteral("secret.txt")), "SECRET-CONTENT"));
+        const QString page = f->dir.filePath(QStringLiteral("reader.html"));
+        QVERIFY(writeFile(
+            page, "<html><body><p>reader</p><p id=x></p><script>"
+                  "try { var r = new XMLHttpRequest(); r.open('GET', 'secret.txt', false);"
+                  "  r.send(); document.getElementById('x').textContent = r.responseText;"
+                  "} catch (e) {}</script><iframe src='secret.txt' onload=\"try {"
+                  "  document.body.append(this.contentDocument.body.textContent) } catch (e) {}\">"
+                  "</iframe></body></html>"));
+        form->urlList().append(page);
+        form->PushButton2_Click();
+        const QByteArray file = readFile(outFolder + "joined.html");
+        QVERIFY(file.contains("<p>reader</p>"));
+        QVERIFY2(!file.contains("SECRET-CONTENT"), file.constData());
+    }
+
+    void bareWord_isAWebAddressEvenWithSuchAFileInTheCurrentFolder()
+    {
+        // A bare host and port, named like a file in the folder the program was started from.
+        const QString address = server.url(QString()).mid(int(strlen("http://")));
+        QVERIFY(writeFile(f->dir.filePath(address), "<html><body><p>current folder</p></body>"));
+        const QString startFolder = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(f->dir.path()));
+        const auto restore = qScopeGuard([&] { QDir::setCurrent(startFolder); });
+        form->urlList().append(address);
+        form->PushButton2_Click();
+        const QByteArray file = readFile(outFolder + "joined.html");
+        QVERIFY2(file.contains("<body>fallback</body>"), file.constData());
+    }
+
+    void newFragmentOnTheEnginesFormOfTheAddress_loadsWithoutWaitingOutTheBound()
+    {
+        form->JoinPageBound = std::chrono::seconds(4);
+        form->urlList().appendMany({server.url("/"), server.url("#part")});
+        QElapsedTimer timer;
+        timer.start();
+        form->PushButton2_Click();
+        QVERIFY2(timer.elapsed() < 4000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(f->dialogs.messages(), QStringList{QStringLiteral("Done.")});
+        QCOMPARE(readFile(outFolder + "joined.html"),
+                 QByteArray("<html><head></head><body>fallbackfallback</body></html>\r\n"));
+    }
+
+    void scriptAddress_loadsAndRunsNothing()
+    {
+        form->urlList().appendMany(
+            {server.url("/a"),
+             QStringLiteral("javascript:new Image().src = '/script-ran'; '<p>injected</p>'"),
+             server.url("/b")});
+        form->PushButton2_Click();
+        QTest::qWait(300);
+        QVERIFY(!server.requests().contains(QStringLiteral("/script-ran")));
+        const QByteArray file = readFile(outFolder + "joined.html");
+        QVERIFY2(!file.contains("injected"), file.constData());
+        QVERIFY(file.contains("<p>alpha</p><h1>beta</h1>"));
+    }
+
+    void pageBuiltInAnAnimationFrame_isCopiedAsAVisiblePageShowsIt()
+    {
+        form->JoinPageBound = std::chrono::seconds(4);
+        form->urlList().append(server.url("/frame-built"));
+        form->PushButton2_Click();
+        const QByteArray file = readFile(outFolder + "joined.html");
+        QVERIFY2(file.contains("<p>built in a frame, visible</p>"), file.constData());
+        // Visible to the page only: Tab still goes round the window's own controls.
+        QVERIFY(pageOf(form->WebBrowser2)->isVisible());
+        form->PushButton10->setFocus();
+        QTest::keyClick(form->PushButton10, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form->ListView1);
+        // Once the run is over the page goes to the background, where it draws nothing.
+        QTRY_VERIFY(!pageOf(form->WebBrowser2)->isVisible());
+    }
+
+    void siteBrowserWithoutAWindow_showsPagesAVisiblePageToo()
+    {
+        SiteBrowser site; // as the command line has it
+        site.navigate(server.url("/frame-built"));
+        site.waitUntilComplete(std::chrono::seconds(4));
+        const QString markup = site.readBodyMarkup(std::chrono::seconds(4));
+        QVERIFY2(markup.contains("<p>built in a frame, visible</p>"), qPrintable(markup));
+    }
+
+    // ---- Renderers that end
+
+    void siteRendererThatEnds_isReportedWithItsAddressAtOnce()
+    {
+        const QString endless = server.url("/endless");
+        form->urlList().appendMany({endless, server.url("/a")});
+        QTimer killer;
+        connect(&killer, &QTimer::timeout, this, [&] {
+            if (server.requests().contains(QStringLiteral("/endless"))) {
+                killer.stop();
+                // Once the page has started to show.
+                QTimer::singleShot(300, this, [&] { killRenderer(form->WebBrowser2); });
+            }
+        });
+        killer.start(10);
+        QElapsedTimer timer;
+        timer.start();
+        form->PushButton2_Click();
+        QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
+        const QStringList messages = f->dialogs.messages();
+        QCOMPARE(messages.size(), 2);
+        const QString report =
+            endless + " could not be copied: the browser process that rendered it was killed";
+        QVERIFY2(messages[0].startsWith(report) && messages[0].contains("at line 115\r\r"),
+                 qPrintable(messages[0]));
+        QCOMPARE(messages[1], QStringLiteral("Done."));
+        QCOMPARE(readFile(outFolder + "joined.html"),
+                 QByteArray("<html><head></head><body><p>alpha</p></body></html>\r\n"));
+    }
+
+    void resultRendererThatEnds_stillGivesTheWholeFile()
+    {
+        form->urlList().appendMany({server.url("/a"), server.url("/b"), server.url("/scripted")});
+        int ended = 0;
+        whileProcessing(
+            this, form->ProgressBar1,
+            [&] {
+                connect(pageOf(form->WebBrowser1), &QWebEnginePage::renderProcessTerminated, this,
+                        [&] { ++ended; });
+                killRenderer(form->WebBrowser1);
+            },
+            server.url("/scripted"));
+        form->PushButton2_Click();
+        QCOMPARE(ended, 1);
+        QCOMPARE(f->dialogs.messages(), QStringList{QStringLiteral("Done.")});
+        QCOMPARE(readFile(outFolder + "joined.html"),
+                 QByteArray("<html><head></head><body><p>alpha</p><h1>beta</h1>\n<p>two</p>"
+                            "<div id=\"x\">changed by script</div><script>document."
+                            "getElementById('x').textContent = 'changed by script';</script>"
+                            "</body></html>\r\n"));
+    }
+
+    void resultPage_fetchesNothing()
+    {
+        form->WebBrowser1->blank();
+        form->WebBrowser1->waitUntilComplete(std::chrono::seconds(5));
+        // Even asked to by the program itself.
+        form->WebBrowser1->evaluate(QStringLiteral("fetch('%1', {mode: 'no-cors'}).catch(() => 0);"
+                                                   "location.href = '%2'; true")
+                                        .arg(server.url("/leak-fetch"), server.url("/leak-load")),
+                                    std::chrono::seconds(5));
+        form->WebBrowser1->waitUntilComplete(std::chrono::seconds(5));
+        QTest::qWait(300);
+        for (const QString& request : server.requests())
+            QVERIFY2(!request.contains(QLatin1String("leak")), qPrintable(request));
+    }
+
     // ---- During a run
 
     void progress_showsTheAddressExactlyAndTheShareDone()
@@ -334,7 +564,12 @@ private slots:
         old.close();
         QVERIFY(old.setPermissions(QFileDevice::ReadOwner));
         form->urlList().append(server.url("/a"));
+        // Gone before the pages load: a run that ends early leaves no stale file behind.
+        bool oldFileThere = true;
+        whileProcessing(this, form->ProgressBar1,
+                        [&] { oldFileThere = QFile::exists(outFolder + "joined.html"); });
         form->PushButton2_Click();
+        QVERIFY(!oldFileThere);
         QVERIFY(readFile(outFolder + "joined.html").contains("alpha"));
         QCOMPARE(f->dialogs.messages(), QStringList{QStringLiteral("Done.")});
     }
@@ -352,6 +587,17 @@ private slots:
         QCOMPARE(form->ProgressBar1->text(), QStringLiteral("Progress Bar"));
         QVERIFY(!form->IsJoining);
         QCOMPARE(QDir(outFolder).entryList(QDir::Files), QStringList());
+    }
+
+    // Last of all: once the application has been told to quit, no later event loop runs here.
+    void lastOfAll_aWaitEndsWhenTheApplicationQuits()
+    {
+        form->WebBrowser2->navigate(server.url("/endless"));
+        QTimer::singleShot(200, [] { QCoreApplication::exit(0); });
+        QElapsedTimer timer;
+        timer.start();
+        form->WebBrowser2->waitUntilComplete(std::chrono::seconds(20));
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
     }
 
 private:
