@@ -46,14 +46,6 @@ TerminalReport::Progress TerminalReport::progressFor(bool quiet)
     return Progress::Lines;
 }
 
-bool TerminalReport::step(int line, int position, const std::function<void()>& statement)
-{
-    const std::optional<QString> failure = failureOf(statement);
-    if (failure)
-        fail(line, position, *failure);
-    return !failure;
-}
-
 void TerminalReport::fail(int line, int position, const QString& description)
 {
     if (position == 0) {

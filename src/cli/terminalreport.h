@@ -36,7 +36,6 @@ public:
     int count() const override { return static_cast<int>(m_addresses.size()); }
     QString textAt(int position) const override { return m_addresses.value(position - 1); }
 
-    bool step(int line, int position, const std::function<void()>& statement) override;
     void fail(int line, int position, const QString& description) override;
     void pageDone(int position, const QString& loadFailure) override;
 

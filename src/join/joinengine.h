@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/errorguard.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -7,6 +9,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class JoinedDocument;
 class ProgressDisplay;
@@ -38,8 +41,15 @@ class JoinReport
 public:
     virtual ~JoinReport() = default;
     // Runs numbered statement `line` for the page at position (0: the run as a whole). A statement
-    // that throws is reported and the run goes on with the next one. False when it failed.
-    virtual bool step(int line, int position, const std::function<void()>& statement) = 0;
+    // that throws is reported through fail() and the run goes on with the next one. False when it
+    // failed.
+    bool step(int line, int position, const std::function<void()>& statement)
+    {
+        const std::optional<QString> failure = failureOf(statement);
+        if (failure)
+            fail(line, position, *failure);
+        return !failure;
+    }
     // Reports statement `line` for the page at position as failed after the fact: its outcome
     // arrived later.
     virtual void fail(int line, int position, const QString& description) = 0;

@@ -36,10 +36,6 @@ public:
     explicit ErrorBoxReport(Dialogs& dialogs) : guard(dialogs, QStringLiteral("PushButton2_Click"))
     {
     }
-    bool step(int line, int /*position*/, const std::function<void()>& statement) override
-    {
-        return guard.line(line, statement);
-    }
     void fail(int line, int /*position*/, const QString& description) override
     {
         guard.fail(line, description);
