@@ -4,6 +4,11 @@
 // The server can hold each response for a while, as a real network would.
 //
 //   build/bin/joinbench [pages=100] [kilobytes per page=30] [latency ms=0] [jobs=1,2,4,8]
+//
+// Or how the command's engine grows with the list: the same 100 pages, repeated with distinct
+// query strings up to each count, joined with -j 1 beside the plain loads of the same addresses.
+//
+//   build/bin/joinbench scale [kilobytes per page=84] [counts=100,1000]
 #include "app/progressbar.h"
 #include "cli/joincommand.h"
 #include "cli/terminalreport.h"
@@ -12,10 +17,12 @@
 #include "testhttpserver.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QTemporaryFile>
 #include <QThread>
 #include <QTimer>
 
@@ -111,18 +118,108 @@ private:
     QTimer m_timer;
     std::atomic<long> m_peak{0};
 };
+// One run of the command's engine: its time, the peak memory of the process tree, and a digest of
+// what it wrote (the file itself would count in this process's memory).
+struct CommandRun
+{
+    double ms = 0;
+    long peakKilobytes = 0;
+    QByteArray digest;
+    bool clean = false;
+};
+
+CommandRun runCommandEngine(const QStringList& addresses, int jobs)
+{
+    CommandRun run;
+    QTemporaryFile out;
+    if (!out.open())
+        return run;
+    {
+        TreeMemoryPeak memory;
+        auto report =
+            std::make_shared<cli::TerminalReport>(addresses, cli::TerminalReport::Progress::None);
+        QElapsedTimer timer;
+        timer.start();
+        const bool written = cli::joinPages(report, jobs, join::PageLoadBound, out);
+        run.ms = timer.nsecsElapsed() / 1e6;
+        run.peakKilobytes = memory.kilobytes();
+        run.clean = written && !report->anyFailed();
+    }
+    out.seek(0);
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(&out);
+    run.digest = hash.result();
+    return run;
+}
+
+// Loads the addresses one after another in a site browser of its own, copying nothing.
+double plainLoadMs(const QStringList& addresses)
+{
+    SiteBrowser site;
+    site.navigate(addresses.value(0));
+    site.waitUntilComplete(join::PageLoadBound);
+    QElapsedTimer timer;
+    timer.start();
+    for (const QString& address : addresses) {
+        site.navigate(address);
+        site.waitUntilComplete(join::PageLoadBound);
+    }
+    return timer.nsecsElapsed() / 1e6;
+}
+
+int scale(int kilobytes, const QList<int>& counts)
+{
+    TestHttpServer server([kilobytes](const QByteArray& path) {
+        // "/page/N?n=K": page N whatever K is
+        return TestHttpServer::html(generatedPage(path.mid(6).split('?').value(0).toInt(), kilobytes));
+    });
+    std::printf("the same 100 pages of about %d KB, repeated with distinct query strings; -j 1\n\n",
+                kilobytes);
+    std::printf("pages   plain load ms/page  join ms/page  join / plain  peak tree PSS\n");
+    bool clean = true;
+    double firstMsPerPage = 0;
+    long firstPeak = 0;
+    for (int count : counts) {
+        QStringList addresses;
+        for (int i = 0; i < count; ++i)
+            addresses << server.url(QStringLiteral("/page/%1?n=%2").arg(i % 100 + 1).arg(i));
+        const double plainMs = plainLoadMs(addresses);
+        const CommandRun run = runCommandEngine(addresses, 1);
+        clean = clean && run.clean;
+        std::printf("%5d %20.1f %13.1f %13.3f %11.0f MB\n", count, plainMs / count, run.ms / count,
+                    run.ms / plainMs, run.peakKilobytes / 1024.0);
+        if (firstPeak == 0) {
+            firstMsPerPage = run.ms / count;
+            firstPeak = run.peakKilobytes;
+        } else {
+            std::printf("      against %d pages: peak memory x %.3f, time per page x %.3f\n",
+                        counts.first(), double(run.peakKilobytes) / firstPeak,
+                        run.ms / count / firstMsPerPage);
+        }
+    }
+    return clean ? 0 : 1;
+}
+
+QList<int> numberList(const char* text)
+{
+    QList<int> numbers;
+    for (const QByteArray& number : QByteArray(text).split(','))
+        numbers.append(qMax(1, number.toInt()));
+    return numbers;
+}
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    if (argc > 1 && QByteArray(argv[1]) == "scale")
+        return scale(argc > 2 ? QByteArray(argv[2]).toInt() : 84,
+                     numberList(argc > 3 ? argv[3] : "100,1000"));
     const int pages = argc > 1 ? QByteArray(argv[1]).toInt() : 100;
     const int kilobytes = argc > 2 ? QByteArray(argv[2]).toInt() : 30;
     const int latency = argc > 3 ? QByteArray(argv[3]).toInt() : 0;
-    QList<int> jobSettings;
-    for (const QByteArray& jobs : QByteArray(argc > 4 ? argv[4] : "1,2,4,8").split(','))
-        jobSettings.append(qMax(1, jobs.toInt()));
+    const QList<int> jobSettings = numberList(argc > 4 ? argv[4] : "1,2,4,8");
 
     TestHttpServer server([kilobytes](const QByteArray& path) {
         return TestHttpServer::html(generatedPage(path.mid(6).toInt(), kilobytes)); // "/page/N"
@@ -133,7 +230,7 @@ int main(int argc, char* argv[])
         addresses << server.url(QStringLiteral("/page/%1").arg(i));
 
     double baselineMs = 0;
-    QByteArray windowFile;
+    QByteArray windowDigest;
     bool done = false;
     {
         FormFixture fixture;
@@ -164,11 +261,14 @@ int main(int argc, char* argv[])
         const auto after = memoryKilobytes();
 
         QFile joined(folder + QStringLiteral("joined.html"));
-        windowFile = joined.open(QIODevice::ReadOnly) ? joined.readAll() : QByteArray();
+        QCryptographicHash hash(QCryptographicHash::Sha1);
+        if (joined.open(QIODevice::ReadOnly))
+            hash.addData(&joined);
+        windowDigest = hash.result();
         done = fixture.dialogs.messages().value(1) == QLatin1String("Done.");
         std::printf("pages                     %d (about %d KB each), %d ms latency\n", pages,
                     kilobytes, latency);
-        std::printf("joined.html               %.1f MB%s\n", windowFile.size() / 1048576.0,
+        std::printf("joined.html               %.1f MB%s\n", joined.size() / 1048576.0,
                     done ? "" : "  (run did not finish cleanly)");
         std::printf("load only (baseline)      %.0f ms, %.1f ms/page\n", baselineMs,
                     baselineMs / pages);
@@ -182,34 +282,20 @@ int main(int argc, char* argv[])
 
     // The command's engine, as vantrel-join runs it: a fresh set of site browsers each time.
     std::printf("\ncommand  total ms  ms/page  / -j 1  / baseline  peak tree PSS  output\n");
-    QByteArray firstOutput;
+    QByteArray firstDigest;
     double firstMs = 0;
     for (int jobs : jobSettings) {
-        QByteArray output;
-        QElapsedTimer timer;
-        double ms = 0;
-        long peak = 0;
-        {
-            TreeMemoryPeak memory;
-            auto report = std::make_shared<cli::TerminalReport>(
-                addresses, cli::TerminalReport::Progress::None);
-            timer.start();
-            const bool written =
-                cli::joinPages(report, jobs, join::PageLoadBound,
-                               [&](const QByteArray& content) { output = content; });
-            ms = timer.nsecsElapsed() / 1e6;
-            peak = memory.kilobytes();
-            done = done && written && !report->anyFailed();
+        const CommandRun run = runCommandEngine(addresses, jobs);
+        if (firstDigest.isNull()) {
+            firstDigest = run.digest;
+            firstMs = run.ms;
         }
-        if (firstOutput.isNull()) {
-            firstOutput = output;
-            firstMs = ms;
-        }
-        const char* same = output == firstOutput ? "same as -j 1" : "DIFFERS from -j 1";
-        std::printf("-j %-5d %9.0f %8.1f %7.3f %10.3f %11.0f MB  %s%s\n", jobs, ms, ms / pages,
-                    ms / firstMs, ms / baselineMs, peak / 1024.0, same,
-                    output == windowFile ? ", same as the window" : "");
-        done = done && output == firstOutput;
+        const char* same = run.digest == firstDigest ? "same as -j 1" : "DIFFERS from -j 1";
+        std::printf("-j %-5d %9.0f %8.1f %7.3f %10.3f %11.0f MB  %s%s\n", jobs, run.ms,
+                    run.ms / pages, run.ms / firstMs, run.ms / baselineMs,
+                    run.peakKilobytes / 1024.0, same,
+                    run.digest == windowDigest ? ", same as the window" : "");
+        done = done && run.clean && run.digest == firstDigest;
     }
     return done ? 0 : 1;
 }

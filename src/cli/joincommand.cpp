@@ -2,16 +2,14 @@
 
 #include "core/apperror.h"
 #include "join/enginecheck.h"
-#include "join/joineddocument.h"
 #include "join/sitebrowser.h"
+#include "join/streameddocument.h"
 #include "options.h"
+#include "output.h"
 #include "terminalreport.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QLoggingCategory>
-#include <QSaveFile>
 #include <QWebEngineProfile>
 
 #include <cstdio>
@@ -26,40 +24,6 @@ void printTo(std::FILE* stream, const QString& text)
     std::fflush(stream);
 }
 
-// A device or a pipe (/dev/stdout, /dev/null, a named pipe) cannot be replaced: it is written as
-// it is, like standard output.
-bool isSpecialFile(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.exists() && !info.isFile() && !info.isDir();
-}
-
-// An output that cannot be written is found before any page loads: creating (and dropping) the
-// temporary file that the save would write tells, and leaves an existing file as it is.
-QString outputProblem(const QString& path)
-{
-    if (path == QLatin1String("-") || isSpecialFile(path))
-        return {};
-    QSaveFile probe(path);
-    if (probe.open(QIODevice::WriteOnly)) {
-        probe.cancelWriting();
-        return {};
-    }
-    return QStringLiteral("cannot write %1: %2").arg(path, probe.errorString());
-}
-
-void writeDirectly(const QString& path, const QByteArray& content)
-{
-    QFile out(path);
-    const bool opened = path == QLatin1String("-") ? out.open(stdout, QIODevice::WriteOnly)
-                                                   : out.open(QIODevice::WriteOnly);
-    if (!opened || out.write(content) != content.size() || !out.flush())
-        throw AppError(
-            75, QStringLiteral("Cannot write %1: %2")
-                    .arg(path == QLatin1String("-") ? QStringLiteral("to standard output") : path,
-                         out.errorString()));
-}
-
 // Runs without a display: on a server, in a container, in CI.
 void chooseOffscreenWithoutDisplay()
 {
@@ -71,19 +35,20 @@ void chooseOffscreenWithoutDisplay()
 } // namespace
 
 bool joinPages(const std::shared_ptr<TerminalReport>& report, int jobs,
-               std::chrono::milliseconds pageBound,
-               const std::function<void(const QByteArray& content)>& write)
+               std::chrono::milliseconds pageBound, QFileDevice& out,
+               const std::function<void()>& complete)
 {
     // Declared first, so that it goes after every page that uses it.
     const std::unique_ptr<QWebEngineProfile> profile(EngineHost::createPrivateProfile());
-    JoinedDocument result;
+    join::StreamedDocument result(out, complete);
     std::vector<std::unique_ptr<SiteBrowser>> sites;
     QList<SiteBrowser*> siteList;
     for (int i = 0; i < qMin(jobs, report->count()); ++i) {
         sites.push_back(std::make_unique<SiteBrowser>(nullptr, profile.get()));
         siteList.append(sites.back().get());
     }
-    return join::runJoin({*report, report, *report, *report, result, siteList, pageBound, write});
+    return join::runJoin({*report, report, *report, *report, result,
+                          join::PageCopy::serialisedBody(), siteList, pageBound});
 }
 
 int runJoinCommand(int argc, char* argv[])
@@ -97,7 +62,9 @@ int runJoinCommand(int argc, char* argv[])
         return commandLine.status;
     }
     const Options& options = *commandLine.options;
-    if (const QString problem = outputProblem(options.output); !problem.isEmpty()) {
+    // Opened before any page loads: an output that cannot be written is found at once.
+    Output output(options.output);
+    if (const QString problem = output.open(); !problem.isEmpty()) {
         printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(problem));
         return OutputError;
     }
@@ -119,14 +86,8 @@ int runJoinCommand(int argc, char* argv[])
 
     auto report = std::make_shared<TerminalReport>(options.addresses,
                                                    TerminalReport::progressFor(options.quiet));
-    const bool direct = options.output == QLatin1String("-") || isSpecialFile(options.output);
-    const bool written =
-        joinPages(report, options.jobs, options.timeout, [&](const QByteArray& content) {
-            if (direct)
-                writeDirectly(options.output, content);
-            else
-                join::writeFileAtomically(options.output, content);
-        });
+    const bool written = joinPages(report, options.jobs, options.timeout, output.device(),
+                                   [&] { output.complete(); });
     report->finish();
     if (!written || report->outputFailed())
         return OutputError;

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QByteArray>
-
 #include <chrono>
 #include <functional>
 #include <memory>
+
+class QFileDevice;
 
 namespace cli {
 
@@ -15,9 +15,11 @@ class TerminalReport;
 int runJoinCommand(int argc, char* argv[]);
 
 // Joins the report's addresses with up to `jobs` site browsers loading at once (one private
-// profile among them) and hands the joined file's content to write(). True when it was written.
+// profile among them) and writes the joined document to out as its pages arrive, each as soon as
+// every page before it is written; complete() then makes the output final. True when all of it
+// was written.
 bool joinPages(const std::shared_ptr<TerminalReport>& report, int jobs,
-               std::chrono::milliseconds pageBound,
-               const std::function<void(const QByteArray& content)>& write);
+               std::chrono::milliseconds pageBound, QFileDevice& out,
+               const std::function<void()>& complete = {});
 
 } // namespace cli

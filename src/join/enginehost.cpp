@@ -4,6 +4,7 @@
 #include "enginepage.h"
 
 #include <QEventLoop>
+#include <QList>
 #include <QPointer>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
@@ -11,7 +12,12 @@
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
 
+#include <algorithm>
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#endif
 
 namespace {
 // Runs loop until done() says so, the bound passes or the application is quitting.
@@ -30,6 +36,17 @@ void runEventLoopUntil(QEventLoop& loop, const std::function<bool()>& done,
         if (loop.exec() < 0)
             return;
     }
+}
+
+// Ends a process of ours at once; false where that cannot be done.
+bool killProcess(qint64 pid)
+{
+#ifdef Q_OS_UNIX
+    return pid > 0 && ::kill(static_cast<pid_t>(pid), SIGKILL) == 0;
+#else
+    Q_UNUSED(pid);
+    return false;
+#endif
 }
 
 QString terminationCause(QWebEnginePage::RenderProcessTerminationStatus status, int exitCode)
@@ -130,6 +147,37 @@ bool EngineHost::waitUntilComplete(std::chrono::milliseconds bound)
     disconnect(finished);
     disconnect(ended);
     return finishedInTime;
+}
+
+void EngineHost::waitUntilAnyComplete(const QList<EngineHost*>& hosts,
+                                      std::chrono::milliseconds bound)
+{
+    QEventLoop loop;
+    QList<QMetaObject::Connection> connections;
+    for (EngineHost* host : hosts) {
+        connections << connect(host, &EngineHost::loadCompleted, &loop, &QEventLoop::quit)
+                    << connect(host, &EngineHost::rendererEnded, &loop, &QEventLoop::quit);
+    }
+    runEventLoopUntil(
+        loop,
+        [&] {
+            return std::any_of(hosts.begin(), hosts.end(),
+                               [](const EngineHost* host) { return !host->isLoading(); });
+        },
+        bound);
+    for (const auto& connection : std::as_const(connections))
+        disconnect(connection);
+}
+
+void EngineHost::endRenderer()
+{
+    if (!m_page || !m_rendererLoss.isEmpty() || !killProcess(m_page->renderProcessPid()))
+        return;
+    QEventLoop loop;
+    const auto ended = connect(this, &EngineHost::rendererEnded, &loop, &QEventLoop::quit);
+    runEventLoopUntil(
+        loop, [this] { return !m_rendererLoss.isEmpty(); }, StopGrace);
+    disconnect(ended);
 }
 
 QVariant EngineHost::evaluate(const QString& script, std::chrono::milliseconds bound)

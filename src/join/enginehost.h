@@ -20,6 +20,8 @@ public:
     ~EngineHost() override;
 
     bool engineStarted() const { return m_page != nullptr; }
+    // A load has started and not yet finished.
+    bool isLoading() const { return m_loading; }
 
     // A private, off-the-record profile: nothing of the user's browsing is used or left behind,
     // and downloads are refused. Several hosts may share one.
@@ -28,6 +30,10 @@ public:
     // Runs the event loop until the current load has finished. A load still running at the bound
     // is stopped, and what the page holds by then stays. False when it had to be stopped.
     bool waitUntilComplete(std::chrono::milliseconds bound);
+    // Runs the event loop until a load of one of the hosts is no longer running (finished, or its
+    // renderer ended), the bound passes or the application is quitting. Stops nothing.
+    static void waitUntilAnyComplete(const QList<EngineHost*>& hosts,
+                                      std::chrono::milliseconds bound);
 
     // Runs a script in the program's own script world (page scripts cannot see or change it) and
     // waits for its result with an event loop. Throws AppError when none comes within the bound
@@ -53,9 +59,12 @@ protected:
     // Why the page's renderer ended since the last load began, as "the browser process that
     // rendered it crashed (exit code 11)"; empty while it lives.
     const QString& rendererLoss() const { return m_rendererLoss; }
+    // Ends the page's renderer, which no longer answers (a script that never yields): the next
+    // load starts a fresh one instead of queueing behind it.
+    void endRenderer();
 
     // How long a stopped load may take to report that it has stopped.
-    static constexpr std::chrono::milliseconds StopGrace{5000};
+    static constexpr std::chrono::milliseconds StopGrace{2000};
 
     // Role-specific settings, applied once before the page's first load.
     virtual void configure(EnginePage& page) = 0;

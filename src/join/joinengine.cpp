@@ -4,27 +4,35 @@
 #include "core/outputfiles.h"
 #include "core/progressdisplay.h"
 #include "core/windowpointer.h"
-#include "joineddocument.h"
 #include "sitebrowser.h"
 
 #include <QCoreApplication>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <deque>
+#include <optional>
 
 namespace join {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A page whose address a site browser is loading.
+std::chrono::milliseconds timeLeft(Clock::time_point deadline)
+{
+    return std::max(std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()),
+                    std::chrono::milliseconds(0));
+}
+
+// A listed page, from the moment a site browser starts to load it until its copy is handed on.
 struct PageInHand
 {
-    int position;
-    QString address;
-    SiteBrowser* site;
+    int position = 0;
+    SiteBrowser* site = nullptr;
     Clock::time_point deadline;
+    bool copied = false;
+    bool left = false;            // its site browser has left it, copied, to wait for its turn
+    std::optional<QString> text;  // none when nothing could be copied
+    QString loadFailure;          // why its load gave no proper page, empty when it did
 };
 
 class Run
@@ -38,8 +46,9 @@ public:
 
 private:
     PageInHand start(int position, SiteBrowser& site);
-    void finish(const PageInHand& page);
-    void copyPage(const PageInHand& page);
+    void copyAsTheyLoad(std::deque<PageInHand>& pages);
+    void copy(PageInHand& page);
+    void handOn(const PageInHand& page);
 
     const JoinSetup& s;
     JoinReport& report;
@@ -48,10 +57,8 @@ private:
 
 bool Run::run()
 {
-    report.step(105, 0, [&] { s.result.blank(); });
+    report.step(105, 0, [&] { s.result.begin(bound); });
     report.step(106, 0, [&] {
-        s.result.waitUntilComplete(bound);
-        s.result.create(bound);
         // Whatever a site browser shows now (nothing yet, or the last run's page) is no page of
         // this run.
         for (SiteBrowser* site : s.sites)
@@ -60,27 +67,37 @@ bool Run::run()
 
     int itemCount = 0;
     report.step(107, 0, [&] { itemCount = s.items.count(); });
-    // Pages are copied strictly in list order, so at most one page per site browser waits for
-    // its turn.
-    std::deque<PageInHand> loading;
+    // Copies are handed on strictly in list order, so at most one copy per site browser waits for
+    // its turn: memory does not grow with the list.
+    std::deque<PageInHand> pages;
     QList<SiteBrowser*> idle = s.sites;
     int next = 1;
     for (;;) {
-        while (next <= itemCount && !idle.isEmpty())
-            loading.push_back(start(next++, *idle.takeFirst()));
-        if (loading.empty())
+        while (next <= itemCount && !idle.isEmpty() && !s.result.broken())
+            pages.push_back(start(next++, *idle.takeFirst()));
+        if (pages.empty())
             break;
-        finish(loading.front());
-        idle.append(loading.front().site);
-        loading.pop_front();
+        copyAsTheyLoad(pages);
+        while (!pages.empty() && pages.front().copied) {
+            handOn(pages.front());
+            idle.append(pages.front().site);
+            pages.pop_front();
+        }
+        // A page copied before its turn has nothing more to give while it waits.
+        for (PageInHand& page : pages) {
+            if (page.copied && !page.left) {
+                page.site->leavePage();
+                page.left = true;
+            }
+        }
     }
 
-    bool written = false;
+    bool finished = false;
     report.step(WriteStatement, 0, [&] {
-        s.write(s.result.serialise(bound).toUtf8() + QByteArrayLiteral("\r\n"));
-        written = true;
+        s.result.finish(bound);
+        finished = true;
     });
-    return written;
+    return finished;
 }
 
 PageInHand Run::start(int position, SiteBrowser& site)
@@ -99,34 +116,71 @@ PageInHand Run::start(int position, SiteBrowser& site)
     });
     report.step(111, position, [&] { QCoreApplication::processEvents(); });
     report.step(112, position, [&] { s.pointer.setPointerShape(PointerShape::Hourglass); });
-    report.step(113, position, [&] { site.navigate(address); });
-    return {position, address, &site, Clock::now() + bound};
-}
-
-void Run::finish(const PageInHand& page)
-{
-    // A page that loaded while earlier ones were copied has had that time from its bound.
-    const auto left =
-        std::max(std::chrono::ceil<std::chrono::milliseconds>(page.deadline - Clock::now()),
-                 std::chrono::milliseconds(0));
-    bool inTime = true;
-    report.step(114, page.position, [&] { inTime = page.site->waitUntilComplete(left); });
-    report.step(115, page.position, [&] { copyPage(page); });
-    report.step(116, page.position, [&] { page.site->waitUntilComplete(bound); });
-    report.pageDone(page.position,
-                    inTime ? page.site->lastLoad().failure()
-                           : QStringLiteral("not loaded within %1 s").arg(bound.count() / 1000.0));
-}
-
-void Run::copyPage(const PageInHand& page)
-{
-    const QString markup = page.site->readBodyMarkup(bound);
-    std::weak_ptr<JoinReport> reportTo = s.report;
-    s.result.append(markup, [reportTo, position = page.position] {
-        if (auto r = reportTo.lock())
-            r->fail(115, position,
-                    QStringLiteral("The page could not be added to the joined document"));
+    const bool loading = report.step(113, position, [&] {
+        if (const QString refusal = s.items.refusalAt(position); !refusal.isEmpty())
+            throw AppError(refusal);
+        site.navigate(address);
     });
+    PageInHand page;
+    page.position = position;
+    page.site = &site;
+    page.deadline = Clock::now() + bound;
+    // An address that loads nothing has nothing to copy.
+    page.copied = !loading;
+    return page;
+}
+
+// Copies each page the moment its load ends (or its bound passes), in whatever order that
+// happens, until the first page in the list has been copied. A page copied when its turn comes
+// would have run on meanwhile, and could have shown something else, or loaded another address.
+void Run::copyAsTheyLoad(std::deque<PageInHand>& pages)
+{
+    while (!pages.front().copied) {
+        QList<EngineHost*> loading;
+        Clock::time_point firstDeadline = Clock::time_point::max();
+        for (const PageInHand& page : pages) {
+            if (!page.copied) {
+                loading.append(page.site);
+                firstDeadline = std::min(firstDeadline, page.deadline);
+            }
+        }
+        EngineHost::waitUntilAnyComplete(loading, timeLeft(firstDeadline));
+        bool copiedAny = false;
+        for (PageInHand& page : pages) {
+            if (!page.copied && (!page.site->isLoading() || Clock::now() >= page.deadline)) {
+                copy(page);
+                copiedAny = true;
+            }
+        }
+        // Only an application that is quitting ends the wait with nothing done: the first page
+        // is then stopped and copied as it stands, and the run comes to its end.
+        if (!copiedAny)
+            copy(pages.front());
+    }
+}
+
+void Run::copy(PageInHand& page)
+{
+    bool inTime = true;
+    report.step(114, page.position,
+                [&] { inTime = page.site->waitUntilComplete(timeLeft(page.deadline)); });
+    report.step(115, page.position, [&] {
+        page.text = page.site->copyPage(s.copy, timeLeft(page.deadline) + CopyGrace);
+    });
+    report.step(116, page.position, [&] { page.site->waitUntilComplete(bound); });
+    // Read now, once a download that ended the load has been announced; never when the page's
+    // turn comes, by when it may have loaded something else.
+    page.loadFailure =
+        inTime ? page.site->loadFailure()
+               : QStringLiteral("not loaded within %1 s").arg(bound.count() / 1000.0);
+    page.copied = true;
+}
+
+void Run::handOn(const PageInHand& page)
+{
+    if (page.text)
+        report.step(115, page.position, [&] { s.result.append(page.position, *page.text); });
+    report.pageDone(page.position, page.loadFailure);
 }
 
 } // namespace
@@ -134,15 +188,6 @@ void Run::copyPage(const PageInHand& page)
 bool runJoin(const JoinSetup& setup)
 {
     return Run(setup).run();
-}
-
-void writeFileAtomically(const QString& path, const QByteArray& content)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(75, QStringLiteral("Cannot create %1: %2").arg(path, file.errorString()));
-    if (file.write(content) != content.size() || !file.commit())
-        throw AppError(75, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
 }
 
 } // namespace join

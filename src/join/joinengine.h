@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/errorguard.h"
+#include "joinresult.h"
+#include "pagecopy.h"
 
 #include <QByteArray>
 #include <QList>
@@ -11,7 +13,6 @@
 #include <memory>
 #include <optional>
 
-class JoinedDocument;
 class ProgressDisplay;
 class SiteBrowser;
 class WindowPointer;
@@ -24,6 +25,10 @@ inline constexpr std::chrono::milliseconds PageLoadBound{60000};
 // The statement that writes the joined file.
 inline constexpr int WriteStatement = 117;
 
+// How long a page that no longer loads may take to be copied; a page still held by its scripts
+// after that has its renderer ended.
+inline constexpr std::chrono::milliseconds CopyGrace{2000};
+
 // The addresses to join, counting from 1. Read afresh at every step: the window's list may change
 // while a run goes on.
 class JoinItems
@@ -32,6 +37,8 @@ public:
     virtual ~JoinItems() = default;
     virtual int count() const = 0;
     virtual QString textAt(int position) const = 0;
+    // Why the item at position is no address to load; empty: load it.
+    virtual QString refusalAt(int /*position*/) const { return {}; }
 };
 
 // Where a run reports: the window shows a failed statement in its error box, the command names
@@ -67,21 +74,17 @@ struct JoinSetup
     std::shared_ptr<JoinReport> report;
     WindowPointer& pointer;
     ProgressDisplay& progress;
-    JoinedDocument& result; // holds the joined document
+    JoinResult& result;    // takes each page's text in list order
+    const PageCopy& copy;  // what is taken of each page, as the result wants it
     // As many pages load at once as there are site browsers.
     QList<SiteBrowser*> sites;
     std::chrono::milliseconds pageBound;
-    // Stores the joined file's content; throws AppError when it cannot.
-    std::function<void(const QByteArray& content)> write;
 };
 
-// Loads every address, each site browser taking the next one as soon as it is free, appends each
-// page body's markup to the one joined document strictly in list order, and writes the joined
-// file. With one site browser pages load one after another. True when the file was written.
+// Loads every address, each site browser taking the next one as soon as it is free, copies each
+// page the moment it has loaded, hands the copies to the result strictly in list order and
+// finishes the result. With one site browser pages load one after another. True when the result
+// was finished.
 bool runJoin(const JoinSetup& setup);
-
-// Replaces the file at path in one step: a crash or a kill never leaves half a file behind.
-// Throws AppError when it cannot.
-void writeFileAtomically(const QString& path, const QByteArray& content);
 
 } // namespace join

@@ -8,8 +8,10 @@
 #include "core/urllist.h"
 #include "core/windowpointer.h"
 #include "enginecheck.h"
+#include "joineddocument.h"
 
 #include <QDir>
+#include <QSaveFile>
 
 #include <memory>
 
@@ -43,6 +45,53 @@ public:
     void pageDone(int, const QString&) override {}
 
     ErrorGuard guard;
+};
+
+// Replaces the file at path in one step: a crash or a kill never leaves half a file behind.
+void writeFileAtomically(const QString& path, const QByteArray& content)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw AppError(75, QStringLiteral("Cannot create %1: %2").arg(path, file.errorString()));
+    if (file.write(content) != content.size() || !file.commit())
+        throw AppError(75, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+}
+
+// The window's joined document: built in its result browser, where it stays after the run, and
+// written to joined.html at the end.
+class ResultBrowserDocument : public JoinResult
+{
+public:
+    ResultBrowserDocument(JoinedDocument& document, const QString& path,
+                          std::weak_ptr<JoinReport> report)
+        : m_document(document), m_path(path), m_report(std::move(report))
+    {
+    }
+
+    void begin(std::chrono::milliseconds bound) override
+    {
+        m_document.blank();
+        m_document.waitUntilComplete(bound);
+        m_document.create(bound);
+    }
+    void append(int position, const QString& markup) override
+    {
+        // The insertion runs later; its failure is reported with the page's statement.
+        m_document.append(markup, [report = m_report, position] {
+            if (auto r = report.lock())
+                r->fail(115, position,
+                        QStringLiteral("The page could not be added to the joined document"));
+        });
+    }
+    void finish(std::chrono::milliseconds bound) override
+    {
+        writeFileAtomically(m_path, m_document.serialise(bound).toUtf8() + QByteArrayLiteral("\r\n"));
+    }
+
+private:
+    JoinedDocument& m_document;
+    QString m_path;
+    std::weak_ptr<JoinReport> m_report;
 };
 
 class JoinRun
@@ -113,15 +162,9 @@ void JoinRun::run(const QString& outputFolder)
     // Statements 105 to 117: the join itself, one page after another in the window's site
     // browser.
     const ListItems items(c.list);
-    const bool written =
-        runJoin({items,
-                 report,
-                 c.pointer,
-                 c.progress,
-                 c.result,
-                 {&c.site},
-                 bound,
-                 [&](const QByteArray& content) { writeFileAtomically(outputPath, content); }});
+    ResultBrowserDocument result(c.result, outputPath, report);
+    const bool written = runJoin({items, report, c.pointer, c.progress, result,
+                                  PageCopy::bodyMarkup(), {&c.site}, bound});
 
     guard.line(118, [&] { c.pointer.setPointerShape(PointerShape::Default); });
     guard.line(119, [&] {

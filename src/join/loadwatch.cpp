@@ -41,6 +41,12 @@ void LoadWatch::loadingChanged(const QWebEngineLoadingInfo& info)
     m_last.errorString = info.errorString();
 }
 
+bool LoadWatch::downloadMayFollow() const
+{
+    return m_last.finished && m_last.status == QWebEngineLoadingInfo::LoadStoppedStatus &&
+           !m_last.download && m_last.rendererGone.isEmpty();
+}
+
 QString LoadWatch::failure() const
 {
     const Outcome& last = m_last;

@@ -18,6 +18,9 @@ public:
 
     // Why the latest load gave no proper page, or empty text when it did.
     QString failure() const;
+    // The latest load was cancelled, and nothing has said yet that a download cancelled it: the
+    // engine tells of a download only after the load has ended.
+    bool downloadMayFollow() const;
 
 private:
     void loadingChanged(const QWebEngineLoadingInfo& info);

@@ -3,6 +3,8 @@
 #include "core/apperror.h"
 #include "enginepage.h"
 
+#include <QEventLoop>
+#include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <QWindow>
@@ -12,14 +14,25 @@ namespace {
 constexpr QSize SiteViewport(1280, 720);
 // Far longer than a run takes from one page's copy to the next address.
 constexpr std::chrono::milliseconds RestAfter{2000};
+// How long the engine may take to tell that a cancelled load was a download.
+constexpr std::chrono::milliseconds DownloadNotice{1000};
 
 const QString MarkAsCopied = QStringLiteral("window.vantrelCopied = true");
-const QString ReadBodyMarkup =
-    QStringLiteral("(function () {"
-                   "  if (window.vantrelCopied) return 'stale';"
-                   "  window.vantrelCopied = true;"
-                   "  return document.body ? { markup: document.body.innerHTML } : 'nobody';"
-                   "})()");
+
+// Why an address is not loaded, empty when it is. The engine obeys its own debug addresses
+// (chrome://kill, chrome://gpucrash, ...) when a load counts as typed, and its browser side runs
+// in this process: only what a page can be is let through.
+QString refusal(const QUrl& url)
+{
+    const QString scheme = url.scheme();
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+        scheme == QLatin1String("file") || scheme == QLatin1String("data") ||
+        url == QUrl(QStringLiteral("about:blank")))
+        return {};
+    // A script address would run inside the page already there.
+    return QStringLiteral("not loaded: only http, https, file and data addresses and about:blank "
+                          "are pages");
+}
 } // namespace
 
 SiteBrowser::~SiteBrowser()
@@ -73,12 +86,19 @@ void SiteBrowser::navigate(const QString& address)
     // folder the program was started from).
     const QUrl url = QUrl::fromUserInput(address);
     m_address = address;
+    m_unanswered.clear();
+    if (const QString problem = refusal(url); !problem.isEmpty())
+        throw AppError(problem);
     page();
     m_rest.stop();
     m_view->show();
-    // A script address would run inside the page already there: it loads nothing.
-    if (url.scheme() == QLatin1String("javascript"))
-        return;
+    if (m_left) {
+        // The blank page counts as copied: an address that gives no new document (a download)
+        // must not have it copied in its place.
+        m_left = false;
+        waitUntilComplete(StopGrace);
+        markCurrentPageCopied(StopGrace);
+    }
     // An address with a fragment that matches the current page's as the engine writes it (with a
     // trailing slash, without a default port, ...) would only scroll and never report a finished
     // load. Rather than copy the engine's rules and miss a case (and with it the page), every
@@ -98,18 +118,52 @@ void SiteBrowser::markCurrentPageCopied(std::chrono::milliseconds bound)
     evaluate(MarkAsCopied, bound);
 }
 
+QString SiteBrowser::loadFailure()
+{
+    if (!m_unanswered.isEmpty())
+        return m_unanswered;
+    if (m_lastLoad.downloadMayFollow()) {
+        QEventLoop loop;
+        QTimer bound;
+        bound.setSingleShot(true);
+        connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
+        // Connected after the watch, so the watch has taken note when the loop ends.
+        connect(page()->profile(), &QWebEngineProfile::downloadRequested, &loop,
+                &QEventLoop::quit);
+        bound.start(DownloadNotice);
+        loop.exec();
+    }
+    return m_lastLoad.failure();
+}
+
 QString SiteBrowser::readBodyMarkup(std::chrono::milliseconds bound)
+{
+    return copyPage(join::PageCopy::bodyMarkup(), bound);
+}
+
+void SiteBrowser::leavePage()
+{
+    load(QUrl(QStringLiteral("about:blank")));
+    m_left = true;
+}
+
+QString SiteBrowser::copyPage(const join::PageCopy& copy, std::chrono::milliseconds bound)
 {
     m_rest.start();
     QVariant answer;
     try {
-        answer = evaluate(ReadBodyMarkup, bound);
+        answer = evaluate(copy.script(), bound);
     } catch (const AppError&) {
         // A renderer that ended is reported with the page it took along.
         if (!rendererLoss().isEmpty())
             throw AppError(
                 QStringLiteral("%1 could not be copied: %2").arg(m_address, rendererLoss()));
-        throw;
+        // One that does not answer is busy for good, as far as a join can tell.
+        endRenderer();
+        m_unanswered = QStringLiteral("the page did not answer within %1 s (a script that never "
+                                      "ends?)")
+                           .arg(bound.count() / 1000.0);
+        throw AppError(QStringLiteral("%1 could not be copied: %2").arg(m_address, m_unanswered));
     }
     if (answer.toString() == QLatin1String("stale"))
         throw AppError(QStringLiteral("The address gave no new page to copy"));

@@ -2,6 +2,7 @@
 
 #include "enginehost.h"
 #include "loadwatch.h"
+#include "pagecopy.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -21,7 +22,8 @@ public:
     ~SiteBrowser() override;
 
     // Starts loading an address as a user would type it into a browser's address bar: a bare host
-    // name or a local path is fixed up the browser's way.
+    // name or a local path is fixed up the browser's way. Only what a page can be is loaded (http,
+    // https, file, data, about:blank); any other address throws AppError and loads nothing.
     void navigate(const QString& address);
 
     // Marks the page shown now as copied already: it is no page of the run about to start.
@@ -30,9 +32,18 @@ public:
     // document has no body, or when the load gave no new document (a download, an aborted load),
     // so that a page is never copied twice, or when the page's renderer ended before it was read.
     QString readBodyMarkup(std::chrono::milliseconds bound);
+    // Same, with the copy given: the page's text as that copy makes it. A page that does not
+    // answer within the bound (a script that never yields) has its renderer ended, so that the
+    // next address does not queue behind it.
+    QString copyPage(const join::PageCopy& copy, std::chrono::milliseconds bound);
+    // Leaves a copied page that must wait for its turn: nothing it does from now on (timers,
+    // redirects, a refresh) runs or costs anything.
+    void leavePage();
 
-    // How the latest load went.
-    const LoadWatch& lastLoad() const { return m_lastLoad; }
+    // Why the latest address gave no proper page (its load failed, it was a download, the page
+    // did not answer its copy), empty when it did. A cancelled load may yet turn out to have been
+    // a download: that is waited for, briefly.
+    QString loadFailure();
 
 protected:
     void configure(EnginePage& page) override;
@@ -44,4 +55,6 @@ private:
     QTimer m_rest; // sends a copied page to the background when no next address follows
     LoadWatch m_lastLoad;
     QString m_address; // the address last navigated to, as reports show it
+    bool m_left = false; // the page was left after its copy; the blank page is not copied yet
+    QString m_unanswered; // the page did not answer its copy, and its renderer was ended for it
 };

@@ -1,0 +1,78 @@
+#include "output.h"
+
+#include "core/apperror.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <cstdio>
+
+namespace cli {
+namespace {
+
+// A path that is, or links through, one of a process's open descriptors (Linux: /dev/stdout links
+// to /proc/self/fd/1). Replacing what it leads to would wipe a file the shell opened for us.
+bool isOpenDescriptor(const QString& path)
+{
+    static const QRegularExpression descriptor(
+        QStringLiteral("^/(proc/(self|thread-self|\\d+)|dev)/fd/\\d+$"));
+    QString step = path;
+    for (int links = 0; links < 8; ++links) {
+        if (descriptor.match(QFileInfo(step).absoluteFilePath()).hasMatch())
+            return true;
+        const QFileInfo info(step);
+        if (!info.isSymLink())
+            return false;
+        step = info.symLinkTarget();
+    }
+    return false;
+}
+
+// A terminal, a pipe, a socket or a device: nothing to replace, only to write to.
+bool isSpecialFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isFile() && !info.isDir();
+}
+
+} // namespace
+
+Output::Output(QString path) : m_path(std::move(path)) {}
+
+Output::~Output() = default;
+
+QString Output::open()
+{
+    bool opened = false;
+    if (m_path == QLatin1String("-")) {
+        auto* out = new QFile;
+        m_file.reset(out);
+        opened = out->open(stdout, QIODevice::WriteOnly);
+    } else if (isOpenDescriptor(m_path) || isSpecialFile(m_path)) {
+        auto* out = new QFile(m_path);
+        m_file.reset(out);
+        // Append: a descriptor's file is written where the shell left it, never cut short.
+        opened = out->open(QIODevice::WriteOnly | QIODevice::Append);
+    } else {
+        m_file = std::make_unique<QSaveFile>(m_path);
+        opened = m_file->open(QIODevice::WriteOnly);
+    }
+    if (opened)
+        return {};
+    return QStringLiteral("cannot write %1: %2")
+        .arg(m_path == QLatin1String("-") ? QStringLiteral("to standard output") : m_path,
+             m_file->errorString());
+}
+
+void Output::complete()
+{
+    const bool done = qobject_cast<QSaveFile*>(m_file.get())
+                          ? static_cast<QSaveFile*>(m_file.get())->commit()
+                          : m_file->flush();
+    if (!done)
+        throw AppError(75, QStringLiteral("Cannot write %1: %2").arg(m_path, m_file->errorString()));
+}
+
+} // namespace cli
