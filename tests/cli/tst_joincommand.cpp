@@ -51,6 +51,11 @@ Response routes(const QByteArray& path)
                                         "<svg xmlns='http://www.w3.org/2000/svg'/>");
     if (path.startsWith("/tricky/")) // bodies whose markup parses differently by context
         return TestHttpServer::html(trickyBodies.value(path.mid(8).toInt()));
+    if (path == "/restless") // goes on changing after its load, then leaves for another page
+        return TestHttpServer::html(
+            "<html><head><meta http-equiv=refresh content='0.3; url=/missing'></head><body>"
+            "<p>as loaded</p><script>setTimeout(() => document.body.append('changed'), 200)"
+            "</script></body></html>");
     if (path == "/hang") // a script that never yields, in the load handler
         return TestHttpServer::html("<html><body onload='while (true) {}'><p>hung</p></body></html>");
     if (path == "/endless") {
@@ -249,6 +254,18 @@ private slots:
                  qPrintable(f.errLines[0]));
         // Same site, so it would have queued behind the hung renderer.
         QVERIFY(readFile(dir.filePath("joined.html")).endsWith("<p>2</p></body></html>\r\n"));
+    }
+
+    void pageWaitingForItsTurn_isCopiedAndReportedAsItWasWhenItLoaded()
+    {
+        // The first page keeps the second one waiting for two seconds.
+        const Finished f = run({"-q", "-j", "2", "-t", "2", "-o", "-", url("/endless"),
+                                url("/restless")});
+        QCOMPARE(f.status, 1);
+        QCOMPARE(f.errLines.size(), 1); // the first page's bound; not the 404 the second left for
+        QVERIFY2(f.out.endsWith("<p>as loaded</p><script>setTimeout(() => document.body.append("
+                                "'changed'), 200)</script></body></html>\r\n"),
+                 f.out.constData());
     }
 
     void badCommandLineOrOutput_isFoundBeforeAnyPageLoads_data()
