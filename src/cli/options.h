@@ -2,6 +2,7 @@
 
 #include "join/joinengine.h"
 
+#include <QPageLayout>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,8 @@ enum ExitStatus {
     EngineError = 4,     // the browser engine cannot start
 };
 
+enum class Format { Html, Pdf };
+
 // One join as the command line asks for it.
 struct Options
 {
@@ -27,6 +30,10 @@ struct Options
     int jobs = 1;
     std::chrono::milliseconds timeout = join::PageLoadBound;
     bool quiet = false;
+    Format format = Format::Html;
+    // A PDF's sheets: A4 upright with 10 mm margins unless asked otherwise.
+    QPageLayout pageLayout{QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                           QPageLayout::Millimeter};
 };
 
 // A join to run, or a text to print and the status to exit with: help or version (standard

@@ -73,6 +73,16 @@ QByteArray joined(const QByteArray& bodyMarkup)
     return "<html><head></head><body>" + bodyMarkup + "</body></html>\r\n";
 }
 
+// What a tool of the PDF reader package prints for a file, or nothing when it cannot run.
+QByteArray pdfTool(const QString& tool, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        return {};
+    return process.readAllStandardOutput();
+}
+
 QByteArray readFile(const QString& path)
 {
     QFile file(path);
@@ -268,6 +278,25 @@ private slots:
                  f.out.constData());
     }
 
+    void pdf_holdsThePagesInOrderOnTheSheetsAsked()
+    {
+        const Finished f = run({"-q", "--page-size", "letter", "--landscape", "-o", "book.pdf",
+                                url("/n/1"), url("/n/2"), url("/n/3")});
+        QCOMPARE(f.status, 0);
+        const QString pdf = dir.filePath("book.pdf");
+        QVERIFY2(pdfTool("pdfinfo", {pdf}).contains("792 x 612 pts (letter)"),
+                 pdfTool("pdfinfo", {pdf}).constData());
+        QCOMPARE(pdfTool("pdftotext", {pdf, "-"}).simplified(), QByteArray("1 2 3"));
+    }
+
+    void pdfOnStandardOutput_isThePdfAlone()
+    {
+        const Finished f = run({"-q", "--format", "pdf", "-o", "-", url("/n/1")});
+        QCOMPARE(f.status, 0);
+        QVERIFY(f.out.startsWith("%PDF-"));
+        QVERIFY(f.out.trimmed().endsWith("%%EOF"));
+    }
+
     void badCommandLineOrOutput_isFoundBeforeAnyPageLoads_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -281,6 +310,9 @@ private slots:
         QTest::newRow("unreadable list") << QStringList{page, "-i", "no-such-list.txt"} << 2;
         QTest::newRow("missing folder") << QStringList{page, "-o", "no/such/out.html"} << 3;
         QTest::newRow("folder in the file's place") << QStringList{page, "-o", "taken"} << 3;
+        QTest::newRow("pdf in a missing folder") << QStringList{page, "-o", "no/such.pdf"} << 3;
+        QTest::newRow("unknown format") << QStringList{page, "--format", "docx"} << 2;
+        QTest::newRow("unknown sheet") << QStringList{page, "--page-size", "B5"} << 2;
     }
     void badCommandLineOrOutput_isFoundBeforeAnyPageLoads()
     {
