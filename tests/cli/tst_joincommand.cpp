@@ -176,6 +176,7 @@ private slots:
         const QString page = server.url("/n/1");
         QTest::newRow("unknown option") << QStringList{"--frobnicate", page} << 2;
         QTest::newRow("jobs not a number") << QStringList{"-j", "many", page} << 2;
+        QTest::newRow("jobs zero") << QStringList{"-j", "0", page} << 2;
         QTest::newRow("timeout zero") << QStringList{"-t", "0", page} << 2;
         QTest::newRow("no addresses") << QStringList{} << 2;
         QTest::newRow("list of empty lines") << QStringList{"-i", "empty.txt"} << 2;
