@@ -32,6 +32,8 @@ public:
     virtual ~JoinItems() = default;
     virtual int count() const = 0;
     virtual QString textAt(int position) const = 0;
+    // Why the item at position is no address to load; empty: load it.
+    virtual QString refusalAt(int position) const { return {}; }
 };
 
 // Where a run reports: the window shows a failed statement in its error box, the command names
