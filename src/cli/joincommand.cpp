@@ -1,6 +1,8 @@
 #include "joincommand.h"
 
+#include "bytetext.h"
 #include "core/apperror.h"
+#include "filenames.h"
 #include "join/enginecheck.h"
 #include "join/joineddocument.h"
 #include "join/sitebrowser.h"
@@ -90,13 +92,20 @@ int runJoinCommand(int argc, char* argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(textOfBytes(argv[i]));
     const CommandLine commandLine = parseCommandLine(arguments);
     if (!commandLine.options) {
         printTo(commandLine.status == AllPagesJoined ? stdout : stderr, commandLine.text);
         return commandLine.status;
     }
-    const Options& options = *commandLine.options;
+    Options options = *commandLine.options;
+    // Outlives the application object: the output gets its name once everything else has ended.
+    const OutputName outputName(options.output);
+    if (!outputName.problem().isEmpty()) {
+        printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(outputName.problem()));
+        return OutputError;
+    }
+    options.output = outputName.path();
     if (const QString problem = outputProblem(options.output); !problem.isEmpty()) {
         printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(problem));
         return OutputError;

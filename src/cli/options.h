@@ -22,7 +22,9 @@ enum ExitStatus {
 // One join as the command line asks for it.
 struct Options
 {
-    QStringList addresses; // list files already read, in command-line order
+    // List files already read, in command-line order; a file named relative to the current
+    // folder is its file: address. Names and addresses keep bytes that are not UTF-8 (bytetext.h).
+    QStringList addresses;
     QString output = QStringLiteral("joined.html"); // "-": standard output
     int jobs = 1;
     std::chrono::milliseconds timeout = join::PageLoadBound;

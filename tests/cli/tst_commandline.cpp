@@ -1,10 +1,16 @@
-// The command's parts in the test's own process: what its report puts on the terminal. Nothing
-// here loads a page.
+// The command's parts in the test's own process: how its arguments and list files become
+// addresses, and what its report puts on the terminal. Nothing here loads a page.
+#include "cli/bytetext.h"
+#include "cli/options.h"
 #include "cli/terminalreport.h"
 
+#include <QDir>
+#include <QTemporaryDir>
+#include <QUrl>
 #include <QtTest>
 
 #include <cstdio>
+#include <optional>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -12,7 +18,7 @@
 #include <unistd.h>
 #endif
 
-using cli::TerminalReport;
+using namespace cli;
 
 namespace {
 #ifdef Q_OS_UNIX
@@ -77,7 +83,148 @@ class TestCommandLine : public QObject
 {
     Q_OBJECT
 
+private:
+    CommandLine parse(const QStringList& arguments)
+    {
+        return parseCommandLine(QStringList{QStringLiteral("vantrel-join")} + arguments);
+    }
+
+    QString writeFile(const QString& name, const QByteArray& content)
+    {
+        QFile file(dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly))
+            return {};
+        file.write(content);
+        return name;
+    }
+
 private slots:
+    void init()
+    {
+        temporary = std::make_unique<QTemporaryDir>();
+        dir = QDir(temporary->path());
+        saved = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+    }
+    void cleanup() { QDir::setCurrent(saved); }
+
+    void everySpelling_keepsCommandLineOrder_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("addresses");
+        const QStringList inList = {"http://127.0.0.1/l1", "http://127.0.0.1/l2"};
+        QTest::newRow("-i") << QStringList{"-i", "list", "a"} << inList + QStringList{"a"};
+        QTest::newRow("--i") << QStringList{"a", "--i", "list", "b"}
+                             << QStringList{"a"} + inList + QStringList{"b"};
+        QTest::newRow("--i=") << QStringList{"--i=list", "a"} << inList + QStringList{"a"};
+        QTest::newRow("--input=") << QStringList{"a", "--input=list"} << QStringList{"a"} + inList;
+        QTest::newRow("-qi compacted")
+            << QStringList{"-qi", "list", "a"} << inList + QStringList{"a"};
+        QTest::newRow("-ilist attached") << QStringList{"a", "-ilist"} << QStringList{"a"} + inList;
+        QTest::newRow("--o") << QStringList{"--o", "out.html", "a"} << QStringList{"a"};
+        QTest::newRow("--j") << QStringList{"--j", "2", "a"} << QStringList{"a"};
+        QTest::newRow("--t") << QStringList{"a", "--t", "5", "-i", "list"}
+                             << QStringList{"a"} + inList;
+        QTest::newRow("after --") << QStringList{"--", "-i", "a"} << QStringList{"-i", "a"};
+    }
+    void everySpelling_keepsCommandLineOrder()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, addresses);
+        writeFile("list", "http://127.0.0.1/l1\nhttp://127.0.0.1/l2\n");
+        const CommandLine line = parse(arguments);
+        QVERIFY2(line.options, qPrintable(line.text));
+        QCOMPARE(line.options->addresses, addresses);
+    }
+
+    void relativeFiles_areFiles_andBlankLinesNoAddresses()
+    {
+        QVERIFY(dir.mkdir("sub"));
+        writeFile("a.html", "<p>a</p>");
+        writeFile("sub/b c.html", "<p>b</p>");
+        // Blank lines are no addresses; a line with more than blanks is kept as it is.
+        writeFile("list", "sub/b c.html\n \t\n\t\nexample.test\n  a.html\n/abs/x.html\n");
+        const CommandLine line = parse({"a.html", "-i", "list", "missing.html", "sub"});
+        QVERIFY2(line.options, qPrintable(line.text));
+        const QString url = QUrl::fromLocalFile(QDir::currentPath()).toString();
+        QCOMPARE(line.options->addresses,
+                 (QStringList{url + "/a.html", url + "/sub/b c.html", "example.test", "  a.html",
+                              "/abs/x.html", "missing.html", "sub"}));
+        // The address is one the site browser takes back as that file.
+        QCOMPARE(QUrl::fromUserInput(line.options->addresses[1]).toLocalFile(),
+                 dir.filePath("sub/b c.html"));
+    }
+
+    void refusedBeforeAnyPageLoads_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("- alone") << QStringList{"a", "-"} << "'-i -'";
+        QTest::newRow("standard input twice")
+            << QStringList{"a", "-i", "-", "--input=-"} << "only once";
+        QTest::newRow("output is a list file")
+            << QStringList{"a", "-i", "list", "-o", "list"} << "is the list file";
+        QTest::newRow("output spelt otherwise")
+            << QStringList{"-o", "./sub/../list", "a", "-i", "list"} << "is the list file";
+        QTest::newRow("output is a link to a list file")
+            << QStringList{"-i", "link", "-o", "list", "a"} << "is the list file";
+        QTest::newRow("output is a hard link to a list file")
+            << QStringList{"-i", "list", "-o", "hard", "a"} << "is the list file";
+    }
+    void refusedBeforeAnyPageLoads()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, said);
+#ifndef Q_OS_UNIX
+        QSKIP("needs links and descriptors");
+#else
+        QVERIFY(dir.mkdir("sub"));
+        writeFile("list", "http://127.0.0.1/l1\n");
+        QVERIFY(QFile::link("list", dir.filePath("link")));
+        QCOMPARE(::link("list", "hard"), 0);
+        // Standard input at its end: a read of it never waits.
+        const int empty = ::open("/dev/null", O_RDONLY);
+        const DescriptorSwap input(STDIN_FILENO, empty);
+        ::close(empty);
+        const CommandLine line = parse(arguments);
+        QVERIFY(!line.options);
+        QCOMPARE(line.status, UsageError);
+        QVERIFY2(line.text.contains(said), qPrintable(line.text));
+#endif
+    }
+
+    void namesNotUtf8_keepTheirBytes_andSuchAnAddressIsRefused()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("file names are bytes on Unix only");
+#else
+        // Qt cannot spell this name, so it is made as bytes.
+        const int fd = ::open("caf\xe9.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        const QByteArray list = "http://127.0.0.1/caf\xe9\nhttp://127.0.0.1/ok\n";
+        QCOMPARE(::write(fd, list.constData(), size_t(list.size())), ssize_t(list.size()));
+        ::close(fd);
+        // As runJoinCommand() decodes its argv.
+        const CommandLine line =
+            parse({"-i", textOfBytes("caf\xe9.txt"), "-o", textOfBytes("out\xe9\xff.html")});
+        QVERIFY2(line.options, qPrintable(line.text));
+        QCOMPARE(bytesOfText(line.options->output), QByteArray("out\xe9\xff.html"));
+        QCOMPARE(line.options->addresses.size(), 2);
+        QCOMPARE(bytesOfText(line.options->addresses[0]), QByteArray("http://127.0.0.1/caf\xe9"));
+
+        std::FILE* stream = std::tmpfile();
+        QVERIFY(stream);
+        TerminalReport report(line.options->addresses, TerminalReport::Progress::None, stream);
+        QCOMPARE(report.refusalAt(2), QString());
+        report.pageDone(1, report.refusalAt(1));
+        QCOMPARE(reportText(stream),
+                 QStringLiteral("vantrel-join: page 1 (http://127.0.0.1/caf\\xE9) failed: the "
+                                "address is not valid UTF-8\n"));
+        std::fclose(stream);
+        ::unlink("caf\xe9.txt"); // QTemporaryDir cannot spell it either
+#endif
+    }
+
     void printedLines_showControlCharactersEscaped_data()
     {
         QTest::addColumn<QString>("address");
@@ -186,6 +333,11 @@ private slots:
         QCOMPARE(TerminalReport::progressFor(false), TerminalReport::Progress::Lines);
 #endif
     }
+
+private:
+    std::unique_ptr<QTemporaryDir> temporary;
+    QDir dir;
+    QString saved;
 };
 
 QTEST_GUILESS_MAIN(TestCommandLine)

