@@ -2,6 +2,7 @@
 
 #include "bytetext.h"
 #include "core/apperror.h"
+#include "enginestart.h"
 #include "filenames.h"
 #include "join/enginecheck.h"
 #include "join/joineddocument.h"
@@ -62,14 +63,6 @@ void writeDirectly(const QString& path, const QByteArray& content)
                          out.errorString()));
 }
 
-// Runs without a display: on a server, in a container, in CI.
-void chooseOffscreenWithoutDisplay()
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-}
-
 } // namespace
 
 bool joinPages(const std::shared_ptr<TerminalReport>& report, int jobs,
@@ -115,10 +108,13 @@ int runJoinCommand(int argc, char* argv[])
         return EngineError;
     }
 
-    chooseOffscreenWithoutDisplay();
+    chooseGuiPlatform();
+    endFatalStartErrorsWithOneLine();
     // Standard error carries the command's own report; Qt's notes on a headless set-up (no GPU,
-    // no runtime folder, the sandbox turned off) would bury it. QT_LOGGING_RULES brings them back.
-    QLoggingCategory::setFilterRules(QStringLiteral("*.info=false\ndefault.warning=false"));
+    // no runtime folder, the sandbox turned off, a display that does not answer) would bury it.
+    // QT_LOGGING_RULES brings them back.
+    QLoggingCategory::setFilterRules(
+        QStringLiteral("*.info=false\ndefault.warning=false\nqt.qpa.*.warning=false"));
     // The browser engine shares its graphics context with the widgets.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The arguments are the command's alone: Qt must not take an address or a value for one of

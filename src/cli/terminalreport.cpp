@@ -2,6 +2,7 @@
 
 #include "bytetext.h"
 #include "core/errorguard.h"
+#include "enginestart.h"
 
 #include <algorithm>
 #include <iterator>
@@ -135,6 +136,7 @@ void TerminalReport::pageDone(int position, const QString& loadFailure)
 
 void TerminalReport::setProgressText(const QString& text)
 {
+    pagesStarted();
     if (m_progress == Progress::InPlace)
         showInPlace(progressLine(m_done, text));
 }

@@ -71,15 +71,17 @@ class TestJoinCommand : public QObject
 
 private:
     // Runs vantrel-join in the temporary folder, without a display and without the test's platform
-    // choice: it has to run headless by itself.
+    // choice: it has to run headless by itself. set: more of its environment, as NAME=value.
     Finished run(const QStringList& arguments, const QByteArray& input = {},
-                 const QStringList& unset = {})
+                 const QStringList& unset = {}, const QStringList& set = {})
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const QString& name :
              QStringList{"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"} + unset)
             environment.remove(name);
+        for (const QString& variable : set)
+            environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(dir.path());
         QSignalSpy finished(&process, &QProcess::finished);
@@ -210,6 +212,33 @@ private slots:
             run({url("/n/1")}, {}, {"QTWEBENGINE_DISABLE_SANDBOX", "QTWEBENGINE_CHROMIUM_FLAGS"});
         QCOMPARE(f.status, 4);
         QVERIFY(f.errLines.join('\n').contains("QTWEBENGINE_DISABLE_SANDBOX=1"));
+        QCOMPARE(server.requests().size(), requests);
+    }
+
+    void engineStartProblems_endInOneLineOrAreGoneRoundHeadless_data()
+    {
+        QTest::addColumn<QStringList>("set");
+        QTest::addColumn<int>("status");
+        // A display that does not answer is the case without one.
+        QTest::newRow("stale display") << QStringList{"DISPLAY=:4242"} << 0;
+        QTest::newRow("engine process missing")
+            << QStringList{"QTWEBENGINEPROCESS_PATH=/nonexistent/QtWebEngineProcess"} << 4;
+    }
+    void engineStartProblems_endInOneLineOrAreGoneRoundHeadless()
+    {
+        QFETCH(QStringList, set);
+        QFETCH(int, status);
+        const qsizetype requests = server.requests().size();
+        const Finished f = run({"-q", url("/n/1"), "-o", "-"}, {}, {}, set);
+        QCOMPARE(f.status, status);
+        if (status == 0) {
+            QCOMPARE(f.errLines, QStringList());
+            QCOMPARE(f.out, joined("<p>1</p>"));
+            return;
+        }
+        QCOMPARE(f.errLines.size(), 1);
+        QVERIFY2(f.errLines[0].startsWith("vantrel-join: the browser engine cannot start: "),
+                 qPrintable(f.errLines[0]));
         QCOMPARE(server.requests().size(), requests);
     }
 
