@@ -17,16 +17,33 @@
 #include <QSaveFile>
 #include <QWebEngineProfile>
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
 namespace cli {
 namespace {
 
-void printTo(std::FILE* stream, const QString& text)
+// False when the stream would not take it (standard output on a full disk, a closed pipe).
+bool printTo(std::FILE* stream, const QString& text)
 {
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fflush(stream);
+    const bool written = std::fputs(text.toLocal8Bit().constData(), stream) >= 0;
+    return std::fflush(stream) == 0 && written;
+}
+
+// Help, version or a usage error.
+int printAnswer(const CommandLine& answer)
+{
+    if (answer.status != AllPagesJoined) {
+        printTo(stderr, answer.text);
+        return answer.status;
+    }
+    if (printTo(stdout, answer.text))
+        return answer.status;
+    const QString error = qt_error_string(errno);
+    printTo(stderr,
+            QStringLiteral("vantrel-join: cannot write to standard output: %1\n").arg(error));
+    return answer.writeFailedStatus;
 }
 
 // A device or a pipe (/dev/stdout, /dev/null, a named pipe) cannot be replaced: it is written as
@@ -87,10 +104,8 @@ int runJoinCommand(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments.append(textOfBytes(argv[i]));
     const CommandLine commandLine = parseCommandLine(arguments);
-    if (!commandLine.options) {
-        printTo(commandLine.status == AllPagesJoined ? stdout : stderr, commandLine.text);
-        return commandLine.status;
-    }
+    if (!commandLine.options)
+        return printAnswer(commandLine);
     Options options = *commandLine.options;
     // Outlives the application object: the output gets its name once everything else has ended.
     const OutputName outputName(options.output);

@@ -170,7 +170,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     if (!parser.parse(arguments))
         return usageError(shownText(parser.errorText()));
     if (parser.isSet(help))
-        return {std::nullopt, helpText(parser), AllPagesJoined};
+        return {std::nullopt, helpText(parser), AllPagesJoined, UsageError};
     if (parser.isSet(version))
         return {
             std::nullopt,

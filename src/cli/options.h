@@ -38,6 +38,8 @@ struct CommandLine
     std::optional<Options> options;
     QString text;
     ExitStatus status = AllPagesJoined;
+    // When help or version cannot be written: a usage status for help, as GNU tools have it.
+    ExitStatus writeFailedStatus = OutputError;
 };
 
 // Reads the arguments (program name first) and every list file they name, standard input

@@ -73,7 +73,8 @@ private:
     // Runs vantrel-join in the temporary folder, without a display and without the test's platform
     // choice: it has to run headless by itself. set: more of its environment, as NAME=value.
     Finished run(const QStringList& arguments, const QByteArray& input = {},
-                 const QStringList& unset = {}, const QStringList& set = {})
+                 const QStringList& unset = {}, const QStringList& set = {},
+                 const QString& standardOutputFile = {})
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -84,6 +85,8 @@ private:
             environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(dir.path());
+        if (!standardOutputFile.isEmpty())
+            process.setStandardOutputFile(standardOutputFile);
         QSignalSpy finished(&process, &QProcess::finished);
         process.start(QCoreApplication::applicationDirPath() + "/vantrel-join", arguments);
         process.write(input);
@@ -213,6 +216,24 @@ private slots:
         QCOMPARE(f.status, 4);
         QVERIFY(f.errLines.join('\n').contains("QTWEBENGINE_DISABLE_SANDBOX=1"));
         QCOMPARE(server.requests().size(), requests);
+    }
+
+    void helpOrVersionIntoAFullDevice_fails_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<int>("status");
+        QTest::newRow("help") << "--help" << 2;
+        QTest::newRow("version") << "--version" << 3;
+    }
+    void helpOrVersionIntoAFullDevice_fails()
+    {
+        QFETCH(QString, option);
+        QFETCH(int, status);
+        if (!QFileInfo::exists("/dev/full"))
+            QSKIP("no full device here");
+        const Finished f = run({option}, {}, {}, {}, "/dev/full");
+        QCOMPARE(f.status, status);
+        QCOMPARE(f.errLines.size(), 1);
     }
 
     void engineStartProblems_endInOneLineOrAreGoneRoundHeadless_data()
