@@ -5,10 +5,10 @@
 
 namespace cli {
 
-// Arguments and list files need not be valid UTF-8. Their text keeps every byte that is no part
-// of a valid UTF-8 sequence as a lone surrogate, U+DC00 plus the byte, which no valid text holds;
-// so a file name comes back as the very bytes given, and an address that is not UTF-8 is told
-// apart from one that is.
+// Arguments and list files need not be valid UTF-8. Their text keeps every byte outside a valid
+// UTF-8 sequence as a lone surrogate, U+DC00 plus the byte, which no valid text holds; so a file
+// name comes back as the very bytes given, and an address that is not UTF-8 is told apart from
+// one that is.
 QString textOfBytes(QByteArrayView bytes);
 QByteArray bytesOfText(QStringView text);
 bool hasKeptBytes(QStringView text);
