@@ -22,6 +22,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTemporaryFile>
 #include <QThread>
 #include <QTimer>
@@ -167,12 +168,27 @@ double plainLoadMs(const QStringList& addresses)
     return timer.nsecsElapsed() / 1e6;
 }
 
-int scale(int kilobytes, const QList<int>& counts)
+// One count of the scale benchmark, in a process of its own so that no earlier run's memory counts:
+// a warm-up, the command's engine, then the plain loads. Prints "ms peak-KB plain-ms clean".
+int scaleRun(int kilobytes, int count)
 {
     TestHttpServer server([kilobytes](const QByteArray& path) {
         // "/page/N?n=K": page N whatever K is
-        return TestHttpServer::html(generatedPage(path.mid(6).split('?').value(0).toInt(), kilobytes));
+        return TestHttpServer::html(
+            generatedPage(path.mid(6).split('?').value(0).toInt(), kilobytes));
     });
+    QStringList addresses;
+    for (int i = 0; i < count; ++i)
+        addresses << server.url(QStringLiteral("/page/%1?n=%2").arg(i % 100 + 1).arg(i));
+    runCommandEngine({server.url(QStringLiteral("/page/0"))}, 1); // starts the engine
+    const CommandRun run = runCommandEngine(addresses, 1);
+    const double plainMs = plainLoadMs(addresses);
+    std::printf("%.1f %ld %.1f %d\n", run.ms, run.peakKilobytes, plainMs, run.clean ? 1 : 0);
+    return 0;
+}
+
+int scale(const char* program, int kilobytes, const QList<int>& counts)
+{
     std::printf("the same 100 pages of about %d KB, repeated with distinct query strings; -j 1\n\n",
                 kilobytes);
     std::printf("pages   plain load ms/page  join ms/page  join / plain  peak tree PSS\n");
@@ -180,21 +196,28 @@ int scale(int kilobytes, const QList<int>& counts)
     double firstMsPerPage = 0;
     long firstPeak = 0;
     for (int count : counts) {
-        QStringList addresses;
-        for (int i = 0; i < count; ++i)
-            addresses << server.url(QStringLiteral("/page/%1?n=%2").arg(i % 100 + 1).arg(i));
-        const double plainMs = plainLoadMs(addresses);
-        const CommandRun run = runCommandEngine(addresses, 1);
-        clean = clean && run.clean;
-        std::printf("%5d %20.1f %13.1f %13.3f %11.0f MB\n", count, plainMs / count, run.ms / count,
-                    run.ms / plainMs, run.peakKilobytes / 1024.0);
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QString::fromLocal8Bit(program),
+                    {QStringLiteral("scale-run"), QString::number(kilobytes), QString::number(count)});
+        child.waitForFinished(-1);
+        const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
+        if (figures.size() != 4) {
+            std::printf("%5d  the run failed\n", count);
+            clean = false;
+            continue;
+        }
+        const double ms = figures[0].toDouble(), plainMs = figures[2].toDouble();
+        const long peak = figures[1].toLong();
+        clean = clean && figures[3] == "1";
+        std::printf("%5d %20.1f %13.1f %13.3f %11.0f MB\n", count, plainMs / count, ms / count,
+                    ms / plainMs, peak / 1024.0);
         if (firstPeak == 0) {
-            firstMsPerPage = run.ms / count;
-            firstPeak = run.peakKilobytes;
+            firstMsPerPage = ms / count;
+            firstPeak = peak;
         } else {
             std::printf("      against %d pages: peak memory x %.3f, time per page x %.3f\n",
-                        counts.first(), double(run.peakKilobytes) / firstPeak,
-                        run.ms / count / firstMsPerPage);
+                        counts.first(), double(peak) / firstPeak, ms / count / firstMsPerPage);
         }
     }
     return clean ? 0 : 1;
@@ -214,8 +237,10 @@ int main(int argc, char* argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     if (argc > 1 && QByteArray(argv[1]) == "scale")
-        return scale(argc > 2 ? QByteArray(argv[2]).toInt() : 84,
+        return scale(argv[0], argc > 2 ? QByteArray(argv[2]).toInt() : 84,
                      numberList(argc > 3 ? argv[3] : "100,1000"));
+    if (argc > 3 && QByteArray(argv[1]) == "scale-run")
+        return scaleRun(QByteArray(argv[2]).toInt(), QByteArray(argv[3]).toInt());
     const int pages = argc > 1 ? QByteArray(argv[1]).toInt() : 100;
     const int kilobytes = argc > 2 ? QByteArray(argv[2]).toInt() : 30;
     const int latency = argc > 3 ? QByteArray(argv[3]).toInt() : 0;
