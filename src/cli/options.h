@@ -1,6 +1,7 @@
 #pragma once
 
 #include "join/joinengine.h"
+#include "join/standalonejoin.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,8 @@ struct Options
     int jobs = 1;
     std::chrono::milliseconds timeout = join::PageLoadBound;
     bool quiet = false;
+    // --standalone: a document that stands on its own; none: the faithful copy.
+    std::optional<join::StandaloneSettings> standalone;
 };
 
 // A join to run, or a text to print and the status to exit with: help or version (standard

@@ -44,6 +44,10 @@ public:
     void setProgressValue(double) override {}
     void setProgressText(const QString&) override {}
 
+    // A note that fails nothing (an image left as an address), on a line of its own.
+    void warn(const QString& text);
+    const QStringList& addresses() const { return m_addresses; }
+
     // Ends the progress line.
     void finish();
 
