@@ -155,7 +155,7 @@ class TestStandalone : public QObject
                 "<a href=old#part>old address</a> <a href=/new>new address</a> "
                 "<a href=#top>self</a> <a href='" +
                 other +
-                "/elsewhere'>outside</a>"
+                "/elsewhere'>outside</a> <a href=download>download</a>"
                 "<img id=relative src=img/dot.png><img id=rooted src=/img/dot.png>"
                 "<img id=set srcset='/img/small.png 1x, /img/large.png 2x'>"
                 "<picture><source srcset=/img/large.png><img id=picture src=/img/small.png>"
@@ -186,6 +186,9 @@ class TestStandalone : public QObject
         if (path == "/new")
             return TestHttpServer::html("<html><head><title>Third page</title></head><body>"
                                         "<p id=part>third</p></body></html>");
+        if (path == "/download") // a listed address that gives no page
+            return TestHttpServer::response(200, "application/zip", "PK",
+                                            {{"Content-Disposition", "attachment"}});
         if (path == "/img/dot.png" || path == "/img/small.png")
             return image(png(4, qRgb(200, 0, 0)));
         if (path == "/img/large.png" || path == "/img/lazy.png")
@@ -211,12 +214,15 @@ private slots:
 
     void hardPages_standOnTheirOwnOffline()
     {
-        const Finished f = run({"--standalone", "--toc", "-q", "-j", "2", "--max-resource", "0.02",
-                                "-o", "book.html", url("/one"), url("/two"), url("/old")});
-        QCOMPARE(f.status, 0);
-        // The image over the limit is named once, however many pages show it.
-        QCOMPARE(f.errLines, QStringList{"vantrel-join: warning: " + url("/img/big.png") +
-                                         " is left as an address: larger than 0.02 MB"});
+        const Finished f =
+            run({"--standalone", "--toc", "-q", "-j", "2", "--max-resource", "0.02", "-o",
+                 "book.html", url("/one"), url("/two"), url("/old"), url("/download")});
+        QCOMPARE(f.status, 1);
+        // The image over the limit is named once, however many pages show it, and fails nothing.
+        QCOMPARE(f.errLines, QStringList({"vantrel-join: warning: " + url("/img/big.png") +
+                                              " is left as an address: larger than 0.02 MB",
+                                          "vantrel-join: page 4 (" + url("/download") +
+                                              ") failed: a download, not a page"}));
         // No page loaded it (out of view), and the run fetched it once for both.
         QCOMPARE(site.requests().count("/img/lazy.png"), 1);
 
@@ -246,12 +252,15 @@ private slots:
         QCOMPARE(links["back"].toString(), "#p1-top");
         QCOMPARE(links["outside"].toString(), elsewhere.url("/elsewhere"));
         QCOMPARE(links["script link"].toString(), QString());
+        QCOMPARE(links["download"].toString(), "#p4"); // its section is there, empty
         QCOMPARE(survey["useTarget"].toString(), "#p1-dot");
         QCOMPARE(survey["labelTarget"].toString(), "p2-top");
         QCOMPARE(survey["sections"].toStringList(),
-                 QStringList({"p1 " + url("/one"), "p2 " + url("/two"), "p3 " + url("/new")}));
+                 QStringList({"p1 " + url("/one"), "p2 " + url("/two"), "p3 " + url("/new"),
+                              "p4 " + url("/download")}));
         QCOMPARE(survey["contents"].toStringList(),
-                 QStringList({"#p1 First page", "#p2 Second page", "#p3 Third page"}));
+                 QStringList({"#p1 First page", "#p2 Second page", "#p3 Third page",
+                              "#p4 " + url("/download")}));
     }
 
     void standardOutput_receivesEachSectionWhileLaterPagesStillLoad()
