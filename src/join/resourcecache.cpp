@@ -113,18 +113,21 @@ QByteArray ResourceCache::dataAddress(const QString& address)
 void ResourceCache::readLocalFile(const QString& address, const QUrl& page)
 {
     // A local page may show the files saved beside it, never the user's other files.
-    const QString path = QFileInfo(QUrl(address).toLocalFile()).canonicalFilePath();
+    const QFileInfo file(QUrl(address).toLocalFile());
+    if (!file.isFile())
+        return giveUp(address, QStringLiteral("no such file"));
+    const QString path = file.canonicalFilePath();
     const QString folder = page.isLocalFile()
                                ? QFileInfo(page.toLocalFile()).canonicalPath() + QLatin1Char('/')
                                : QString();
     if (folder.isEmpty() || !path.startsWith(folder))
         return giveUp(address, QStringLiteral("outside the folder of the page that shows it"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return giveUp(address, file.errorString());
-    if (file.size() > m_limit)
+    QFile bytes(path);
+    if (!bytes.open(QIODevice::ReadOnly))
+        return giveUp(address, bytes.errorString());
+    if (bytes.size() > m_limit)
         return giveUp(address, tooLarge());
-    add(address, {}, file.readAll().toBase64());
+    add(address, {}, bytes.readAll().toBase64());
 }
 
 void ResourceCache::fetch(const QStringList& addresses, const QByteArray& userAgent,

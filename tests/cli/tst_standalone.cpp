@@ -275,6 +275,31 @@ private slots:
         process.waitForFinished();
     }
 
+    void localPage_inlinesFilesBesideIt_andNoOtherFiles()
+    {
+        // "saved-other" starts like "saved": only a whole folder name is inside.
+        QVERIFY(dir.mkpath("saved/page_files") && dir.mkpath("saved-other"));
+        for (const QString& path : {"saved/page_files/beside.png", "saved-other/private.png"}) {
+            QFile file(dir.filePath(path));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(png(4, qRgb(9, 9, 9))) > 0);
+        }
+        QFile page(dir.filePath("saved/page.html"));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<html><body><img src=page_files/beside.png><img src=../saved-other/private.png>"
+                   "</body></html>");
+        page.close();
+
+        const Finished f = run({"--standalone", "-q", "-o", "-", page.fileName()});
+        QCOMPARE(f.status, 0);
+        const QString outside =
+            QUrl::fromLocalFile(dir.filePath("saved-other/private.png")).toString();
+        QCOMPARE(f.errLines, QStringList{"vantrel-join: warning: " + outside +
+                                         " is left as an address: outside the folder of the page "
+                                         "that shows it"});
+        QVERIFY(f.out.contains("<img src=\"data:image/png;base64,"));
+        QVERIFY(f.out.contains("<img src=\"" + outside.toUtf8() + "\">"));
+    }
+
     void badStandaloneOptions_areUsageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
