@@ -153,7 +153,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
         QStringLiteral("max-resource"),
         QStringLiteral("With --standalone: inline no image larger than this many megabytes "
                        "(default: 10); a larger one, or one that cannot be fetched, keeps its "
-                       "address and is named on standard error."),
+                       "address and is named on standard error as a warning, which does not "
+                       "change the exit status."),
         QStringLiteral("MB"));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
