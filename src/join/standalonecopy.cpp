@@ -103,21 +103,12 @@ QString StandaloneCopy::copyFrom(SiteBrowser& site, int position,
     const PageCopy copy(script() +
                         jsonArguments({QJsonObject{{QStringLiteral("token"), m_pages.token()},
                                                    {QStringLiteral("position"), position}}}));
-    const QString markup = site.copyPage(copy, bound);
-
-    // What the copy left for the program; a page that cannot tell (its renderer ended right
-    // after) keeps its images' addresses.
-    QVariantMap page;
-    try {
-        page =
-            site.evaluate(QStringLiteral("window.vantrelStandalone"), timeLeft(deadline)).toMap();
-    } catch (const AppError&) {
-    }
+    const QJsonObject page = QJsonDocument::fromJson(site.copyPage(copy, bound).toUtf8()).object();
     const QUrl address(page.value(QStringLiteral("address")).toString());
     m_pages.copied(position, address.toString(), page.value(QStringLiteral("title")).toString());
 
     QStringList missing;
-    for (const QVariant& resource : page.value(QStringLiteral("resources")).toList())
+    for (const QJsonValue& resource : page.value(QStringLiteral("resources")).toArray())
         if (!m_resources.has(resource.toString()))
             missing.append(resource.toString());
     if (!missing.isEmpty()) {
@@ -128,7 +119,7 @@ QString StandaloneCopy::copyFrom(SiteBrowser& site, int position,
         for (const QString& resource : std::as_const(missing))
             m_resources.giveUp(resource, QStringLiteral("not fetched in time"));
     }
-    return markup;
+    return page.value(QStringLiteral("markup")).toString();
 }
 
 QStringList StandaloneCopy::fetchInPage(SiteBrowser& site, const QStringList& addresses,

@@ -10,7 +10,8 @@
 //   i  an image (attribute value): a data: address, or left absolute
 //   u  an image in url(...) inside an attribute or an SVG style element (text escaped as such)
 //   s  an image in url(...) inside an HTML style element (raw text)
-// The answer is { markup }; what the program needs besides is kept in window.vantrelStandalone.
+// The answer's markup is JSON: { markup, address (where the page ended), title, userAgent,
+// resources (the images' addresses) }.
 (function (settings) {
     if (window.vantrelCopied)
         return 'stale';
@@ -246,11 +247,14 @@
         element.setAttribute('id', id + '-' + n);
     }
 
-    window.vantrelStandalone = {
-        address: document.URL,
-        title: document.title,
-        userAgent: navigator.userAgent,
-        resources: Array.from(resources),
+    // One answer, so that nothing is left to ask for afterwards.
+    return {
+        markup: JSON.stringify({
+            markup: copy.innerHTML,
+            address: document.URL,
+            title: document.title,
+            userAgent: navigator.userAgent,
+            resources: Array.from(resources),
+        })
     };
-    return { markup: copy.innerHTML };
 })
