@@ -148,7 +148,7 @@ void StandaloneDocument::writeDecided(const QString& text)
         QByteArray data;
         pending += decided(text[kindAt], address, data);
         if (!data.isEmpty()) {
-            // A data: address goes out as it is, without a copy in between.
+            // Written on its own: a page's text never holds its images.
             m_out.append(0, pending);
             pending.clear();
             m_out.append(0, QString::fromLatin1(data));

@@ -82,6 +82,9 @@
             resolve(attribute);
     }
     function image(attribute, address) {
+        // An empty one would name the page itself: there is no image to fetch.
+        if (!address.trim())
+            return;
         const url = absolute(address);
         if (!url || !fetchable(url))
             return resolve(attribute);
