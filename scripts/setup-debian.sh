@@ -11,6 +11,7 @@ packages=(
     iputils-ping
     python3
     desktop-file-utils appstream help2man man-db
+    poppler-utils qpdf
     dpkg-dev
 )
 

@@ -6,6 +6,7 @@
 #include "join/streameddocument.h"
 #include "options.h"
 #include "output.h"
+#include "pdfoutput.h"
 #include "terminalreport.h"
 
 #include <QApplication>
@@ -93,9 +94,11 @@ int runJoinCommand(int argc, char* argv[])
 
     auto report = std::make_shared<TerminalReport>(options.addresses,
                                                    TerminalReport::progressFor(options.quiet));
-    const bool written = joinPages(
-        report, options.jobs, options.timeout, output.device(), [&] { output.complete(); },
-        options.standalone);
+    const bool written = options.format == Format::Pdf
+                             ? joinToPdf(report, options, output)
+                             : joinPages(
+                                   report, options.jobs, options.timeout, output.device(),
+                                   [&] { output.complete(); }, options.standalone);
     report->finish();
     if (!written || report->outputFailed())
         return OutputError;

@@ -14,6 +14,7 @@ namespace {
 constexpr char Program[] = "vantrel-join";
 constexpr int MaxJobs = 64;
 constexpr double MaxTimeoutSeconds = 24 * 3600;
+constexpr double MaxMarginMm = 50;
 
 const QString ExitStatusHelp = QStringLiteral(
     "\nExit status:\n"
@@ -39,9 +40,10 @@ CommandLine usageError(const QString& text)
 QList<bool> listFileOrder(const QStringList& arguments)
 {
     const QString shortWithValue = QStringLiteral("iojt");
-    const QStringList longWithValue = {QStringLiteral("input"), QStringLiteral("output"),
-                                       QStringLiteral("jobs"), QStringLiteral("timeout"),
-                                       QStringLiteral("max-resource")};
+    const QStringList longWithValue = {QStringLiteral("input"),     QStringLiteral("output"),
+                                       QStringLiteral("jobs"),      QStringLiteral("timeout"),
+                                       QStringLiteral("format"),    QStringLiteral("page-size"),
+                                       QStringLiteral("margin"),    QStringLiteral("max-resource")};
     QList<bool> order;
     bool operandsOnly = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
@@ -97,6 +99,20 @@ std::optional<QStringList> readListFile(const QString& path, QString& error)
     return addresses;
 }
 
+// The sheet sizes a PDF can have, by the names people give them.
+std::optional<QPageSize> pageSizeNamed(const QString& name)
+{
+    const QList<QPair<QString, QPageSize::PageSizeId>> sizes = {
+        {QStringLiteral("A3"), QPageSize::A3},       {QStringLiteral("A4"), QPageSize::A4},
+        {QStringLiteral("A5"), QPageSize::A5},       {QStringLiteral("Letter"), QPageSize::Letter},
+        {QStringLiteral("Legal"), QPageSize::Legal},
+    };
+    for (const auto& [sizeName, id] : sizes)
+        if (name.compare(sizeName, Qt::CaseInsensitive) == 0)
+            return QPageSize(id);
+    return std::nullopt;
+}
+
 QString helpText(const QCommandLineParser& parser)
 {
     // The parser's own usage line names no program before an application object exists.
@@ -136,6 +152,22 @@ CommandLine parseCommandLine(const QStringList& arguments)
                        "(default: %1).")
             .arg(join::PageLoadBound.count() / 1000),
         QStringLiteral("seconds"));
+    const QCommandLineOption format(
+        QStringLiteral("format"),
+        QStringLiteral("Write html or pdf (default: pdf for an output path ending in .pdf, html "
+                       "otherwise). A PDF prints the joined document once: each joined page starts "
+                       "on a new sheet, links between them stay live, backgrounds are printed."),
+        QStringLiteral("format"));
+    const QCommandLineOption pageSize(
+        QStringLiteral("page-size"),
+        QStringLiteral("The PDF's sheet: A4 (default), Letter, Legal, A3 or A5."),
+        QStringLiteral("size"));
+    const QCommandLineOption landscape(QStringLiteral("landscape"),
+                                       QStringLiteral("Print the PDF's sheets in landscape."));
+    const QCommandLineOption margin(
+        QStringLiteral("margin"),
+        QStringLiteral("The PDF's margin on every side, in millimetres (default: 10)."),
+        QStringLiteral("mm"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("Show no progress. Failures are still named."));
     const QCommandLineOption standalone(
@@ -160,8 +192,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Show the version and exit."));
-    parser.addOptions(
-        {input, output, jobs, timeout, quiet, standalone, contents, maxResource, help, version});
+    parser.addOptions({input, output, jobs, timeout, format, pageSize, landscape, margin, quiet,
+                       standalone, contents, maxResource, help, version});
     parser.addPositionalArgument(
         QStringLiteral("address"),
         QStringLiteral("A web address, a file: address or an absolute local path."),
@@ -190,6 +222,34 @@ CommandLine parseCommandLine(const QStringList& arguments)
             return usageError(QStringLiteral("--jobs wants a whole number from 1 to %1, not '%2'")
                                   .arg(MaxJobs)
                                   .arg(parser.value(jobs)));
+    }
+    if (parser.isSet(format)) {
+        const QString name = parser.value(format).toLower();
+        if (name != QLatin1String("html") && name != QLatin1String("pdf"))
+            return usageError(QStringLiteral("--format wants html or pdf, not '%1'")
+                                  .arg(parser.value(format)));
+        options.format = name == QLatin1String("pdf") ? Format::Pdf : Format::Html;
+    } else if (options.output.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
+        options.format = Format::Pdf;
+    }
+    if (parser.isSet(pageSize)) {
+        const std::optional<QPageSize> size = pageSizeNamed(parser.value(pageSize));
+        if (!size)
+            return usageError(
+                QStringLiteral("--page-size wants A4, Letter, Legal, A3 or A5, not '%1'")
+                    .arg(parser.value(pageSize)));
+        options.pageLayout.setPageSize(*size);
+    }
+    if (parser.isSet(landscape))
+        options.pageLayout.setOrientation(QPageLayout::Landscape);
+    if (parser.isSet(margin)) {
+        bool ok = false;
+        const double mm = parser.value(margin).toDouble(&ok);
+        if (!ok || !(mm >= 0) || mm > MaxMarginMm)
+            return usageError(QStringLiteral("--margin wants millimetres from 0 to %1, not '%2'")
+                                  .arg(MaxMarginMm)
+                                  .arg(parser.value(margin)));
+        options.pageLayout.setMargins(QMarginsF(mm, mm, mm, mm));
     }
     if (parser.isSet(timeout)) {
         bool ok = false;

@@ -3,6 +3,7 @@
 #include "join/joinengine.h"
 #include "join/standalonejoin.h"
 
+#include <QPageLayout>
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +21,8 @@ enum ExitStatus {
     EngineError = 4,     // the browser engine cannot start
 };
 
+enum class Format { Html, Pdf };
+
 // One join as the command line asks for it.
 struct Options
 {
@@ -28,6 +31,10 @@ struct Options
     int jobs = 1;
     std::chrono::milliseconds timeout = join::PageLoadBound;
     bool quiet = false;
+    Format format = Format::Html;
+    // A PDF's sheets: A4 upright with 10 mm margins unless asked otherwise.
+    QPageLayout pageLayout{QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                           QPageLayout::Millimeter};
     // --standalone: a document that stands on its own; none: the faithful copy.
     std::optional<join::StandaloneSettings> standalone;
 };

@@ -49,6 +49,8 @@ bool killProcess(qint64 pid)
 #endif
 }
 
+constexpr int HttpCacheBytes = 8 * 1024 * 1024;
+
 QString terminationCause(QWebEnginePage::RenderProcessTerminationStatus status, int exitCode)
 {
     const char* how = status == QWebEnginePage::KilledTerminationStatus     ? "was killed"
@@ -87,6 +89,9 @@ QWebEngineProfile* EngineHost::createPrivateProfile(QObject* parent)
 {
     auto* profile = new QWebEngineProfile(parent);
     profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    // Enough for what the pages of one site share (style sheets, scripts, fonts, images); left to
+    // the engine, the cache would take up to 50 MB of pages that are never shown again.
+    profile->setHttpCacheMaximumSize(HttpCacheBytes);
     profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     connect(profile, &QWebEngineProfile::downloadRequested, profile,
             [](QWebEngineDownloadRequest* download) { download->cancel(); });

@@ -65,6 +65,8 @@ void SiteBrowser::configure(EnginePage& page)
     QWebEngineSettings* settings = page.settings();
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    // Nothing shows a page's icon: fetching it would cost a request for every page.
+    settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
 }
 
 void SiteBrowser::showOffScreen()

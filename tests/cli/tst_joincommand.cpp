@@ -51,6 +51,11 @@ Response routes(const QByteArray& path)
                                         "<svg xmlns='http://www.w3.org/2000/svg'/>");
     if (path.startsWith("/tricky/")) // bodies whose markup parses differently by context
         return TestHttpServer::html(trickyBodies.value(path.mid(8).toInt()));
+    if (path == "/restless") // goes on changing after its load, then leaves for another page
+        return TestHttpServer::html(
+            "<html><head><meta http-equiv=refresh content='0.3; url=/missing'></head><body>"
+            "<p>as loaded</p><script>setTimeout(() => document.body.append('changed'), 200)"
+            "</script></body></html>");
     if (path == "/hang") // a script that never yields, in the load handler
         return TestHttpServer::html("<html><body onload='while (true) {}'><p>hung</p></body></html>");
     if (path == "/endless") {
@@ -66,6 +71,16 @@ Response routes(const QByteArray& path)
 QByteArray joined(const QByteArray& bodyMarkup)
 {
     return "<html><head></head><body>" + bodyMarkup + "</body></html>\r\n";
+}
+
+// What a tool of the PDF reader package prints for a file, or nothing when it cannot run.
+QByteArray pdfTool(const QString& tool, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        return {};
+    return process.readAllStandardOutput();
 }
 
 QByteArray readFile(const QString& path)
@@ -251,6 +266,37 @@ private slots:
         QVERIFY(readFile(dir.filePath("joined.html")).endsWith("<p>2</p></body></html>\r\n"));
     }
 
+    void pageWaitingForItsTurn_isCopiedAndReportedAsItWasWhenItLoaded()
+    {
+        // The first page keeps the second one waiting for two seconds.
+        const Finished f = run({"-q", "-j", "2", "-t", "2", "-o", "-", url("/endless"),
+                                url("/restless")});
+        QCOMPARE(f.status, 1);
+        QCOMPARE(f.errLines.size(), 1); // the first page's bound; not the 404 the second left for
+        QVERIFY2(f.out.endsWith("<p>as loaded</p><script>setTimeout(() => document.body.append("
+                                "'changed'), 200)</script></body></html>\r\n"),
+                 f.out.constData());
+    }
+
+    void pdf_holdsThePagesInOrderOnTheSheetsAsked()
+    {
+        const Finished f = run({"-q", "--page-size", "letter", "--landscape", "-o", "book.pdf",
+                                url("/n/1"), url("/n/2"), url("/n/3")});
+        QCOMPARE(f.status, 0);
+        const QString pdf = dir.filePath("book.pdf");
+        QVERIFY2(pdfTool("pdfinfo", {pdf}).contains("792 x 612 pts (letter)"),
+                 pdfTool("pdfinfo", {pdf}).constData());
+        QCOMPARE(pdfTool("pdftotext", {pdf, "-"}).simplified(), QByteArray("1 2 3"));
+    }
+
+    void pdfOnStandardOutput_isThePdfAlone()
+    {
+        const Finished f = run({"-q", "--format", "pdf", "-o", "-", url("/n/1")});
+        QCOMPARE(f.status, 0);
+        QVERIFY(f.out.startsWith("%PDF-"));
+        QVERIFY(f.out.trimmed().endsWith("%%EOF"));
+    }
+
     void badCommandLineOrOutput_isFoundBeforeAnyPageLoads_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -264,6 +310,9 @@ private slots:
         QTest::newRow("unreadable list") << QStringList{page, "-i", "no-such-list.txt"} << 2;
         QTest::newRow("missing folder") << QStringList{page, "-o", "no/such/out.html"} << 3;
         QTest::newRow("folder in the file's place") << QStringList{page, "-o", "taken"} << 3;
+        QTest::newRow("pdf in a missing folder") << QStringList{page, "-o", "no/such.pdf"} << 3;
+        QTest::newRow("unknown format") << QStringList{page, "--format", "docx"} << 2;
+        QTest::newRow("unknown sheet") << QStringList{page, "--page-size", "B5"} << 2;
     }
     void badCommandLineOrOutput_isFoundBeforeAnyPageLoads()
     {
