@@ -4,8 +4,6 @@
 # exist, so that vantrel-join is installed as soon as it is built.
 include(GNUInstallDirs)
 
-# Menu entry, metadata and icons share this id.
-set(VANTREL_APP_ID example.vantrel.Vantrel)
 set(VANTREL_RELEASE_DATE 2026-12-07)
 
 set(vantrel_man_name "join several web pages into one HTML file")

@@ -37,6 +37,8 @@ int main(int argc, char* argv[])
     // The browser engine shares its graphics context with the widgets.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // Wayland matches a window to its menu entry (name, icon) by this id alone.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VANTREL_APP_ID));
     QApplication::setStyle(QStringLiteral("Fusion"));
 
     QtDialogs dialogs;

@@ -1,6 +1,9 @@
 #include "joincommand.h"
 
+#include "bytetext.h"
 #include "core/apperror.h"
+#include "enginestart.h"
+#include "filenames.h"
 #include "join/enginecheck.h"
 #include "join/sitebrowser.h"
 #include "join/streameddocument.h"
@@ -13,24 +16,33 @@
 #include <QLoggingCategory>
 #include <QWebEngineProfile>
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
 namespace cli {
 namespace {
 
-void printTo(std::FILE* stream, const QString& text)
+// False when the stream would not take it (standard output on a full disk, a closed pipe).
+bool printTo(std::FILE* stream, const QString& text)
 {
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fflush(stream);
+    const bool written = std::fputs(text.toLocal8Bit().constData(), stream) >= 0;
+    return std::fflush(stream) == 0 && written;
 }
 
-// Runs without a display: on a server, in a container, in CI.
-void chooseOffscreenWithoutDisplay()
+// Help, version or a usage error.
+int printAnswer(const CommandLine& answer)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (answer.status != AllPagesJoined) {
+        printTo(stderr, answer.text);
+        return answer.status;
+    }
+    if (printTo(stdout, answer.text))
+        return answer.status;
+    const QString error = qt_error_string(errno);
+    printTo(stderr,
+            QStringLiteral("vantrel-join: cannot write to standard output: %1\n").arg(error));
+    return answer.writeFailedStatus;
 }
 
 } // namespace
@@ -63,13 +75,18 @@ int runJoinCommand(int argc, char* argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(textOfBytes(argv[i]));
     const CommandLine commandLine = parseCommandLine(arguments);
-    if (!commandLine.options) {
-        printTo(commandLine.status == AllPagesJoined ? stdout : stderr, commandLine.text);
-        return commandLine.status;
+    if (!commandLine.options)
+        return printAnswer(commandLine);
+    Options options = *commandLine.options;
+    // Outlives the application object: the output gets its name once everything else has ended.
+    const OutputName outputName(options.output);
+    if (!outputName.problem().isEmpty()) {
+        printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(outputName.problem()));
+        return OutputError;
     }
-    const Options& options = *commandLine.options;
+    options.output = outputName.path();
     // Opened before any page loads: an output that cannot be written is found at once.
     Output output(options.output);
     if (const QString problem = output.open(); !problem.isEmpty()) {
@@ -81,10 +98,13 @@ int runJoinCommand(int argc, char* argv[])
         return EngineError;
     }
 
-    chooseOffscreenWithoutDisplay();
+    chooseGuiPlatform();
+    endFatalStartErrorsWithOneLine();
     // Standard error carries the command's own report; Qt's notes on a headless set-up (no GPU,
-    // no runtime folder, the sandbox turned off) would bury it. QT_LOGGING_RULES brings them back.
-    QLoggingCategory::setFilterRules(QStringLiteral("*.info=false\ndefault.warning=false"));
+    // no runtime folder, the sandbox turned off, a display that does not answer) would bury it.
+    // QT_LOGGING_RULES brings them back.
+    QLoggingCategory::setFilterRules(
+        QStringLiteral("*.info=false\ndefault.warning=false\nqt.qpa.*.warning=false"));
     // The browser engine shares its graphics context with the widgets.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The arguments are the command's alone: Qt must not take an address or a value for one of

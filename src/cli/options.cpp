@@ -1,11 +1,13 @@
 #include "options.h"
 
+#include "bytetext.h"
+#include "filenames.h"
 #include "urllist/listfiles.h"
 
 #include <QCommandLineParser>
 #include <QFile>
-#include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace cli {
@@ -22,7 +24,7 @@ const QString ExitStatusHelp = QStringLiteral(
     "  1  the file was written, and at least one address failed (each is named on standard\n"
     "     error with its position, address and reason)\n"
     "  2  usage error: an unknown option, a bad option value, no addresses, a list file that\n"
-    "     cannot be read; nothing is written\n"
+    "     cannot be read, an output that is a list file; nothing is written\n"
     "  3  the output cannot be written; an existing file is left as it was\n"
     "  4  the browser engine cannot start\n");
 
@@ -35,15 +37,17 @@ CommandLine usageError(const QString& text)
 }
 
 // QCommandLineParser keeps the order of each option's values and of the operands, but not how the
-// two interleave. Walks the arguments as it does (short options compacted, "--" ending options)
-// and tells for each list file or operand, in order, whether it is a list file.
-QList<bool> listFileOrder(const QStringList& arguments)
+// two interleave. Walks the arguments as it does (short options compacted, any name after "--",
+// "--" ending options) and tells for each list file or operand, in order, whether it is a list
+// file.
+QList<bool> listFileOrder(const QStringList& arguments, const QList<QCommandLineOption>& options,
+                          const QCommandLineOption& input)
 {
-    const QString shortWithValue = QStringLiteral("iojt");
-    const QStringList longWithValue = {QStringLiteral("input"),     QStringLiteral("output"),
-                                       QStringLiteral("jobs"),      QStringLiteral("timeout"),
-                                       QStringLiteral("format"),    QStringLiteral("page-size"),
-                                       QStringLiteral("margin"),    QStringLiteral("max-resource")};
+    QStringList withValue;
+    for (const QCommandLineOption& option : options)
+        if (!option.valueName().isEmpty())
+            withValue += option.names();
+    const QStringList inputNames = input.names();
     QList<bool> order;
     bool operandsOnly = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
@@ -54,15 +58,16 @@ QList<bool> listFileOrder(const QStringList& arguments)
             operandsOnly = true;
         } else if (argument.startsWith(QLatin1String("--"))) {
             const QString name = argument.mid(2).section('=', 0, 0);
-            if (name == QLatin1String("input"))
+            if (inputNames.contains(name))
                 order.append(true);
-            if (!argument.contains('=') && longWithValue.contains(name))
+            if (!argument.contains('=') && withValue.contains(name))
                 ++i;
         } else {
             for (qsizetype k = 1; k < argument.size(); ++k) {
-                if (!shortWithValue.contains(argument[k]))
+                const QString name(argument[k]);
+                if (!withValue.contains(name))
                     continue;
-                if (argument[k] == 'i')
+                if (inputNames.contains(name))
                     order.append(true);
                 if (k + 1 == argument.size())
                     ++i; // the value is the next argument
@@ -73,29 +78,38 @@ QList<bool> listFileOrder(const QStringList& arguments)
     return order;
 }
 
-// The addresses of a list file by the window's line rules, except that an empty line is no
-// address: a file's final line feed must not make a failed item.
+// A name given relative to the current folder is that file; anything else as it was given.
+QString addressOf(const QString& text)
+{
+    const QString file = relativeFileAddress(text);
+    return file.isEmpty() ? text : file;
+}
+
+// The addresses of a list file by the window's line rules, except that a line of nothing but
+// blanks is no address: a file's final line feed must not make a failed item.
 std::optional<QStringList> readListFile(const QString& path, QString& error)
 {
-    QFile file(path);
+    QFile file;
     QString problem;
     if (path == QLatin1String("-")) {
         if (!file.open(stdin, QIODevice::ReadOnly))
             problem = file.errorString();
-    } else if (QFileInfo(path).isDir()) {
-        problem = QStringLiteral("it is a folder");
-    } else if (!file.open(QIODevice::ReadOnly)) {
-        problem = file.errorString();
+    } else {
+        problem = openToRead(file, path);
     }
     const QByteArray bytes = problem.isEmpty() ? file.readAll() : QByteArray();
     if (problem.isEmpty() && file.error() != QFileDevice::NoError)
         problem = file.errorString();
     if (!problem.isEmpty()) {
-        error = QStringLiteral("cannot read list file %1: %2").arg(path, problem);
+        error = QStringLiteral("cannot read list file %1: %2").arg(shownText(path), problem);
         return std::nullopt;
     }
-    QStringList addresses = splitListText(QString::fromLocal8Bit(bytes));
-    addresses.removeAll(QString());
+    QStringList addresses;
+    for (const QString& line : splitListText(textOfBytes(bytes))) {
+        if (!std::all_of(line.begin(), line.end(),
+                         [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }))
+            addresses.append(addressOf(line));
+    }
     return addresses;
 }
 
@@ -132,14 +146,15 @@ CommandLine parseCommandLine(const QStringList& arguments)
         "the order given. Needs no display."));
     const QCommandLineOption input(
         {QStringLiteral("i"), QStringLiteral("input")},
-        QStringLiteral("Read addresses from a list file, one a line ('-': standard input). May be "
-                       "given several times; list files and addresses join in command-line "
-                       "order."),
+        QStringLiteral("Read addresses from a list file, one a line ('-': standard input, "
+                       "once). May be given several times; list files and addresses join in "
+                       "command-line order."),
         QStringLiteral("file"));
     const QCommandLineOption output(
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Write the joined document to path ('-': standard output; default: "
-                       "joined.html). An existing file is replaced in one step."),
+                       "joined.html). An existing file is replaced in one step; a list file "
+                       "never is."),
         QStringLiteral("path"));
     const QCommandLineOption jobs({QStringLiteral("j"), QStringLiteral("jobs")},
                                   QStringLiteral("Load up to n pages at once, 1 to %1 (default: "
@@ -192,17 +207,20 @@ CommandLine parseCommandLine(const QStringList& arguments)
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Show the version and exit."));
-    parser.addOptions({input, output, jobs, timeout, format, pageSize, landscape, margin, quiet,
-                       standalone, contents, maxResource, help, version});
+    const QList<QCommandLineOption> allOptions = {
+        input,  output, jobs,       timeout,  format,      pageSize, landscape,
+        margin, quiet,  standalone, contents, maxResource, help,     version};
+    parser.addOptions(allOptions);
     parser.addPositionalArgument(
         QStringLiteral("address"),
-        QStringLiteral("A web address, a file: address or an absolute local path."),
+        QStringLiteral("A web address, a file: address, or a local path (a file relative "
+                       "to the current folder too)."),
         QStringLiteral("[address...]"));
 
     if (!parser.parse(arguments))
-        return usageError(parser.errorText());
+        return usageError(shownText(parser.errorText()));
     if (parser.isSet(help))
-        return {std::nullopt, helpText(parser), AllPagesJoined};
+        return {std::nullopt, helpText(parser), AllPagesJoined, UsageError};
     if (parser.isSet(version))
         return {
             std::nullopt,
@@ -221,7 +239,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
         if (!ok || options.jobs < 1 || options.jobs > MaxJobs)
             return usageError(QStringLiteral("--jobs wants a whole number from 1 to %1, not '%2'")
                                   .arg(MaxJobs)
-                                  .arg(parser.value(jobs)));
+                                  .arg(shownText(parser.value(jobs))));
     }
     if (parser.isSet(format)) {
         const QString name = parser.value(format).toLower();
@@ -257,7 +275,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
         if (!ok || !(seconds > 0) || seconds > MaxTimeoutSeconds)
             return usageError(
                 QStringLiteral("--timeout wants a number of seconds above 0, not '%1'")
-                    .arg(parser.value(timeout)));
+                    .arg(shownText(parser.value(timeout))));
         options.timeout = std::chrono::milliseconds(qMax(qint64(1), qRound64(seconds * 1000)));
     }
     if (parser.isSet(standalone))
@@ -278,10 +296,24 @@ CommandLine parseCommandLine(const QStringList& arguments)
 
     const QStringList listFiles = parser.values(input);
     const QStringList operands = parser.positionalArguments();
+    const QList<bool> order = listFileOrder(arguments, allOptions, input);
+    if (order.count(true) != listFiles.size() || order.count(false) != operands.size())
+        return usageError(QStringLiteral("cannot tell the order of list files and addresses"));
+    if (listFiles.count(QStringLiteral("-")) > 1)
+        return usageError(QStringLiteral("standard input can be read only once ('-i -')"));
+    if (operands.contains(QStringLiteral("-")))
+        return usageError(
+            QStringLiteral("'-' is no address; '-i -' reads addresses from standard input"));
+    for (const QString& listFile : listFiles)
+        if (options.output != QLatin1String("-") && listFile != QLatin1String("-") &&
+            isSameFile(options.output, listFile))
+            return usageError(QStringLiteral("the output %1 is the list file %2")
+                                  .arg(shownText(options.output), shownText(listFile)));
+
     qsizetype nextListFile = 0, nextOperand = 0;
-    for (bool isListFile : listFileOrder(arguments)) {
+    for (bool isListFile : order) {
         if (!isListFile) {
-            options.addresses.append(operands.value(nextOperand++));
+            options.addresses.append(addressOf(operands.value(nextOperand++)));
             continue;
         }
         QString error;

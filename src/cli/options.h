@@ -26,7 +26,9 @@ enum class Format { Html, Pdf };
 // One join as the command line asks for it.
 struct Options
 {
-    QStringList addresses; // list files already read, in command-line order
+    // List files already read, in command-line order; a file named relative to the current
+    // folder is its file: address. Names and addresses keep bytes that are not UTF-8 (bytetext.h).
+    QStringList addresses;
     QString output = QStringLiteral("joined.html"); // "-": standard output
     int jobs = 1;
     std::chrono::milliseconds timeout = join::PageLoadBound;
@@ -46,6 +48,8 @@ struct CommandLine
     std::optional<Options> options;
     QString text;
     ExitStatus status = AllPagesJoined;
+    // When help or version cannot be written: a usage status for help, as GNU tools have it.
+    ExitStatus writeFailedStatus = OutputError;
 };
 
 // Reads the arguments (program name first) and every list file they name, standard input

@@ -1,6 +1,11 @@
 #include "terminalreport.h"
 
+#include "bytetext.h"
 #include "core/errorguard.h"
+#include "enginestart.h"
+
+#include <algorithm>
+#include <iterator>
 
 #ifdef Q_OS_UNIX
 #include <sys/ioctl.h>
@@ -22,6 +27,56 @@ int terminalWidth()
     return 80;
 }
 
+// Columns a character takes on a terminal: two for East Asian wide and full-width characters,
+// none for combining marks and other characters drawn into their neighbour.
+int columnsOf(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_Enclosing:
+    case QChar::Other_Format:
+        return 0;
+    default:
+        break;
+    }
+    struct Range
+    {
+        char32_t first, last;
+    };
+    static constexpr Range Wide[] = {
+        {0x1100, 0x115F},   {0x2329, 0x232A},   {0x2E80, 0x303E},   {0x3041, 0x33FF},
+        {0x3400, 0x4DBF},   {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},   {0xA960, 0xA97F},
+        {0xAC00, 0xD7A3},   {0xF900, 0xFAFF},   {0xFE10, 0xFE19},   {0xFE30, 0xFE6F},
+        {0xFF00, 0xFF60},   {0xFFE0, 0xFFE6},   {0x1F300, 0x1F64F}, {0x1F900, 0x1F9FF},
+        {0x20000, 0x2FFFD}, {0x30000, 0x3FFFD},
+    };
+    const Range* range = std::upper_bound(std::begin(Wide), std::end(Wide), c,
+                                          [](char32_t v, const Range& r) { return v < r.first; });
+    return range != std::begin(Wide) && c <= std::prev(range)->last ? 2 : 1;
+}
+
+// The longest start of text whose shown form fits in the columns; an escape is never cut, and a
+// mark stays with its character.
+QString fitColumns(const QString& text, int columns)
+{
+    int used = 0;
+    qsizetype end = 0;
+    while (end < text.size()) {
+        char32_t c = text[end].unicode();
+        qsizetype length = 1;
+        if (QChar::isHighSurrogate(c) && end + 1 < text.size() && text[end + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[end], text[end + 1]);
+            length = 2;
+        }
+        const QString shown = shownText(QStringView(text).sliced(end, length));
+        used += shown.size() == length ? columnsOf(c) : int(shown.size());
+        if (used > columns)
+            break;
+        end += length;
+    }
+    return text.left(end);
+}
+
 QString minutesAndSeconds(qint64 ms)
 {
     const qint64 seconds = ms / 1000;
@@ -40,10 +95,16 @@ TerminalReport::Progress TerminalReport::progressFor(bool quiet)
     if (quiet)
         return Progress::None;
 #ifdef Q_OS_UNIX
-    if (isatty(STDERR_FILENO))
+    if (isatty(STDERR_FILENO) && qgetenv("TERM") != QByteArrayLiteral("dumb"))
         return Progress::InPlace;
 #endif
     return Progress::Lines;
+}
+
+QString TerminalReport::refusalAt(int position) const
+{
+    return hasKeptBytes(textAt(position)) ? QStringLiteral("the address is not valid UTF-8")
+                                          : QString();
 }
 
 void TerminalReport::fail(int line, int position, const QString& description)
@@ -68,13 +129,16 @@ void TerminalReport::pageDone(int position, const QString& loadFailure)
     if (!reason.isEmpty())
         pageFailed(position, reason);
     if (m_progress == Progress::Lines)
-        print(progressLine(position));
-    if (m_progress == Progress::InPlace) {
-        const QString line = progressLine(position).left(terminalWidth() - 1);
-        std::fputs(("\r" + line + "\x1b[K").toLocal8Bit().constData(), m_stream);
-        std::fflush(m_stream);
-        m_lineShown = true;
-    }
+        print(progressLine(position, textAt(position)));
+    if (m_progress == Progress::InPlace)
+        showInPlace(progressLine(position, textAt(position)));
+}
+
+void TerminalReport::setProgressText(const QString& text)
+{
+    pagesStarted();
+    if (m_progress == Progress::InPlace)
+        showInPlace(progressLine(m_done, text));
 }
 
 void TerminalReport::pageFailed(int position, const QString& reason)
@@ -89,13 +153,21 @@ void TerminalReport::pageFailed(int position, const QString& reason)
               .arg(textAt(position), reason));
 }
 
-QString TerminalReport::progressLine(int position) const
+QString TerminalReport::progressLine(int done, const QString& page) const
 {
     return QStringLiteral("[%1/%2] %3%  %4  %5")
-        .arg(position)
+        .arg(done)
         .arg(count())
-        .arg(count() > 0 ? position * 100 / count() : 100)
-        .arg(minutesAndSeconds(m_elapsed.elapsed()), textAt(position));
+        .arg(count() > 0 ? done * 100 / count() : 100)
+        .arg(minutesAndSeconds(m_elapsed.elapsed()), page);
+}
+
+void TerminalReport::showInPlace(const QString& line)
+{
+    const QString shown = shownText(fitColumns(line, terminalWidth() - 1));
+    std::fputs(("\r" + shown + "\x1b[K").toLocal8Bit().constData(), m_stream);
+    std::fflush(m_stream);
+    m_lineShown = true;
 }
 
 void TerminalReport::print(const QString& text)
@@ -103,7 +175,7 @@ void TerminalReport::print(const QString& text)
     // A line in place is cleared first, and drawn again with the next page.
     const QString clear = m_lineShown ? QStringLiteral("\r\x1b[K") : QString();
     m_lineShown = false;
-    std::fputs((clear + text + '\n').toLocal8Bit().constData(), m_stream);
+    std::fputs((clear + shownText(text) + '\n').toLocal8Bit().constData(), m_stream);
     std::fflush(m_stream);
 }
 

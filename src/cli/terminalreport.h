@@ -30,11 +30,14 @@ public:
 
     TerminalReport(QStringList addresses, Progress progress, std::FILE* stream = stderr);
 
-    // Progress as standard error takes it: in place on a terminal, in lines elsewhere.
+    // Progress as standard error takes it: in place on a terminal that takes escape codes, in
+    // lines elsewhere.
     static Progress progressFor(bool quiet);
 
     int count() const override { return static_cast<int>(m_addresses.size()); }
     QString textAt(int position) const override { return m_addresses.value(position - 1); }
+    // An address that is not UTF-8 cannot be loaded as given.
+    QString refusalAt(int position) const override;
 
     void fail(int line, int position, const QString& description) override;
     void pageDone(int position, const QString& loadFailure) override;
@@ -42,7 +45,8 @@ public:
     PointerShape pointerShape() const override { return PointerShape::Default; }
     void setPointerShape(PointerShape) override {}
     void setProgressValue(double) override {}
-    void setProgressText(const QString&) override {}
+    // A page starts: the line in place says which, until the next page is done or starts.
+    void setProgressText(const QString& text) override;
 
     // A note that fails nothing (an image left as an address), on a line of its own.
     void warn(const QString& text);
@@ -57,7 +61,8 @@ public:
 private:
     void pageFailed(int position, const QString& reason);
     void print(const QString& text);
-    QString progressLine(int position) const;
+    QString progressLine(int done, const QString& page) const;
+    void showInPlace(const QString& line);
 
     QStringList m_addresses;
     Progress m_progress;

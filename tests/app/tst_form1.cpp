@@ -164,6 +164,20 @@ private slots:
         QCOMPARE(f.openedUrls, QList<QUrl>{QUrl(QStringLiteral("http://www.vantrel.example/"))});
     }
 
+    void productionDraw_coversOneToAHundredOnly()
+    {
+        // Drawing opens nothing: only the draw is called.
+        const std::function<int()> draw = StartupServices::production().drawHomePageNumber;
+        bool sawOne = false, sawHundred = false;
+        for (int i = 0; i < 100000 && !(sawOne && sawHundred); ++i) {
+            const int n = draw();
+            QVERIFY2(n >= 1 && n <= 100, qPrintable(QString::number(n)));
+            sawOne = sawOne || n == 1;
+            sawHundred = sawHundred || n == 100;
+        }
+        QVERIFY(sawOne && sawHundred);
+    }
+
     void productionFolders_giveDesktopAndProgramFiles()
     {
         // A home of its own, with no folder names configured in it, keeps the user's desktop out.

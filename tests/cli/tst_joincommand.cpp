@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -103,17 +104,22 @@ class TestJoinCommand : public QObject
 
 private:
     // Runs vantrel-join in the temporary folder, without a display and without the test's platform
-    // choice: it has to run headless by itself.
+    // choice: it has to run headless by itself. set: more of its environment, as NAME=value.
     Finished run(const QStringList& arguments, const QByteArray& input = {},
-                 const QStringList& unset = {}, const QString& program = {})
+                 const QStringList& unset = {}, const QStringList& set = {},
+                 const QString& standardOutputFile = {}, const QString& program = {})
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const QString& name :
              QStringList{"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"} + unset)
             environment.remove(name);
+        for (const QString& variable : set)
+            environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(dir.path());
+        if (!standardOutputFile.isEmpty())
+            process.setStandardOutputFile(standardOutputFile);
         QSignalSpy finished(&process, &QProcess::finished);
         process.start(program.isEmpty() ? QCoreApplication::applicationDirPath() + "/vantrel-join"
                                         : program,
@@ -225,7 +231,7 @@ private slots:
             run({"-c", QStringLiteral("'%1' -q -o /dev/stdout '%2' >> book.html")
                            .arg(QCoreApplication::applicationDirPath() + "/vantrel-join",
                                 server.url("/n/1"))},
-                {}, {}, "/bin/sh");
+                {}, {}, {}, {}, "/bin/sh");
         QCOMPARE(f.status, 0);
         QCOMPARE(readFile(dir.filePath("book.html")), "kept\n" + joined("<p>1</p>"));
     }
@@ -304,6 +310,7 @@ private slots:
         const QString page = server.url("/n/1");
         QTest::newRow("unknown option") << QStringList{"--frobnicate", page} << 2;
         QTest::newRow("jobs not a number") << QStringList{"-j", "many", page} << 2;
+        QTest::newRow("jobs zero") << QStringList{"-j", "0", page} << 2;
         QTest::newRow("timeout zero") << QStringList{"-t", "0", page} << 2;
         QTest::newRow("no addresses") << QStringList{} << 2;
         QTest::newRow("list of empty lines") << QStringList{"-i", "empty.txt"} << 2;
@@ -341,6 +348,92 @@ private slots:
         QVERIFY(f.errLines.join('\n').contains("QTWEBENGINE_DISABLE_SANDBOX=1"));
         QCOMPARE(server.requests().size(), requests);
     }
+
+    void helpOrVersionIntoAFullDevice_fails_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<int>("status");
+        QTest::newRow("help") << "--help" << 2;
+        QTest::newRow("version") << "--version" << 3;
+    }
+    void helpOrVersionIntoAFullDevice_fails()
+    {
+        QFETCH(QString, option);
+        QFETCH(int, status);
+        if (!QFileInfo::exists("/dev/full"))
+            QSKIP("no full device here");
+        const Finished f = run({option}, {}, {}, {}, "/dev/full");
+        QCOMPARE(f.status, status);
+        QCOMPARE(f.errLines.size(), 1);
+    }
+
+    void engineStartProblems_endInOneLineOrAreGoneRoundHeadless_data()
+    {
+        QTest::addColumn<QStringList>("set");
+        QTest::addColumn<int>("status");
+        // A display that does not answer is the case without one.
+        QTest::newRow("stale display") << QStringList{"DISPLAY=:4242"} << 0;
+        QTest::newRow("engine process missing")
+            << QStringList{"QTWEBENGINEPROCESS_PATH=/nonexistent/QtWebEngineProcess"} << 4;
+    }
+    void engineStartProblems_endInOneLineOrAreGoneRoundHeadless()
+    {
+        QFETCH(QStringList, set);
+        QFETCH(int, status);
+        const qsizetype requests = server.requests().size();
+        const Finished f = run({"-q", url("/n/1"), "-o", "-"}, {}, {}, set);
+        QCOMPARE(f.status, status);
+        if (status == 0) {
+            QVERIFY2(f.errLines.isEmpty(), qPrintable(f.errLines.join('\n')));
+            QCOMPARE(f.out, joined("<p>1</p>"));
+            return;
+        }
+        QCOMPARE(f.errLines.size(), 1);
+        QVERIFY2(f.errLines[0].startsWith("vantrel-join: the browser engine cannot start: "),
+                 qPrintable(f.errLines[0]));
+        QCOMPARE(server.requests().size(), requests);
+    }
+
+#ifdef Q_OS_UNIX
+    void namesNotUtf8_areKept_andSuchAnAddressFailsAlone()
+    {
+        // Bytes that are not UTF-8 reach the program only through a shell; Qt can neither read
+        // nor remove such names.
+        const QByteArray folder = QFile::encodeName(dir.path());
+        const auto remove = qScopeGuard([&] {
+            ::unlink(folder + "/list\xe9");
+            ::unlink(folder + "/out\xe9.html");
+        });
+        const QByteArray bad = url("/n/2") + "\xe9";
+        writeFile("list", url("/n/1") + "\n" + bad + "\n" + url("/n/3") + "\n");
+        QProcess shell;
+        shell.setWorkingDirectory(dir.path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("DISPLAY");
+        environment.remove("WAYLAND_DISPLAY");
+        shell.setProcessEnvironment(environment);
+        QSignalSpy finished(&shell, &QProcess::finished);
+        shell.start("/bin/sh", {"-c",
+                                "mv list \"$(printf 'list\\351')\" && exec \"$0\" -q -i \"$(printf "
+                                "'list\\351')\" -o \"$(printf 'out\\351.html')\"",
+                                QCoreApplication::applicationDirPath() + "/vantrel-join"});
+        QVERIFY(finished.wait(120000));
+        const QStringList errLines =
+            QString::fromUtf8(shell.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+        QFile out;
+        const int fd = ::open(folder + "/out\xe9.html", O_RDONLY);
+        QVERIFY2(fd >= 0 && out.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle),
+                 qPrintable(errLines.join('\n')));
+        const QByteArray content = out.readAll();
+        QVERIFY(content.startsWith(joined("<p>1</p>").chopped(16)));
+        QVERIFY(content.endsWith("<p>3</p></body></html>\r\n"));
+        QCOMPARE(shell.exitCode(), 1);
+        QCOMPARE(errLines, QStringList{QStringLiteral("vantrel-join: page 2 (%1\\xE9) failed: "
+                                                      "the address is not valid UTF-8")
+                                           .arg(url("/n/2"))});
+        QCOMPARE(content, joined("<p>1</p><p>3</p>"));
+    }
+#endif
 
     void fourJobs_writeTheSameBytesAsOneJobAndAsTheWindow()
     {

@@ -25,6 +25,13 @@ private slots:
         QTest::newRow("marker in capitals")
             << QStringLiteral("echo \"%1\"").arg(reply.toUpper()) << false;
         QTest::newRow("nothing printed") << QStringLiteral("true") << true;
+#ifndef Q_OS_WIN
+        // A POSIX ping without a reply still says "bytes" twice; only "bytes from" is a reply.
+        QTest::newRow("no reply")
+            << QStringLiteral("printf \"PING host (192.0.2.1) 56(84) bytes of data.\\n\\n"
+                              "1 packets transmitted, 0 received, 100%% packet loss\\n\"")
+            << true;
+#endif
         QTest::newRow("no such program") << QStringLiteral("vantrel-no-such-ping -c 1 x") << true;
         QTest::newRow("error output only")
             << QStringLiteral("sh -c \"echo '%1' >&2\"").arg(reply) << true;
