@@ -9,6 +9,11 @@
 // query strings up to each count, joined with -j 1 beside the plain loads of the same addresses.
 //
 //   build/bin/joinbench scale [kilobytes per page=84] [counts=100,1000]
+//
+// Or a standalone join (--standalone) beside a plain one, of generated documentation pages that
+// link to each other and share theme images:
+//
+//   build/bin/joinbench standalone [pages=100] [jobs=1,4]
 #include "app/progressbar.h"
 #include "cli/joincommand.h"
 #include "cli/terminalreport.h"
@@ -17,18 +22,22 @@
 #include "testhttpserver.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryFile>
 #include <QThread>
 #include <QTimer>
 
 #include <atomic>
 #include <cstdio>
+#include <optional>
 
 namespace {
 QByteArray generatedPage(int index, int kilobytes)
@@ -126,10 +135,12 @@ struct CommandRun
     double ms = 0;
     long peakKilobytes = 0;
     QByteArray digest;
+    qint64 bytes = 0;
     bool clean = false;
 };
 
-CommandRun runCommandEngine(const QStringList& addresses, int jobs)
+CommandRun runCommandEngine(const QStringList& addresses, int jobs,
+                            const std::optional<join::StandaloneSettings>& standalone = {})
 {
     CommandRun run;
     QTemporaryFile out;
@@ -141,11 +152,12 @@ CommandRun runCommandEngine(const QStringList& addresses, int jobs)
             std::make_shared<cli::TerminalReport>(addresses, cli::TerminalReport::Progress::None);
         QElapsedTimer timer;
         timer.start();
-        const bool written = cli::joinPages(report, jobs, join::PageLoadBound, out);
+        const bool written = cli::joinPages(report, jobs, join::PageLoadBound, out, {}, standalone);
         run.ms = timer.nsecsElapsed() / 1e6;
         run.peakKilobytes = memory.kilobytes();
         run.clean = written && !report->anyFailed();
     }
+    run.bytes = out.size();
     out.seek(0);
     QCryptographicHash hash(QCryptographicHash::Sha1);
     hash.addData(&out);
@@ -223,6 +235,91 @@ int scale(const char* program, int kilobytes, const QList<int>& counts)
     return clean ? 0 : 1;
 }
 
+QByteArray png(int side, bool noise)
+{
+    QImage image(side, side, QImage::Format_RGB32);
+    image.fill(qRgb(40, 90, 160));
+    for (int y = 0; noise && y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            image.setPixel(x, y, QRandomGenerator::global()->generate() & 0x3f3f3f);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return buffer.data();
+}
+
+// A page of generated documentation: a sidebar linking every page of the set by a relative
+// address, sections linked from a local contents list and from the next page, ids every page
+// has, the theme's images (relative, one in a style) and a figure of its own.
+QByteArray docsPage(int index, int pages)
+{
+    const QByteArray n = QByteArray::number(index);
+    QByteArray page = "<html><head><title>Chapter " + n +
+                      " &#8212; Generated docs</title></head><body>"
+                      "<div id=header style=\"background: url('../_static/banner.png')\">"
+                      "<img src=\"../_static/logo.svg\" alt=logo></div><div id=sidebar><ul>";
+    for (int i = 1; i <= pages; ++i)
+        page += "<li><a href=\"../chapters/ch" + QByteArray::number(i) + ".html\">Chapter " +
+                QByteArray::number(i) + "</a></li>";
+    page += "</ul></div><div id=content><h1 id=top>Chapter " + n + "</h1><ul id=toc>";
+    for (int s = 1; s <= 8; ++s)
+        page += "<li><a href=\"#section-" + QByteArray::number(s) + "\">Section " +
+                QByteArray::number(s) + "</a></li>";
+    page += "</ul>";
+    for (int s = 1; s <= 8; ++s) {
+        page += "<h2 id=section-" + QByteArray::number(s) + ">Section " + QByteArray::number(s) +
+                "</h2>";
+        for (int p = 0; p < 4; ++p)
+            page += "<p class=text>Text of chapter " + n +
+                    ", as the reader would find it, with <code>code</code>, a link to "
+                    "<a href=\"ch" +
+                    QByteArray::number(index % pages + 1) + ".html#section-" +
+                    QByteArray::number(s) +
+                    "\">the same section of the next chapter</a> and "
+                    "<a href=\"https://example.invalid/reference\">an outside reference</a>.</p>";
+    }
+    return page + "<img src=\"../_images/figure" + n +
+           ".png\" alt=figure></div>"
+           "<div id=footer><img src=\"../_static/icon.png\" alt=icon></div></body></html>";
+}
+
+int standalone(int pages, const QList<int>& jobSettings)
+{
+    QHash<QByteArray, QByteArray> images = {
+        {"/_static/banner.png", png(64, false)},
+        {"/_static/icon.png", png(16, false)},
+        {"/_static/logo.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" "
+                              "height=\"40\"><circle cx=\"20\" cy=\"20\" r=\"18\"/></svg>"}};
+    for (int i = 1; i <= pages; ++i)
+        images.insert("/_images/figure" + QByteArray::number(i) + ".png", png(48, true));
+    TestHttpServer server([&images, pages](const QByteArray& path) {
+        if (images.contains(path))
+            return TestHttpServer::response(
+                200, path.endsWith(".svg") ? "image/svg+xml" : "image/png", images.value(path));
+        return TestHttpServer::html(docsPage(path.mid(12).split('.').value(0).toInt(), pages));
+    });
+    QStringList addresses;
+    for (int i = 1; i <= pages; ++i)
+        addresses << server.url(QStringLiteral("/chapters/ch%1.html").arg(i));
+    // The engine started once before anything is measured.
+    runCommandEngine(addresses.mid(0, 1), 1);
+
+    std::printf("%d generated documentation pages: %d links and 4 images each (3 shared)\n\n",
+                pages, pages + 8 * 4 + 8);
+    std::printf("jobs  join        total ms  ms/page  / plain  file size  peak tree PSS\n");
+    bool clean = true;
+    for (int jobs : jobSettings) {
+        const CommandRun plain = runCommandEngine(addresses, jobs);
+        const CommandRun alone = runCommandEngine(addresses, jobs, join::StandaloneSettings{});
+        for (const auto& [name, run] : {std::pair{"plain", plain}, {"standalone", alone}})
+            std::printf("%-5d %-10s %9.0f %8.1f %8.3f %7.2f MB %11.0f MB\n", jobs, name, run.ms,
+                        run.ms / pages, run.ms / plain.ms, run.bytes / 1048576.0,
+                        run.peakKilobytes / 1024.0);
+        clean = clean && plain.clean && alone.clean;
+    }
+    return clean ? 0 : 1;
+}
+
 QList<int> numberList(const char* text)
 {
     QList<int> numbers;
@@ -236,6 +333,9 @@ int main(int argc, char* argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    if (argc > 1 && QByteArray(argv[1]) == "standalone")
+        return standalone(argc > 2 ? qMax(1, QByteArray(argv[2]).toInt()) : 100,
+                          numberList(argc > 3 ? argv[3] : "1,4"));
     if (argc > 1 && QByteArray(argv[1]) == "scale")
         return scale(argv[0], argc > 2 ? QByteArray(argv[2]).toInt() : 84,
                      numberList(argc > 3 ? argv[3] : "100,1000"));

@@ -49,19 +49,26 @@ int printAnswer(const CommandLine& answer)
 
 bool joinPages(const std::shared_ptr<TerminalReport>& report, int jobs,
                std::chrono::milliseconds pageBound, QFileDevice& out,
-               const std::function<void()>& complete)
+               const std::function<void()>& complete,
+               const std::optional<join::StandaloneSettings>& standalone)
 {
     // Declared first, so that it goes after every page that uses it.
     const std::unique_ptr<QWebEngineProfile> profile(EngineHost::createPrivateProfile());
-    join::StreamedDocument result(out, complete);
+    join::StreamedDocument streamed(out, complete);
+    std::optional<join::StandaloneJoin> standaloneJoin;
+    if (standalone)
+        standaloneJoin.emplace(report->addresses(), *standalone, out, complete,
+                               [report](const QString& warning) { report->warn(warning); });
+    join::JoinResult& result = standaloneJoin ? standaloneJoin->result() : streamed;
+    const join::PageCopy& copy =
+        standaloneJoin ? standaloneJoin->copy() : join::PageCopy::serialisedBody();
     std::vector<std::unique_ptr<SiteBrowser>> sites;
     QList<SiteBrowser*> siteList;
     for (int i = 0; i < qMin(jobs, report->count()); ++i) {
         sites.push_back(std::make_unique<SiteBrowser>(nullptr, profile.get()));
         siteList.append(sites.back().get());
     }
-    return join::runJoin({*report, report, *report, *report, result,
-                          join::PageCopy::serialisedBody(), siteList, pageBound});
+    return join::runJoin({*report, report, *report, *report, result, copy, siteList, pageBound});
 }
 
 int runJoinCommand(int argc, char* argv[])
@@ -109,8 +116,9 @@ int runJoinCommand(int argc, char* argv[])
                                                    TerminalReport::progressFor(options.quiet));
     const bool written = options.format == Format::Pdf
                              ? joinToPdf(report, options, output)
-                             : joinPages(report, options.jobs, options.timeout, output.device(),
-                                         [&] { output.complete(); });
+                             : joinPages(
+                                   report, options.jobs, options.timeout, output.device(),
+                                   [&] { output.complete(); }, options.standalone);
     report->finish();
     if (!written || report->outputFailed())
         return OutputError;

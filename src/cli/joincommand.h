@@ -1,8 +1,11 @@
 #pragma once
 
+#include "join/standalonejoin.h"
+
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QFileDevice;
 
@@ -17,9 +20,10 @@ int runJoinCommand(int argc, char* argv[]);
 // Joins the report's addresses with up to `jobs` site browsers loading at once (one private
 // profile among them) and writes the joined document to out as its pages arrive, each as soon as
 // every page before it is written; complete() then makes the output final. True when all of it
-// was written.
+// was written. With standalone settings the document stands on its own.
 bool joinPages(const std::shared_ptr<TerminalReport>& report, int jobs,
                std::chrono::milliseconds pageBound, QFileDevice& out,
-               const std::function<void()>& complete = {});
+               const std::function<void()>& complete = {},
+               const std::optional<join::StandaloneSettings>& standalone = std::nullopt);
 
 } // namespace cli

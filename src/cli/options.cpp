@@ -185,12 +185,31 @@ CommandLine parseCommandLine(const QStringList& arguments)
         QStringLiteral("mm"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
                                    QStringLiteral("Show no progress. Failures are still named."));
+    const QCommandLineOption standalone(
+        QStringLiteral("standalone"),
+        QStringLiteral("Write a document that stands on its own, to read offline or keep: "
+                       "addresses made absolute, links between the joined pages leading to their "
+                       "sections, ids kept apart per page, images inlined as data: addresses, "
+                       "scripts and event handlers removed, each page in a section with its "
+                       "source address."));
+    const QCommandLineOption contents(
+        QStringLiteral("toc"),
+        QStringLiteral("With --standalone: put a list of the pages, by title, at the top. The "
+                       "document is then written once every page has loaded."));
+    const QCommandLineOption maxResource(
+        QStringLiteral("max-resource"),
+        QStringLiteral("With --standalone: inline no image larger than this many megabytes "
+                       "(default: 10); a larger one, or one that cannot be fetched, keeps its "
+                       "address and is named on standard error as a warning, which does not "
+                       "change the exit status."),
+        QStringLiteral("MB"));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Show the version and exit."));
     const QList<QCommandLineOption> allOptions = {
-        input, output, jobs, timeout, format, pageSize, landscape, margin, quiet, help, version};
+        input,  output, jobs,       timeout,  format,      pageSize, landscape,
+        margin, quiet,  standalone, contents, maxResource, help,     version};
     parser.addOptions(allOptions);
     parser.addPositionalArgument(
         QStringLiteral("address"),
@@ -258,6 +277,21 @@ CommandLine parseCommandLine(const QStringList& arguments)
                 QStringLiteral("--timeout wants a number of seconds above 0, not '%1'")
                     .arg(shownText(parser.value(timeout))));
         options.timeout = std::chrono::milliseconds(qMax(qint64(1), qRound64(seconds * 1000)));
+    }
+    if (parser.isSet(standalone))
+        options.standalone.emplace();
+    if ((parser.isSet(contents) || parser.isSet(maxResource)) && !options.standalone)
+        return usageError(QStringLiteral("--toc and --max-resource need --standalone"));
+    if (parser.isSet(contents))
+        options.standalone->contents = true;
+    if (parser.isSet(maxResource)) {
+        bool ok = false;
+        const double megabytes = parser.value(maxResource).toDouble(&ok);
+        if (!ok || !(megabytes > 0) || megabytes > 1024 * 1024)
+            return usageError(
+                QStringLiteral("--max-resource wants a number of megabytes above 0, not '%1'")
+                    .arg(parser.value(maxResource)));
+        options.standalone->maxResourceBytes = qRound64(megabytes * 1024 * 1024);
     }
 
     const QStringList listFiles = parser.values(input);

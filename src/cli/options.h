@@ -1,6 +1,7 @@
 #pragma once
 
 #include "join/joinengine.h"
+#include "join/standalonejoin.h"
 
 #include <QPageLayout>
 #include <QString>
@@ -36,6 +37,8 @@ struct Options
     // A PDF's sheets: A4 upright with 10 mm margins unless asked otherwise.
     QPageLayout pageLayout{QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
                            QPageLayout::Millimeter};
+    // --standalone: a document that stands on its own; none: the faithful copy.
+    std::optional<join::StandaloneSettings> standalone;
 };
 
 // A join to run, or a text to print and the status to exit with: help or version (standard

@@ -23,7 +23,7 @@ bool joinToPdf(const std::shared_ptr<TerminalReport>& report, const Options& opt
                          document.errorString());
         return false;
     }
-    if (!joinPages(report, options.jobs, options.timeout, document))
+    if (!joinPages(report, options.jobs, options.timeout, document, {}, options.standalone))
         return false;
     return report->step(join::WriteStatement, 0, [&] {
         PdfPrinter printer;

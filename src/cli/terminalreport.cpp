@@ -179,6 +179,11 @@ void TerminalReport::print(const QString& text)
     std::fflush(m_stream);
 }
 
+void TerminalReport::warn(const QString& text)
+{
+    print(QStringLiteral("%1: warning: %2").arg(Program, text));
+}
+
 void TerminalReport::finish()
 {
     if (m_lineShown)

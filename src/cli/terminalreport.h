@@ -48,6 +48,10 @@ public:
     // A page starts: the line in place says which, until the next page is done or starts.
     void setProgressText(const QString& text) override;
 
+    // A note that fails nothing (an image left as an address), on a line of its own.
+    void warn(const QString& text);
+    const QStringList& addresses() const { return m_addresses; }
+
     // Ends the progress line.
     void finish();
 

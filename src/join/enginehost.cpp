@@ -220,6 +220,11 @@ QVariant EngineHost::evaluate(const QString& script, std::chrono::milliseconds b
     return outcome->value;
 }
 
+void EngineHost::setWebChannel(QWebChannel* channel)
+{
+    page()->setWebChannel(channel, QWebEngineScript::ApplicationWorld);
+}
+
 void EngineHost::evaluateLater(const QString& script, std::function<void(const QVariant&)> done)
 {
     page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, std::move(done));

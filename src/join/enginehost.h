@@ -8,6 +8,7 @@
 #include <functional>
 
 class EnginePage;
+class QWebChannel;
 class QWebEngineProfile;
 
 // What both browser controls of the window have in common: a private, off-the-record profile and
@@ -41,6 +42,9 @@ public:
     QVariant evaluate(const QString& script, std::chrono::milliseconds bound);
     // Same, without waiting; scripts on one page run in the order they were sent.
     void evaluateLater(const QString& script, std::function<void(const QVariant&)> done);
+    // Lets scripts in the program's script world call the channel's objects, which answer them
+    // when they are done (page scripts cannot see it). The channel must outlive the page.
+    void setWebChannel(QWebChannel* channel);
 
 signals:
     void loadCompleted(bool ok);

@@ -165,7 +165,7 @@ void Run::copy(PageInHand& page)
     report.step(114, page.position,
                 [&] { inTime = page.site->waitUntilComplete(timeLeft(page.deadline)); });
     report.step(115, page.position, [&] {
-        page.text = page.site->copyPage(s.copy, timeLeft(page.deadline) + CopyGrace);
+        page.text = s.copy.copyFrom(*page.site, page.position, timeLeft(page.deadline) + CopyGrace);
     });
     report.step(116, page.position, [&] { page.site->waitUntilComplete(bound); });
     // Read now, once a download that ended the load has been announced; never when the page's

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <chrono>
+
+class SiteBrowser;
+
 namespace join {
 
 // What is taken of each loaded page: a script that runs in the page's own renderer, in the
@@ -16,10 +20,22 @@ public:
     // the page's share of the joined file, ready to be written out as it is.
     static const PageCopy& serialisedBody();
 
+    // A copy made by a script of its own, answering as above.
+    explicit PageCopy(QString script);
+    virtual ~PageCopy() = default;
+
     const QString& script() const { return m_script; }
 
+    // Copies the page that site shows, the page at position in the list: runs the script there.
+    // Throws AppError as SiteBrowser::copyPage() does. A copy that does more in the page (fetches
+    // what it refers to) does it here, within the bound.
+    virtual QString copyFrom(SiteBrowser& site, int position,
+                             std::chrono::milliseconds bound) const;
+
+    // The text of a script compiled into the program.
+    static QString scriptResource(const QString& path);
+
 private:
-    explicit PageCopy(const QString& resource);
     QString m_script;
 };
 

@@ -13,13 +13,19 @@ const QString Closing = QStringLiteral("</body></html>\r\n");
 } // namespace
 
 StreamedDocument::StreamedDocument(QFileDevice& out, std::function<void()> complete)
-    : m_out(out), m_complete(std::move(complete))
+    : StreamedDocument(out, std::move(complete), Opening)
+{
+}
+
+StreamedDocument::StreamedDocument(QFileDevice& out, std::function<void()> complete,
+                                   QString opening)
+    : m_out(out), m_complete(std::move(complete)), m_opening(std::move(opening))
 {
 }
 
 void StreamedDocument::begin(std::chrono::milliseconds)
 {
-    write(Opening);
+    write(m_opening);
 }
 
 void StreamedDocument::append(int, const QString& text)

@@ -20,6 +20,8 @@ public:
     // out is open for writing. complete() makes the written output final once the closing is
     // written (a save file commits); it throws AppError when it cannot.
     StreamedDocument(QFileDevice& out, std::function<void()> complete);
+    // A document of its own kind: opening is everything up to and including its body's start tag.
+    StreamedDocument(QFileDevice& out, std::function<void()> complete, QString opening);
 
     void begin(std::chrono::milliseconds bound) override;
     void append(int position, const QString& text) override;
@@ -31,6 +33,7 @@ private:
 
     QFileDevice& m_out;
     std::function<void()> m_complete;
+    QString m_opening;
     // One encoder for the whole document: a character split across two pages' texts stays whole.
     QStringEncoder m_encoder{QStringEncoder::Utf8};
     QString m_error; // the first write that failed; nothing is written after it

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QFileDevice;
+
+namespace join {
+
+class JoinResult;
+class PageCopy;
+class ResourceCache;
+class StandaloneCopy;
+class StandaloneDocument;
+class StandalonePages;
+
+// How a joined file that stands on its own is made.
+struct StandaloneSettings
+{
+    bool contents = false;                      // a list of the pages at the top
+    qint64 maxResourceBytes = 10 * 1024 * 1024; // a larger image is left as an address
+};
+
+// The parts of one standalone join, which the join engine runs like any other: the copy of each
+// page, and the document it writes to out. Images left as addresses are named through warn().
+class StandaloneJoin
+{
+public:
+    StandaloneJoin(const QStringList& addresses, const StandaloneSettings& settings,
+                   QFileDevice& out, std::function<void()> complete,
+                   std::function<void(const QString&)> warn);
+    ~StandaloneJoin();
+
+    const PageCopy& copy() const;
+    JoinResult& result();
+
+private:
+    std::unique_ptr<StandalonePages> m_pages;
+    std::unique_ptr<ResourceCache> m_resources;
+    std::unique_ptr<StandaloneCopy> m_copy;
+    std::unique_ptr<StandaloneDocument> m_document;
+};
+
+} // namespace join

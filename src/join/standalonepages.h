@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+namespace join {
+
+// What a standalone join knows of its pages: the address each was asked for, known up front, and
+// where each ended (after redirects) and its title, known once it has been copied. A link to
+// either address leads to the page's section of the file.
+class StandalonePages
+{
+public:
+    explicit StandalonePages(const QStringList& addresses);
+
+    int count() const { return static_cast<int>(m_asked.size()); }
+    // Marks what the copies leave for the program to decide; this run's alone, so that no text
+    // of a page can pass for one.
+    const QString& token() const { return m_token; }
+
+    // The page at position has been copied: it ended at address, titled title.
+    void copied(int position, const QString& address, const QString& title);
+    // The position of the page that a link to url leads to, 0 when it is no page of the join.
+    int pageAt(const QUrl& url) const;
+    // Where the page ended, while not known yet where it was asked for.
+    QString address(int position) const;
+    // Its title; its address when it has none.
+    QString title(int position) const;
+
+private:
+    QStringList m_asked;
+    QHash<QString, int> m_positions; // by the address without fragment, asked or ended
+    QHash<int, QString> m_ended;
+    QHash<int, QString> m_titles;
+    QString m_token;
+};
+
+} // namespace join
