@@ -44,6 +44,9 @@ public:
     // did not answer its copy), empty when it did. A cancelled load may yet turn out to have been
     // a download: that is waited for, briefly.
     QString loadFailure();
+    // Where the latest load ended (after redirects), and its HTTP status (0: none).
+    QUrl loadedUrl() const { return m_lastLoad.url(); }
+    int httpStatus() const { return m_lastLoad.httpStatus(); }
 
 protected:
     void configure(EnginePage& page) override;
