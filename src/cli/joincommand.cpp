@@ -2,8 +2,10 @@
 
 #include "core/apperror.h"
 #include "join/enginecheck.h"
+#include "join/joinengine.h"
 #include "join/sitebrowser.h"
 #include "join/streameddocument.h"
+#include "jsonreport.h"
 #include "options.h"
 #include "output.h"
 #include "terminalreport.h"
@@ -36,18 +38,21 @@ void chooseOffscreenWithoutDisplay()
 
 bool joinPages(const std::shared_ptr<TerminalReport>& report, int jobs,
                std::chrono::milliseconds pageBound, QFileDevice& out,
-               const std::function<void()>& complete)
+               const std::function<void()>& complete, const join::SiteSetup& site,
+               std::shared_ptr<join::JoinReport> pageReport)
 {
     // Declared first, so that it goes after every page that uses it.
     const std::unique_ptr<QWebEngineProfile> profile(EngineHost::createPrivateProfile());
+    join::prepareProfile(*profile, site);
     join::StreamedDocument result(out, complete);
     std::vector<std::unique_ptr<SiteBrowser>> sites;
     QList<SiteBrowser*> siteList;
     for (int i = 0; i < qMin(jobs, report->count()); ++i) {
         sites.push_back(std::make_unique<SiteBrowser>(nullptr, profile.get()));
+        sites.back()->setReadiness(site.readiness, pageBound);
         siteList.append(sites.back().get());
     }
-    return join::runJoin({*report, report, *report, *report, result,
+    return join::runJoin({*report, pageReport ? pageReport : report, *report, *report, result,
                           join::PageCopy::serialisedBody(), siteList, pageBound});
 }
 
@@ -86,9 +91,26 @@ int runJoinCommand(int argc, char* argv[])
 
     auto report = std::make_shared<TerminalReport>(options.addresses,
                                                    TerminalReport::progressFor(options.quiet));
-    const bool written = joinPages(report, options.jobs, options.timeout, output.device(),
-                                   [&] { output.complete(); });
+    std::shared_ptr<JsonReport> jsonReport;
+    if (const QString& path = options.reader.reportPath; !path.isEmpty()) {
+        jsonReport = std::make_shared<JsonReport>(report, options.addresses, path);
+        if (const QString problem = jsonReport->open(); !problem.isEmpty()) {
+            printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(problem));
+            return OutputError;
+        }
+    }
+    if (const QString note = refererNote(options.reader, options.addresses); !note.isEmpty())
+        printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(note));
+    const bool written = joinPages(
+        report, options.jobs, options.timeout, output.device(), [&] { output.complete(); },
+        options.reader.site, jsonReport);
     report->finish();
+    if (jsonReport) {
+        if (const QString problem = jsonReport->finish(); !problem.isEmpty()) {
+            printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(problem));
+            return OutputError;
+        }
+    }
     if (!written || report->outputFailed())
         return OutputError;
     return report->anyFailed() ? SomePagesFailed : AllPagesJoined;

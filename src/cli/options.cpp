@@ -22,7 +22,7 @@ const QString ExitStatusHelp = QStringLiteral(
     "     error with its position, address and reason)\n"
     "  2  usage error: an unknown option, a bad option value, no addresses, a list file that\n"
     "     cannot be read; nothing is written\n"
-    "  3  the output cannot be written; an existing file is left as it was\n"
+    "  3  the output (or the report) cannot be written; an existing file is left as it was\n"
     "  4  the browser engine cannot start\n");
 
 CommandLine usageError(const QString& text)
@@ -38,9 +38,11 @@ CommandLine usageError(const QString& text)
 // and tells for each list file or operand, in order, whether it is a list file.
 QList<bool> listFileOrder(const QStringList& arguments)
 {
-    const QString shortWithValue = QStringLiteral("iojt");
-    const QStringList longWithValue = {QStringLiteral("input"), QStringLiteral("output"),
-                                       QStringLiteral("jobs"), QStringLiteral("timeout")};
+    const QString shortWithValue = QStringLiteral("iojt") + readerShortOptionsWithValue();
+    const QStringList longWithValue =
+        QStringList{QStringLiteral("input"), QStringLiteral("output"), QStringLiteral("jobs"),
+                    QStringLiteral("timeout")} +
+        readerLongOptionsWithValue();
     QList<bool> order;
     bool operandsOnly = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
@@ -141,7 +143,9 @@ CommandLine parseCommandLine(const QStringList& arguments)
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Show the version and exit."));
-    parser.addOptions({input, output, jobs, timeout, quiet, help, version});
+    parser.addOptions({input, output, jobs, timeout, quiet});
+    parser.addOptions(readerOptions());
+    parser.addOptions({help, version});
     parser.addPositionalArgument(
         QStringLiteral("address"),
         QStringLiteral("A web address, a file: address or an absolute local path."),
@@ -180,6 +184,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
                     .arg(parser.value(timeout)));
         options.timeout = std::chrono::milliseconds(qMax(qint64(1), qRound64(seconds * 1000)));
     }
+    if (const QString problem = readReaderOptions(parser, options.reader); !problem.isEmpty())
+        return usageError(problem);
 
     const QStringList listFiles = parser.values(input);
     const QStringList operands = parser.positionalArguments();

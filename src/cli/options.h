@@ -1,6 +1,7 @@
 #pragma once
 
 #include "join/joinengine.h"
+#include "readeroptions.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,7 @@ struct Options
     int jobs = 1;
     std::chrono::milliseconds timeout = join::PageLoadBound;
     bool quiet = false;
+    ReaderOptions reader;
 };
 
 // A join to run, or a text to print and the status to exit with: help or version (standard
