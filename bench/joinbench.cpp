@@ -152,7 +152,10 @@ CommandRun runCommandEngine(const QStringList& addresses, int jobs,
             std::make_shared<cli::TerminalReport>(addresses, cli::TerminalReport::Progress::None);
         QElapsedTimer timer;
         timer.start();
-        const bool written = cli::joinPages(report, jobs, join::PageLoadBound, out, {}, standalone);
+        cli::JoinSettings settings;
+        settings.jobs = jobs;
+        settings.standalone = standalone;
+        const bool written = cli::joinPages(report, settings, out);
         run.ms = timer.nsecsElapsed() / 1e6;
         run.peakKilobytes = memory.kilobytes();
         run.clean = written && !report->anyFailed();

@@ -5,8 +5,10 @@
 #include "enginestart.h"
 #include "filenames.h"
 #include "join/enginecheck.h"
+#include "join/joinengine.h"
 #include "join/sitebrowser.h"
 #include "join/streameddocument.h"
+#include "jsonreport.h"
 #include "options.h"
 #include "output.h"
 #include "pdfoutput.h"
@@ -47,28 +49,29 @@ int printAnswer(const CommandLine& answer)
 
 } // namespace
 
-bool joinPages(const std::shared_ptr<TerminalReport>& report, int jobs,
-               std::chrono::milliseconds pageBound, QFileDevice& out,
-               const std::function<void()>& complete,
-               const std::optional<join::StandaloneSettings>& standalone)
+bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
+               QFileDevice& out, const std::function<void()>& complete)
 {
     // Declared first, so that it goes after every page that uses it.
     const std::unique_ptr<QWebEngineProfile> profile(EngineHost::createPrivateProfile());
+    join::prepareProfile(*profile, settings.site);
     join::StreamedDocument streamed(out, complete);
     std::optional<join::StandaloneJoin> standaloneJoin;
-    if (standalone)
-        standaloneJoin.emplace(report->addresses(), *standalone, out, complete,
+    if (settings.standalone)
+        standaloneJoin.emplace(report->addresses(), *settings.standalone, out, complete,
                                [report](const QString& warning) { report->warn(warning); });
     join::JoinResult& result = standaloneJoin ? standaloneJoin->result() : streamed;
     const join::PageCopy& copy =
         standaloneJoin ? standaloneJoin->copy() : join::PageCopy::serialisedBody();
     std::vector<std::unique_ptr<SiteBrowser>> sites;
     QList<SiteBrowser*> siteList;
-    for (int i = 0; i < qMin(jobs, report->count()); ++i) {
+    for (int i = 0; i < qMin(settings.jobs, report->count()); ++i) {
         sites.push_back(std::make_unique<SiteBrowser>(nullptr, profile.get()));
+        sites.back()->setReadiness(settings.site.readiness, settings.pageBound);
         siteList.append(sites.back().get());
     }
-    return join::runJoin({*report, report, *report, *report, result, copy, siteList, pageBound});
+    return join::runJoin({*report, settings.pageReport ? settings.pageReport : report, *report,
+                          *report, result, copy, siteList, settings.pageBound});
 }
 
 int runJoinCommand(int argc, char* argv[])
@@ -114,12 +117,29 @@ int runJoinCommand(int argc, char* argv[])
 
     auto report = std::make_shared<TerminalReport>(options.addresses,
                                                    TerminalReport::progressFor(options.quiet));
-    const bool written = options.format == Format::Pdf
-                             ? joinToPdf(report, options, output)
-                             : joinPages(
-                                   report, options.jobs, options.timeout, output.device(),
-                                   [&] { output.complete(); }, options.standalone);
+    std::shared_ptr<JsonReport> jsonReport;
+    if (const QString& path = options.reader.reportPath; !path.isEmpty()) {
+        jsonReport = std::make_shared<JsonReport>(report, options.addresses, path);
+        if (const QString problem = jsonReport->open(); !problem.isEmpty()) {
+            printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(problem));
+            return OutputError;
+        }
+    }
+    if (const QString note = refererNote(options.reader, options.addresses); !note.isEmpty())
+        printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(note));
+    const JoinSettings settings{options.jobs, options.timeout, options.standalone,
+                                options.reader.site, jsonReport};
+    const bool written =
+        options.format == Format::Pdf
+            ? joinToPdf(report, settings, options.pageLayout, output)
+            : joinPages(report, settings, output.device(), [&] { output.complete(); });
     report->finish();
+    if (jsonReport) {
+        if (const QString problem = jsonReport->finish(); !problem.isEmpty()) {
+            printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(problem));
+            return OutputError;
+        }
+    }
     if (!written || report->outputFailed())
         return OutputError;
     return report->anyFailed() ? SomePagesFailed : AllPagesJoined;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "join/joinengine.h"
+#include "join/sitesetup.h"
 #include "join/standalonejoin.h"
 
 #include <chrono>
@@ -17,13 +19,20 @@ class TerminalReport;
 // the application object itself, once the command line has been read.
 int runJoinCommand(int argc, char* argv[]);
 
-// Joins the report's addresses with up to `jobs` site browsers loading at once (one private
-// profile among them) and writes the joined document to out as its pages arrive, each as soon as
-// every page before it is written; complete() then makes the output final. True when all of it
-// was written. With standalone settings the document stands on its own.
-bool joinPages(const std::shared_ptr<TerminalReport>& report, int jobs,
-               std::chrono::milliseconds pageBound, QFileDevice& out,
-               const std::function<void()>& complete = {},
-               const std::optional<join::StandaloneSettings>& standalone = std::nullopt);
+// How the command's pages join, as its options ask.
+struct JoinSettings
+{
+    int jobs = 1; // site browsers loading at once, one private profile among them
+    std::chrono::milliseconds pageBound = join::PageLoadBound;
+    std::optional<join::StandaloneSettings> standalone; // none: the faithful copy
+    join::SiteSetup site; // how pages load and when they are ready to copy
+    // When given, told how each page went instead of the terminal report (and tells it on).
+    std::shared_ptr<join::JoinReport> pageReport;
+};
 
+// Joins the report's addresses and writes the joined document to out as its pages arrive, each as
+// soon as every page before it is written; complete() then makes the output final. True when all
+// of it was written.
+bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
+               QFileDevice& out, const std::function<void()>& complete = {});
 } // namespace cli

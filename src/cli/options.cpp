@@ -25,7 +25,7 @@ const QString ExitStatusHelp = QStringLiteral(
     "     error with its position, address and reason)\n"
     "  2  usage error: an unknown option, a bad option value, no addresses, a list file that\n"
     "     cannot be read, an output that is a list file; nothing is written\n"
-    "  3  the output cannot be written; an existing file is left as it was\n"
+    "  3  the output (or the report) cannot be written; an existing file is left as it was\n"
     "  4  the browser engine cannot start\n");
 
 CommandLine usageError(const QString& text)
@@ -207,9 +207,10 @@ CommandLine parseCommandLine(const QStringList& arguments)
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Show the version and exit."));
-    const QList<QCommandLineOption> allOptions = {
-        input,  output, jobs,       timeout,  format,      pageSize, landscape,
-        margin, quiet,  standalone, contents, maxResource, help,     version};
+    const QList<QCommandLineOption> allOptions =
+        QList<QCommandLineOption>{input,     output, jobs,  timeout,    format,   pageSize,
+                                  landscape, margin, quiet, standalone, contents, maxResource} +
+        readerOptions() + QList<QCommandLineOption>{help, version};
     parser.addOptions(allOptions);
     parser.addPositionalArgument(
         QStringLiteral("address"),
@@ -278,10 +279,12 @@ CommandLine parseCommandLine(const QStringList& arguments)
                     .arg(shownText(parser.value(timeout))));
         options.timeout = std::chrono::milliseconds(qMax(qint64(1), qRound64(seconds * 1000)));
     }
-    if (parser.isSet(standalone))
+    // A PDF is the document that stands on its own, printed.
+    if (parser.isSet(standalone) || options.format == Format::Pdf)
         options.standalone.emplace();
     if ((parser.isSet(contents) || parser.isSet(maxResource)) && !options.standalone)
-        return usageError(QStringLiteral("--toc and --max-resource need --standalone"));
+        return usageError(
+            QStringLiteral("--toc and --max-resource need --standalone (or a PDF)"));
     if (parser.isSet(contents))
         options.standalone->contents = true;
     if (parser.isSet(maxResource)) {
@@ -293,6 +296,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
                     .arg(parser.value(maxResource)));
         options.standalone->maxResourceBytes = qRound64(megabytes * 1024 * 1024);
     }
+    if (const QString problem = readReaderOptions(parser, options.reader); !problem.isEmpty())
+        return usageError(problem);
 
     const QStringList listFiles = parser.values(input);
     const QStringList operands = parser.positionalArguments();

@@ -2,6 +2,7 @@
 
 #include "join/joinengine.h"
 #include "join/standalonejoin.h"
+#include "readeroptions.h"
 
 #include <QPageLayout>
 #include <QString>
@@ -39,6 +40,7 @@ struct Options
                            QPageLayout::Millimeter};
     // --standalone: a document that stands on its own; none: the faithful copy.
     std::optional<join::StandaloneSettings> standalone;
+    ReaderOptions reader;
 };
 
 // A join to run, or a text to print and the status to exit with: help or version (standard

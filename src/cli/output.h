@@ -21,6 +21,7 @@ public:
     // Opens the output: empty when it is open, otherwise why it cannot be written.
     QString open();
     QFileDevice& device() { return *m_file; }
+    const QString& path() const { return m_path; }
     // Makes what was written final (commits the save file). Throws AppError when it cannot.
     void complete();
 

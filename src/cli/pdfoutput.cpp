@@ -3,17 +3,17 @@
 #include "core/apperror.h"
 #include "joincommand.h"
 #include "join/pdfprinter.h"
-#include "options.h"
 #include "output.h"
 #include "terminalreport.h"
 
 #include <QDir>
+#include <QPageLayout>
 #include <QTemporaryFile>
 
 namespace cli {
 
-bool joinToPdf(const std::shared_ptr<TerminalReport>& report, const Options& options,
-               Output& output)
+bool joinToPdf(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
+               const QPageLayout& layout, Output& output)
 {
     // A file, not HTML handed over inline: the engine limits that to a couple of megabytes.
     QTemporaryFile document(QDir::temp().filePath(QStringLiteral("vantrel-join-XXXXXX.html")));
@@ -23,17 +23,17 @@ bool joinToPdf(const std::shared_ptr<TerminalReport>& report, const Options& opt
                          document.errorString());
         return false;
     }
-    if (!joinPages(report, options.jobs, options.timeout, document, {}, options.standalone))
+    if (!joinPages(report, settings, document))
         return false;
     return report->step(join::WriteStatement, 0, [&] {
         PdfPrinter printer;
         // Loading a local file, however large, is no page's load: the page bound is its least.
-        const QByteArray pdf = printer.print(document.fileName(), options.pageLayout,
-                                             std::max(options.timeout, join::PageLoadBound));
+        const QByteArray pdf = printer.print(document.fileName(), layout,
+                                             std::max(settings.pageBound, join::PageLoadBound));
         QFileDevice& out = output.device();
         if (out.write(pdf) != pdf.size())
             throw AppError(75, QStringLiteral("Cannot write %1: %2")
-                                   .arg(options.output, out.errorString()));
+                                   .arg(output.path(), out.errorString()));
         output.complete();
     });
 }

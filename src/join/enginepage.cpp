@@ -42,6 +42,7 @@ void EnginePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level,
                                           const QString& sourceId)
 {
     qCDebug(lcPage) << "console" << level << sourceId << lineNumber << message;
+    emit consoleMessage(message);
 }
 
 QWebEnginePage* EnginePage::createWindow(WebWindowType /*type*/)

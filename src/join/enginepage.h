@@ -13,6 +13,10 @@ class EnginePage : public QWebEnginePage
 public:
     explicit EnginePage(QWebEngineProfile* profile, QObject* parent = nullptr);
 
+signals:
+    // Every console message, for whatever the program's own scripts report that way.
+    void consoleMessage(const QString& message);
+
 protected:
     void javaScriptAlert(const QUrl& origin, const QString& message) override;
     bool javaScriptConfirm(const QUrl& origin, const QString& message) override;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <map>
 #include <optional>
 
 namespace join {
@@ -23,6 +24,42 @@ std::chrono::milliseconds timeLeft(Clock::time_point deadline)
                     std::chrono::milliseconds(0));
 }
 
+std::chrono::milliseconds between(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(to - from);
+}
+
+// Passes everything on to the front end's report, and keeps the first statement that failed for
+// each page until its outcome is made: the outcome names what the front end names.
+class FailureNotes : public JoinReport
+{
+public:
+    explicit FailureNotes(JoinReport& report) : m_report(report) {}
+    void fail(int line, int position, const QString& description) override
+    {
+        m_first.insert({position, description}); // keeps an earlier one
+        m_report.fail(line, position, description);
+    }
+    void pageDone(int position, const QString& loadFailure) override
+    {
+        m_report.pageDone(position, loadFailure);
+    }
+    void pageFinished(const PageOutcome& outcome) override { m_report.pageFinished(outcome); }
+    QString takeFirstFailure(int position)
+    {
+        const auto note = m_first.find(position);
+        if (note == m_first.end())
+            return {};
+        const QString failure = note->second;
+        m_first.erase(note);
+        return failure;
+    }
+
+private:
+    JoinReport& m_report;
+    std::map<int, QString> m_first;
+};
+
 // A listed page, from the moment a site browser starts to load it until its copy is handed on.
 struct PageInHand
 {
@@ -33,12 +70,19 @@ struct PageInHand
     bool left = false;            // its site browser has left it, copied, to wait for its turn
     std::optional<QString> text;  // none when nothing could be copied
     QString loadFailure;          // why its load gave no proper page, empty when it did
+    QString address;              // as listed
+    Clock::time_point started;    // its load
+    std::chrono::milliseconds loadTime{0};
+    std::chrono::milliseconds copyTime{0};
+    QUrl finalUrl;
+    int httpStatus = 0;
 };
 
 class Run
 {
 public:
-    explicit Run(const JoinSetup& setup) : s(setup), report(*setup.report), bound(setup.pageBound)
+    explicit Run(const JoinSetup& setup)
+        : s(setup), notes(*setup.report), report(notes), bound(setup.pageBound)
     {
     }
 
@@ -51,6 +95,7 @@ private:
     void handOn(const PageInHand& page);
 
     const JoinSetup& s;
+    FailureNotes notes;
     JoinReport& report;
     std::chrono::milliseconds bound;
 };
@@ -116,6 +161,7 @@ PageInHand Run::start(int position, SiteBrowser& site)
     });
     report.step(111, position, [&] { QCoreApplication::processEvents(); });
     report.step(112, position, [&] { s.pointer.setPointerShape(PointerShape::Hourglass); });
+    const Clock::time_point started = Clock::now();
     const bool loading = report.step(113, position, [&] {
         if (const QString refusal = s.items.refusalAt(position); !refusal.isEmpty())
             throw AppError(refusal);
@@ -125,6 +171,8 @@ PageInHand Run::start(int position, SiteBrowser& site)
     page.position = position;
     page.site = &site;
     page.deadline = Clock::now() + bound;
+    page.address = address;
+    page.started = started;
     // An address that loads nothing has nothing to copy.
     page.copied = !loading;
     return page;
@@ -164,15 +212,20 @@ void Run::copy(PageInHand& page)
     bool inTime = true;
     report.step(114, page.position,
                 [&] { inTime = page.site->waitUntilComplete(timeLeft(page.deadline)); });
+    const Clock::time_point loaded = Clock::now();
     report.step(115, page.position, [&] {
         page.text = s.copy.copyFrom(*page.site, page.position, timeLeft(page.deadline) + CopyGrace);
     });
+    page.loadTime = between(page.started, loaded);
+    page.copyTime = between(loaded, Clock::now());
     report.step(116, page.position, [&] { page.site->waitUntilComplete(bound); });
     // Read now, once a download that ended the load has been announced; never when the page's
     // turn comes, by when it may have loaded something else.
     page.loadFailure =
         inTime ? page.site->loadFailure()
                : QStringLiteral("not loaded within %1 s").arg(bound.count() / 1000.0);
+    page.finalUrl = page.site->loadedUrl();
+    page.httpStatus = page.site->httpStatus();
     page.copied = true;
 }
 
@@ -181,6 +234,19 @@ void Run::handOn(const PageInHand& page)
     if (page.text)
         report.step(115, page.position, [&] { s.result.append(page.position, *page.text); });
     report.pageDone(page.position, page.loadFailure);
+
+    PageOutcome outcome;
+    outcome.position = page.position;
+    outcome.address = page.address;
+    outcome.finalUrl = page.finalUrl;
+    outcome.httpStatus = page.httpStatus;
+    // As the command names it: how the load went says more than a statement that failed for it.
+    const QString failedStatement = notes.takeFirstFailure(page.position);
+    outcome.failure = page.loadFailure.isEmpty() ? failedStatement : page.loadFailure;
+    outcome.bytes = page.text ? page.text->toUtf8().size() : 0;
+    outcome.loadTime = page.loadTime;
+    outcome.copyTime = page.copyTime;
+    report.pageFinished(outcome);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "core/errorguard.h"
 #include "joinresult.h"
 #include "pagecopy.h"
+#include "pageoutcome.h"
 
 #include <QByteArray>
 #include <QList>
@@ -64,6 +65,8 @@ public:
     // did not give what the address promised, empty when it did; what the browser showed for it
     // has been copied all the same.
     virtual void pageDone(int position, const QString& loadFailure) = 0;
+    // Right after pageDone(): everything known of how the page went.
+    virtual void pageFinished(const PageOutcome& /*outcome*/) {}
 };
 
 // What one run works with.

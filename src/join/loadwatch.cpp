@@ -39,6 +39,13 @@ void LoadWatch::loadingChanged(const QWebEngineLoadingInfo& info)
     m_last.domain = info.errorDomain();
     m_last.code = info.errorCode();
     m_last.errorString = info.errorString();
+    m_last.url = info.url();
+    // The engine gives the status of every HTTP response in the error code, success included;
+    // other addresses have none, whatever it says.
+    const QString scheme = info.url().scheme();
+    if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain &&
+        (scheme == QLatin1String("http") || scheme == QLatin1String("https")))
+        m_last.httpStatus = info.errorCode();
 }
 
 bool LoadWatch::downloadMayFollow() const

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QUrl>
 #include <QWebEngineLoadingInfo>
 
 class QWebEnginePage;
@@ -21,6 +22,10 @@ public:
     // The latest load was cancelled, and nothing has said yet that a download cancelled it: the
     // engine tells of a download only after the load has ended.
     bool downloadMayFollow() const;
+    // Where the latest load ended, after redirects, and the HTTP status of its response (0 when
+    // it had none).
+    QUrl url() const { return m_last.url; }
+    int httpStatus() const { return m_last.httpStatus; }
 
 private:
     void loadingChanged(const QWebEngineLoadingInfo& info);
@@ -35,6 +40,8 @@ private:
         QString errorString;
         bool download = false;
         QString rendererGone;
+        QUrl url;
+        int httpStatus = 0;
     };
 
     QPointer<QWebEnginePage> m_page;

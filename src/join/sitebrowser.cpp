@@ -2,6 +2,7 @@
 
 #include "core/apperror.h"
 #include "enginepage.h"
+#include "pagereadiness.h"
 
 #include <QEventLoop>
 #include <QWebEngineProfile>
@@ -16,6 +17,8 @@ constexpr QSize SiteViewport(1280, 720);
 constexpr std::chrono::milliseconds RestAfter{2000};
 // How long the engine may take to tell that a cancelled load was a download.
 constexpr std::chrono::milliseconds DownloadNotice{1000};
+// The least a page made ready (scrolled, settled) is given for its copy.
+constexpr std::chrono::milliseconds ReadyCopyBound{1000};
 
 const QString MarkAsCopied = QStringLiteral("window.vantrelCopied = true");
 
@@ -37,7 +40,8 @@ QString refusal(const QUrl& url)
 
 SiteBrowser::~SiteBrowser()
 {
-    // The view goes before the page it shows.
+    // The view goes before the page it shows, and what watches the page before either.
+    delete m_readiness;
     delete m_view;
 }
 
@@ -60,6 +64,8 @@ void SiteBrowser::configure(EnginePage& page)
     m_rest.setInterval(RestAfter);
     connect(&m_rest, &QTimer::timeout, m_view, &QWidget::hide);
     m_lastLoad.watch(page);
+    if (m_readiness)
+        m_readiness->watch(page);
 
     // A saved page in the list must not read the user's other files, nor send them anywhere.
     QWebEngineSettings* settings = page.settings();
@@ -109,7 +115,19 @@ void SiteBrowser::navigate(const QString& address)
         load(QUrl(QStringLiteral("about:blank")));
         waitUntilComplete(StopGrace);
     }
+    if (m_readiness)
+        m_readiness->expectPage(m_pageBound);
     load(url);
+}
+
+void SiteBrowser::setReadiness(const join::Readiness& readiness,
+                               std::chrono::milliseconds pageBound)
+{
+    delete m_readiness;
+    m_readiness = readiness.any() ? new PageReadiness(readiness) : nullptr;
+    m_pageBound = pageBound;
+    if (m_readiness && engineStarted())
+        m_readiness->watch(*page());
 }
 
 void SiteBrowser::markCurrentPageCopied(std::chrono::milliseconds bound)
@@ -145,12 +163,19 @@ QString SiteBrowser::readBodyMarkup(std::chrono::milliseconds bound)
 
 void SiteBrowser::leavePage()
 {
+    if (m_readiness)
+        m_readiness->forgetPage();
     load(QUrl(QStringLiteral("about:blank")));
     m_left = true;
 }
 
 QString SiteBrowser::copyPage(const join::PageCopy& copy, std::chrono::milliseconds bound)
 {
+    if (m_readiness) {
+        // What the wait took comes off the copy's bound, so that the page's bound still holds.
+        const std::chrono::milliseconds waited = m_readiness->waitUntilReady();
+        bound = std::max(bound - waited, ReadyCopyBound);
+    }
     m_rest.start();
     QVariant answer;
     try {

@@ -3,10 +3,12 @@
 #include "enginehost.h"
 #include "loadwatch.h"
 #include "pagecopy.h"
+#include "sitesetup.h"
 
 #include <QPointer>
 #include <QTimer>
 
+class PageReadiness;
 class QWebEngineView;
 
 // The site browser: loads each listed address like an ordinary desktop browser would, in a
@@ -39,11 +41,17 @@ public:
     // Leaves a copied page that must wait for its turn: nothing it does from now on (timers,
     // redirects, a refresh) runs or costs anything.
     void leavePage();
+    // Makes each page ready as readiness asks before it is copied, within pageBound of its
+    // navigate(). Set once, before the first page.
+    void setReadiness(const join::Readiness& readiness, std::chrono::milliseconds pageBound);
 
     // Why the latest address gave no proper page (its load failed, it was a download, the page
     // did not answer its copy), empty when it did. A cancelled load may yet turn out to have been
     // a download: that is waited for, briefly.
     QString loadFailure();
+    // Where the latest load ended (after redirects), and its HTTP status (0: none).
+    QUrl loadedUrl() const { return m_lastLoad.url(); }
+    int httpStatus() const { return m_lastLoad.httpStatus(); }
 
 protected:
     void configure(EnginePage& page) override;
@@ -57,4 +65,6 @@ private:
     QString m_address; // the address last navigated to, as reports show it
     bool m_left = false; // the page was left after its copy; the blank page is not copied yet
     QString m_unanswered; // the page did not answer its copy, and its renderer was ended for it
+    PageReadiness* m_readiness = nullptr; // none: a page is copied as its load left it
+    std::chrono::milliseconds m_pageBound{0};
 };

@@ -2,10 +2,14 @@
 // tested through the window; these check what the command adds: its arguments, its streams, its
 // exit statuses, pages side by side, and the window's bytes.
 #include "app/form1.h"
+#include "commandrun.h"
 #include "formfixture.h"
 #include "testhttpserver.h"
 #include "testmain.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QProcess>
 #include <QSignalSpy>
@@ -52,6 +56,8 @@ Response routes(const QByteArray& path)
                                         "<svg xmlns='http://www.w3.org/2000/svg'/>");
     if (path.startsWith("/tricky/")) // bodies whose markup parses differently by context
         return TestHttpServer::html(trickyBodies.value(path.mid(8).toInt()));
+    if (path == "/links-to-3")
+        return TestHttpServer::html("<html><body><p>two</p><a href='/n/3'>to three</a></body></html>");
     if (path == "/restless") // goes on changing after its load, then leaves for another page
         return TestHttpServer::html(
             "<html><head><meta http-equiv=refresh content='0.3; url=/missing'></head><body>"
@@ -90,12 +96,6 @@ QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-struct Finished
-{
-    int status = -1;
-    QByteArray out;
-    QStringList errLines;
-};
 } // namespace
 
 class TestJoinCommand : public QObject
@@ -120,23 +120,7 @@ private:
         process.setWorkingDirectory(dir.path());
         if (!standardOutputFile.isEmpty())
             process.setStandardOutputFile(standardOutputFile);
-        QSignalSpy finished(&process, &QProcess::finished);
-        process.start(program.isEmpty() ? QCoreApplication::applicationDirPath() + "/vantrel-join"
-                                        : program,
-                      arguments);
-        process.write(input);
-        process.closeWriteChannel();
-        if (!process.waitForStarted() || !finished.wait(120000)) {
-            process.kill();
-            return {};
-        }
-        Finished result{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                        process.readAllStandardOutput(),
-                        {}};
-        for (const QByteArray& line : process.readAllStandardError().split('\n'))
-            if (!line.isEmpty())
-                result.errLines.append(QString::fromUtf8(line));
-        return result;
+        return runCommand(process, arguments, input, program);
     }
 
     QString writeFile(const QString& name, const QByteArray& content)
@@ -284,15 +268,43 @@ private slots:
                  f.out.constData());
     }
 
-    void pdf_holdsThePagesInOrderOnTheSheetsAsked()
+    void pdf_startsEachPageOnASheetOfItsOwn_withLinksBetweenThemInside()
     {
-        const Finished f = run({"-q", "--page-size", "letter", "--landscape", "-o", "book.pdf",
-                                url("/n/1"), url("/n/2"), url("/n/3")});
+        const QStringList pages = {server.url("/n/1"), server.url("/links-to-3"),
+                                   server.url("/n/3")};
+        const Finished f =
+            run(QStringList{"-q", "--page-size", "letter", "--landscape", "-o", "book.pdf"} + pages);
         QCOMPARE(f.status, 0);
         const QString pdf = dir.filePath("book.pdf");
-        QVERIFY2(pdfTool("pdfinfo", {pdf}).contains("792 x 612 pts (letter)"),
-                 pdfTool("pdfinfo", {pdf}).constData());
-        QCOMPARE(pdfTool("pdftotext", {pdf, "-"}).simplified(), QByteArray("1 2 3"));
+        const QByteArray info = pdfTool("pdfinfo", {pdf});
+        QVERIFY2(info.contains("792 x 612 pts (letter)") && info.contains("Pages:           3"),
+                 info.constData());
+        for (int sheet = 1; sheet <= 3; ++sheet) {
+            // Each section begins with its source address, at the top of its sheet.
+            const QByteArray text = pdfTool(
+                "pdftotext", {"-f", QString::number(sheet), "-l", QString::number(sheet), pdf, "-"});
+            QVERIFY2(text.trimmed().startsWith(pages[sheet - 1].toUtf8()), text.constData());
+        }
+        // The link on the second sheet goes to the third sheet.
+        const QJsonObject json =
+            QJsonDocument::fromJson(pdfTool("qpdf", {"--json=2", "--json-key=pages",
+                                                     "--json-key=qpdf", pdf}))
+                .object();
+        const QJsonObject objects = json["qpdf"].toArray()[1].toObject();
+        const auto value = [&](const QString& reference) {
+            return objects["obj:" + reference].toObject()["value"].toObject();
+        };
+        QString destination;
+        for (const QJsonValue& annotation :
+             value(json["pages"].toArray()[1].toObject()["object"].toString())["/Annots"].toArray())
+            destination = value(annotation.toString())["/Dest"].toString();
+        QVERIFY(!destination.isEmpty());
+        QString target;
+        for (auto it = objects.begin(); it != objects.end(); ++it)
+            if (const QJsonObject names = it.value().toObject()["value"].toObject();
+                names.contains(destination))
+                target = names[destination].toArray()[0].toString();
+        QCOMPARE(target, json["pages"].toArray()[2].toObject()["object"].toString());
     }
 
     void pdfOnStandardOutput_isThePdfAlone()

@@ -1,6 +1,7 @@
 // vantrel-join --standalone through the real executable, against pages made to be hard and served
 // on 127.0.0.1, a second port standing for another origin. The joined file is then opened from
 // disk in a browser page that reaches nothing but files and data: addresses.
+#include "commandrun.h"
 #include "testhttpserver.h"
 #include "testmain.h"
 
@@ -88,30 +89,11 @@ class TestStandalone : public QObject
 {
     Q_OBJECT
 
-    struct Finished
-    {
-        int status = -1;
-        QByteArray out;
-        QStringList errLines;
-    };
-
     Finished run(const QStringList& arguments)
     {
         QProcess process;
         process.setWorkingDirectory(dir.path());
-        QSignalSpy finished(&process, &QProcess::finished);
-        process.start(QCoreApplication::applicationDirPath() + "/vantrel-join", arguments);
-        if (!process.waitForStarted() || !finished.wait(120000)) {
-            process.kill();
-            return {};
-        }
-        Finished result{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                        process.readAllStandardOutput(),
-                        {}};
-        for (const QByteArray& line : process.readAllStandardError().split('\n'))
-            if (!line.isEmpty())
-                result.errLines.append(QString::fromUtf8(line));
-        return result;
+        return runCommand(process, arguments);
     }
 
     // Opens the file offline and surveys it; requests tells what it tried to reach.

@@ -35,10 +35,12 @@ private:
             if (!request.contains("\r\n\r\n"))
                 return;
             const QByteArray path = request.split(' ').value(1);
+            const QByteArray head = request.left(request.indexOf("\r\n\r\n"));
             m_pending.remove(socket);
             {
                 QMutexLocker lock(&m_owner.m_mutex);
                 m_owner.m_requests.append(QString::fromUtf8(path));
+                m_owner.m_heads.append(head);
             }
             const Response response = m_handler(path);
             if (const int delay = m_owner.m_delayMs; delay > 0)
@@ -99,6 +101,20 @@ QStringList TestHttpServer::requests() const
 {
     QMutexLocker lock(&m_mutex);
     return m_requests;
+}
+
+QByteArray TestHttpServer::header(const QString& path, const QByteArray& name) const
+{
+    QMutexLocker lock(&m_mutex);
+    const qsizetype latest = m_requests.lastIndexOf(path);
+    if (latest < 0)
+        return {};
+    for (const QByteArray& line : m_heads[latest].split('\n')) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.left(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return line.mid(colon + 1).trimmed();
+    }
+    return {};
 }
 
 TestHttpServer::Response TestHttpServer::html(const QByteArray& body)

@@ -39,6 +39,8 @@ public:
     QString url(const QString& path) const;
     // Paths requested so far, in order.
     QStringList requests() const;
+    // The value of a header of the latest request for path; empty when there was none.
+    QByteArray header(const QString& path, const QByteArray& name) const;
     // Holds every response this long before answering, as a real network would (a timer, so
     // other requests are served meanwhile).
     void setResponseDelay(std::chrono::milliseconds delay) { m_delayMs = int(delay.count()); }
@@ -54,5 +56,6 @@ private:
     quint16 m_port = 0;
     mutable QMutex m_mutex;
     QStringList m_requests;
+    QList<QByteArray> m_heads; // of each request, beside its path
     std::atomic<int> m_delayMs{0};
 };

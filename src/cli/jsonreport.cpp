@@ -1,0 +1,107 @@
+#include "jsonreport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace cli {
+namespace {
+const QString Ok = QStringLiteral("ok");
+
+using Members = QList<QPair<QByteArray, QJsonValue>>;
+
+// A JSON object with its members in the order given, which reads better than QJsonObject's
+// alphabetical one.
+QByteArray jsonObject(const Members& members)
+{
+    QByteArray text = "{";
+    for (const auto& [name, value] : members) {
+        if (text.size() > 1)
+            text += ',';
+        // A value alone is no JSON document: one in an array is.
+        const QByteArray valueText =
+            QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+        text += '"' + name + "\":" + valueText.mid(1).chopped(1);
+    }
+    return text + '}';
+}
+} // namespace
+
+JsonReport::JsonReport(std::shared_ptr<join::JoinReport> next, QStringList addresses,
+                       const QString& path)
+    : m_next(std::move(next)), m_addresses(std::move(addresses)), m_file(path)
+{
+    m_elapsed.start();
+}
+
+QString JsonReport::open()
+{
+    if (m_file.open(QIODevice::WriteOnly) && m_file.write("{\"pages\": [") >= 0)
+        return {};
+    return QStringLiteral("cannot write the report %1: %2")
+        .arg(m_file.fileName(), m_file.errorString());
+}
+
+void JsonReport::fail(int line, int position, const QString& description)
+{
+    m_next->fail(line, position, description);
+}
+
+void JsonReport::pageDone(int position, const QString& loadFailure)
+{
+    m_next->pageDone(position, loadFailure);
+}
+
+void JsonReport::pageFinished(const join::PageOutcome& outcome)
+{
+    writeEntry(outcome);
+    m_next->pageFinished(outcome);
+}
+
+void JsonReport::writeEntry(const join::PageOutcome& outcome)
+{
+    const auto orNull = [](bool known, const QJsonValue& value) {
+        return known ? value : QJsonValue(QJsonValue::Null);
+    };
+    // One line per page, so that the file reads well as it is.
+    m_file.write(m_written++ == 0 ? "\n  " : ",\n  ");
+    m_file.write(jsonObject({
+        {"position", outcome.position},
+        {"address", outcome.address},
+        {"finalAddress", orNull(!outcome.finalUrl.isEmpty(), outcome.finalUrl.toString())},
+        {"httpStatus", orNull(outcome.httpStatus > 0, outcome.httpStatus)},
+        {"outcome", outcome.failure.isEmpty() ? Ok : outcome.failure},
+        {"bytes", outcome.bytes},
+        {"loadMs", qint64(outcome.loadTime.count())},
+        {"copyMs", qint64(outcome.copyTime.count())},
+    }));
+    if (outcome.failure.isEmpty())
+        ++m_ok;
+    m_bytes += outcome.bytes;
+}
+
+QString JsonReport::finish()
+{
+    // A run that ended early (its output closed) never came to the rest of the list.
+    while (m_written < m_addresses.size()) {
+        join::PageOutcome outcome;
+        outcome.position = m_written + 1;
+        outcome.address = m_addresses[m_written];
+        outcome.failure = QStringLiteral("not loaded: the run ended before it");
+        writeEntry(outcome);
+    }
+    m_file.write("\n],\n\"totals\": " +
+                 jsonObject({
+                     {"addresses", int(m_addresses.size())},
+                     {"ok", m_ok},
+                     {"failed", int(m_addresses.size()) - m_ok},
+                     {"bytes", m_bytes},
+                     {"ms", m_elapsed.elapsed()},
+                 }) +
+                 "}\n");
+    if (m_file.commit())
+        return {};
+    return QStringLiteral("cannot write the report %1: %2")
+        .arg(m_file.fileName(), m_file.errorString());
+}
+
+} // namespace cli

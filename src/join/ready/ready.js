@@ -1,0 +1,24 @@
+// Makes the loaded page ready to copy as its reader sees it (scrolled through, settled), then
+// says so on the console with the token it was given: the page's scripts cannot see this script
+// world, so cannot say it in its place. Whatever goes wrong, it says so all the same, so that the
+// copy does not wait for nothing. `options` comes from the program.
+(async () => {
+    let activity = null;
+    let settled = false;
+    try {
+        const deadline = performance.now() + options.remaining;
+        activity = watchActivity(deadline);
+        settled = true;
+        if (options.scroll)
+            settled = await scrollThrough(activity, deadline, options.stepQuiet, options.stepLimit);
+        if (options.settle > 0)
+            settled = await activity.quiet(options.settle, ['network', 'document'], Infinity) &&
+                      settled;
+    } catch (e) {
+        settled = false;
+    } finally {
+        if (activity)
+            activity.stop();
+        console.debug(`${options.token} ${settled ? 'settled' : 'unsettled'}`);
+    }
+})();

@@ -1,0 +1,53 @@
+#include "requestheaders.h"
+
+namespace {
+// Longer referrers are cut to their origin by the engine, and so would not match.
+constexpr qsizetype MaxRefererLength = 4096;
+
+bool isWeb(const QUrl& url)
+{
+    return url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
+}
+
+bool sameOrigin(const QUrl& a, const QUrl& b)
+{
+    const int defaultPort = a.scheme() == QLatin1String("https") ? 443 : 80;
+    return a.scheme() == b.scheme() && a.host() == b.host() &&
+           a.port(defaultPort) == b.port(defaultPort);
+}
+} // namespace
+
+RequestHeaders::RequestHeaders(QList<QPair<QByteArray, QByteArray>> headers, QObject* parent)
+    : QWebEngineUrlRequestInterceptor(parent)
+{
+    for (auto& header : headers) {
+        if (header.first.compare("Referer", Qt::CaseInsensitive) == 0)
+            m_referer = QUrl(QString::fromUtf8(header.second));
+        else
+            m_headers.append(std::move(header));
+    }
+}
+
+void RequestHeaders::interceptRequest(QWebEngineUrlRequestInfo& info)
+{
+    for (const auto& [name, value] : std::as_const(m_headers))
+        info.setHttpHeader(name, value);
+    if (m_referer.isEmpty() ||
+        info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeMainFrame ||
+        info.navigationType() != QWebEngineUrlRequestInfo::NavigationTypeTyped)
+        return;
+    if (const QUrl referer = refererFor(m_referer, info.requestUrl()); !referer.isEmpty())
+        info.setHttpHeader("Referer", referer.toEncoded());
+}
+
+QUrl RequestHeaders::refererFor(const QUrl& referer, const QUrl& target)
+{
+    // A referrer never carries a fragment, a user name or a password.
+    const QUrl sent = referer.adjusted(QUrl::RemoveFragment | QUrl::RemoveUserInfo);
+    if (!sent.isValid() || !isWeb(sent) || !isWeb(target) ||
+        (sent.scheme() == QLatin1String("https") && target.scheme() == QLatin1String("http")))
+        return {};
+    if (sameOrigin(sent, target) && sent.toEncoded().size() <= MaxRefererLength)
+        return sent;
+    return sent.adjusted(QUrl::RemovePath | QUrl::RemoveQuery).resolved(QUrl(QStringLiteral("/")));
+}

@@ -1,0 +1,28 @@
+#include "commandrun.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QSignalSpy>
+
+Finished runCommand(QProcess& process, const QStringList& arguments, const QByteArray& input,
+                    const QString& program)
+{
+    QSignalSpy finished(&process, &QProcess::finished);
+    process.start(program.isEmpty() ? QCoreApplication::applicationDirPath() + "/vantrel-join"
+                                    : program,
+                  arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForStarted() || !finished.wait(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    Finished result{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                    process.readAllStandardOutput(),
+                    {}};
+    for (const QByteArray& line : process.readAllStandardError().split('\n'))
+        if (!line.isEmpty())
+            result.errLines.append(QString::fromUtf8(line));
+    return result;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringList>
+
+class QProcess;
+
+// What a run of the command gave: its exit status (-1 when it crashed or was killed), standard
+// output, and the lines of standard error.
+struct Finished
+{
+    int status = -1;
+    QByteArray out;
+    QStringList errLines;
+};
+
+// Starts program (default: the vantrel-join built beside the test) in process, as the caller set
+// it up (folder, environment), gives it input on standard input and waits for it, two minutes at
+// most: one still running then is killed, so a hang fails the test instead of holding it.
+Finished runCommand(QProcess& process, const QStringList& arguments, const QByteArray& input = {},
+                    const QString& program = {});
