@@ -141,7 +141,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Joins web pages into one HTML file: loads each address in a browser engine, waits until "
+        "Joins web pages into one HTML file (or one PDF): loads each address in a browser engine, waits until "
         "the page has loaded completely, and appends the markup of its body to one document, in "
         "the order given. Needs no display."));
     const QCommandLineOption input(
@@ -170,8 +170,9 @@ CommandLine parseCommandLine(const QStringList& arguments)
     const QCommandLineOption format(
         QStringLiteral("format"),
         QStringLiteral("Write html or pdf (default: pdf for an output path ending in .pdf, html "
-                       "otherwise). A PDF prints the joined document once: each joined page starts "
-                       "on a new sheet, links between them stay live, backgrounds are printed."),
+                       "otherwise). A PDF is the --standalone document printed once: each joined "
+                       "page starts on a new sheet, links between them stay live, backgrounds are "
+                       "printed."),
         QStringLiteral("format"));
     const QCommandLineOption pageSize(
         QStringLiteral("page-size"),
@@ -194,11 +195,11 @@ CommandLine parseCommandLine(const QStringList& arguments)
                        "source address."));
     const QCommandLineOption contents(
         QStringLiteral("toc"),
-        QStringLiteral("With --standalone: put a list of the pages, by title, at the top. The "
+        QStringLiteral("With --standalone or a PDF: put a list of the pages, by title, at the top. The "
                        "document is then written once every page has loaded."));
     const QCommandLineOption maxResource(
         QStringLiteral("max-resource"),
-        QStringLiteral("With --standalone: inline no image larger than this many megabytes "
+        QStringLiteral("With --standalone or a PDF: inline no image larger than this many megabytes "
                        "(default: 10); a larger one, or one that cannot be fetched, keeps its "
                        "address and is named on standard error as a warning, which does not "
                        "change the exit status."),
