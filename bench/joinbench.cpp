@@ -16,6 +16,8 @@
 //   build/bin/joinbench standalone [pages=100] [jobs=1,4]
 #include "app/progressbar.h"
 #include "cli/joincommand.h"
+#include "cli/output.h"
+#include "cli/pdfoutput.h"
 #include "cli/terminalreport.h"
 #include "formfixture.h"
 #include "join/sitebrowser.h"
@@ -27,8 +29,11 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QPageLayout>
+#include <QTemporaryDir>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryFile>
@@ -165,6 +170,44 @@ CommandRun runCommandEngine(const QStringList& addresses, int jobs,
     QCryptographicHash hash(QCryptographicHash::Sha1);
     hash.addData(&out);
     run.digest = hash.result();
+    return run;
+}
+
+// The same addresses joined to one PDF, as `vantrel-join -o book.pdf` makes it; sheets counts the
+// PDF's sheets (0 when pdfinfo is not there to tell).
+CommandRun runPdf(const QStringList& addresses, int jobs, int& sheets)
+{
+    CommandRun run;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("book.pdf"));
+    {
+        cli::Output output(path);
+        if (!output.open().isEmpty())
+            return run;
+        TreeMemoryPeak memory;
+        auto report =
+            std::make_shared<cli::TerminalReport>(addresses, cli::TerminalReport::Progress::None);
+        QElapsedTimer timer;
+        timer.start();
+        cli::JoinSettings settings;
+        settings.jobs = jobs;
+        settings.standalone.emplace();
+        const bool written =
+            cli::joinToPdf(report, settings,
+                           QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                       QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter),
+                           output);
+        run.ms = timer.nsecsElapsed() / 1e6;
+        run.peakKilobytes = memory.kilobytes();
+        run.clean = written && !report->anyFailed();
+    }
+    run.bytes = QFileInfo(path).size();
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {path});
+    info.waitForFinished();
+    for (const QByteArray& line : info.readAllStandardOutput().split('\n'))
+        if (line.startsWith("Pages:"))
+            sheets = line.mid(6).trimmed().toInt();
     return run;
 }
 
@@ -314,11 +357,16 @@ int standalone(int pages, const QList<int>& jobSettings)
     for (int jobs : jobSettings) {
         const CommandRun plain = runCommandEngine(addresses, jobs);
         const CommandRun alone = runCommandEngine(addresses, jobs, join::StandaloneSettings{});
-        for (const auto& [name, run] : {std::pair{"plain", plain}, {"standalone", alone}})
+        int sheets = 0;
+        const CommandRun pdf = runPdf(addresses, jobs, sheets);
+        for (const auto& [name, run] :
+             {std::pair{"plain", plain}, {"standalone", alone}, {"pdf", pdf}})
             std::printf("%-5d %-10s %9.0f %8.1f %8.3f %7.2f MB %11.0f MB\n", jobs, name, run.ms,
                         run.ms / pages, run.ms / plain.ms, run.bytes / 1048576.0,
                         run.peakKilobytes / 1024.0);
-        clean = clean && plain.clean && alone.clean;
+        std::printf("      the PDF: %d sheets; peak memory %.2f x the standalone join's\n", sheets,
+                    double(pdf.peakKilobytes) / alone.peakKilobytes);
+        clean = clean && plain.clean && alone.clean && pdf.clean;
     }
     return clean ? 0 : 1;
 }

@@ -28,8 +28,10 @@ bool joinToPdf(const std::shared_ptr<TerminalReport>& report, const JoinSettings
     return report->step(join::WriteStatement, 0, [&] {
         PdfPrinter printer;
         // Loading a local file, however large, is no page's load: the page bound is its least.
-        const QByteArray pdf = printer.print(document.fileName(), layout,
-                                             std::max(settings.pageBound, join::PageLoadBound));
+        const QByteArray pdf =
+            printer.print(document.fileName(), layout,
+                          std::max(settings.pageBound, join::PageLoadBound),
+                          [&report](const QString& warning) { report->warn(warning); });
         QFileDevice& out = output.device();
         if (out.write(pdf) != pdf.size())
             throw AppError(75, QStringLiteral("Cannot write %1: %2")

@@ -53,7 +53,8 @@ void PdfPrinter::configure(EnginePage& page)
 }
 
 QByteArray PdfPrinter::print(const QString& path, const QPageLayout& layout,
-                             std::chrono::milliseconds loadBound)
+                             std::chrono::milliseconds loadBound,
+                             const std::function<void(const QString&)>& warn)
 {
     const QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
     EnginePage* engine = page();
@@ -62,7 +63,10 @@ QByteArray PdfPrinter::print(const QString& path, const QPageLayout& layout,
     if (!waitUntilComplete(loadBound))
         throw AppError(QStringLiteral("the joined document did not load within %1 s")
                            .arg(loadBound.count() / 1000.0));
-    waitUntilReady(loadBound);
+    if (!waitUntilReady(loadBound) && warn)
+        warn(QStringLiteral("the PDF's fonts and images were not all ready within %1 s; they are "
+                            "printed as they stood")
+                 .arg(loadBound.count() / 1000.0));
 
     struct Outcome
     {
@@ -94,7 +98,7 @@ QByteArray PdfPrinter::print(const QString& path, const QPageLayout& layout,
     return outcome->pdf;
 }
 
-void PdfPrinter::waitUntilReady(std::chrono::milliseconds bound)
+bool PdfPrinter::waitUntilReady(std::chrono::milliseconds bound)
 {
     static const QString prepare = script(QStringLiteral(":/join/print/prepare.js"));
     evaluate(prepare, bound);
@@ -103,9 +107,10 @@ void PdfPrinter::waitUntilReady(std::chrono::milliseconds bound)
     elapsed.start();
     while (!evaluate(QStringLiteral("window.vantrelReadyForPrint"), bound).toBool()) {
         if (elapsed.elapsed() > bound.count())
-            return; // printed as it stands
+            return false;
         QEventLoop pause;
         QTimer::singleShot(ReadyPoll, &pause, &QEventLoop::quit);
         pause.exec();
     }
+    return true;
 }

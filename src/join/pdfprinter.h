@@ -16,14 +16,17 @@ public:
     explicit PdfPrinter(QWidget* parent = nullptr) : EngineHost(parent) {}
 
     // The PDF of the HTML file at path. The load and the wait for its fonts and images are
-    // bounded; the printing itself is not (a long document takes long), but a renderer that ends
-    // ends it. Throws AppError when the document cannot be printed.
+    // bounded (fonts or images not ready by then print as they stand, and warn() says so); the
+    // printing itself is not (a long document takes long), but a renderer that ends ends it.
+    // Throws AppError when the document cannot be printed.
     QByteArray print(const QString& path, const QPageLayout& layout,
-                     std::chrono::milliseconds loadBound);
+                     std::chrono::milliseconds loadBound,
+                     const std::function<void(const QString&)>& warn = {});
 
 protected:
     void configure(EnginePage& page) override;
 
 private:
-    void waitUntilReady(std::chrono::milliseconds bound);
+    // False when the fonts and images were not all ready within the bound.
+    bool waitUntilReady(std::chrono::milliseconds bound);
 };

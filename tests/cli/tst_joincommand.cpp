@@ -57,7 +57,10 @@ Response routes(const QByteArray& path)
     if (path.startsWith("/tricky/")) // bodies whose markup parses differently by context
         return TestHttpServer::html(trickyBodies.value(path.mid(8).toInt()));
     if (path == "/links-to-3")
-        return TestHttpServer::html("<html><body><p>two</p><a href='/n/3'>to three</a></body></html>");
+        return TestHttpServer::html(
+            "<html><body><p>two</p><a href='/n/3'>to three</a><img src='data:image/png;base64,"
+            "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5"
+            "ErkJggg=='></body></html>");
     if (path == "/restless") // goes on changing after its load, then leaves for another page
         return TestHttpServer::html(
             "<html><head><meta http-equiv=refresh content='0.3; url=/missing'></head><body>"
@@ -275,6 +278,7 @@ private slots:
         const Finished f =
             run(QStringList{"-q", "--page-size", "letter", "--landscape", "-o", "book.pdf"} + pages);
         QCOMPARE(f.status, 0);
+        QVERIFY2(f.errLines.isEmpty(), qPrintable(f.errLines.join('\n'))); // its image was ready
         const QString pdf = dir.filePath("book.pdf");
         const QByteArray info = pdfTool("pdfinfo", {pdf});
         QVERIFY2(info.contains("792 x 612 pts (letter)") && info.contains("Pages:           3"),
