@@ -53,8 +53,10 @@ QString Output::open()
     } else if (isOpenDescriptor(m_path) || isSpecialFile(m_path)) {
         auto* out = new QFile(m_path);
         m_file.reset(out);
-        // Append: a descriptor's file is written where the shell left it, never cut short.
-        opened = out->open(QIODevice::WriteOnly | QIODevice::Append);
+        // A file behind a descriptor is written where the shell left it, never cut short; a
+        // device or pipe has no place to seek to.
+        opened = out->open(QFileInfo(m_path).isFile() ? QIODevice::WriteOnly | QIODevice::Append
+                                                      : QIODevice::WriteOnly);
     } else {
         m_file = std::make_unique<QSaveFile>(m_path);
         opened = m_file->open(QIODevice::WriteOnly);

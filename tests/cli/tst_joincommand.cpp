@@ -223,6 +223,13 @@ private slots:
         QCOMPARE(readFile(dir.filePath("book.html")), "kept\n" + joined("<p>1</p>"));
     }
 
+    void outputThatIsADevice_isWrittenWithoutAWord()
+    {
+        const Finished f = run({"-q", "-o", "/dev/null", url("/n/1")});
+        QCOMPARE(f.status, 0);
+        QVERIFY2(f.errLines.isEmpty(), qPrintable(f.errLines.join('\n')));
+    }
+
     void addressesThatAreNoPages_areRefusedAndTheProcessLives()
     {
         // The engine obeys its own debug addresses: each of these would crash, hang or end the
