@@ -18,7 +18,7 @@ constexpr int MaxJobs = 64;
 constexpr double MaxTimeoutSeconds = 24 * 3600;
 constexpr double MaxMarginMm = 50;
 
-const QString ExitStatusHelp = QStringLiteral(
+const QString ExitStatusAndExamples = QStringLiteral(
     "\nExit status:\n"
     "  0  every address gave its page\n"
     "  1  the file was written, and at least one address failed (each is named on standard\n"
@@ -26,7 +26,15 @@ const QString ExitStatusHelp = QStringLiteral(
     "  2  usage error: an unknown option, a bad option value, no addresses, a list file that\n"
     "     cannot be read, an output that is a list file; nothing is written\n"
     "  3  the output (or the report) cannot be written; an existing file is left as it was\n"
-    "  4  the browser engine cannot start\n");
+    "  4  the browser engine cannot start\n"
+    "\nExamples:\n"
+    "  vantrel-join -i chapters.txt -o book.html\n"
+    "  vantrel-join --standalone --toc -j 6 -i site.txt -o book.html\n"
+    "  vantrel-join -i chapters.txt -o book.pdf\n"
+    "  vantrel-join --toc --page-size Letter --landscape -j 6 -i site.txt -o book.pdf\n"
+    "  vantrel-join -i chapters.txt --format pdf -o - > book.pdf\n"
+    "  vantrel-join --cookies cookies.txt --scroll --settle 500 -i feed.txt -o feed.html\n"
+    "  vantrel-join -j 8 -i list.txt -o book.html --report report.json\n");
 
 CommandLine usageError(const QString& text)
 {
@@ -132,7 +140,7 @@ QString helpText(const QCommandLineParser& parser)
     // The parser's own usage line names no program before an application object exists.
     const QString text = parser.helpText();
     return QStringLiteral("Usage: %1 [options] [address...]\n").arg(QLatin1String(Program)) +
-           text.mid(text.indexOf('\n') + 1) + ExitStatusHelp;
+           text.mid(text.indexOf('\n') + 1) + ExitStatusAndExamples;
 }
 
 } // namespace
