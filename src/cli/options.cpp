@@ -28,12 +28,12 @@ const QString ExitStatusAndExamples = QStringLiteral(
     "  3  the output (or the report) cannot be written; an existing file is left as it was\n"
     "  4  the browser engine cannot start\n"
     "\nExamples:\n"
-    "  vantrel-join -i chapters.txt -o book.html\n"
-    "  vantrel-join --standalone --toc -j 6 -i site.txt -o book.html\n"
-    "  vantrel-join -i chapters.txt -o book.pdf\n"
-    "  vantrel-join --toc --page-size Letter --landscape -j 6 -i site.txt -o book.pdf\n"
-    "  vantrel-join -i chapters.txt --format pdf -o - > book.pdf\n"
-    "  vantrel-join --cookies cookies.txt --scroll --settle 500 -i feed.txt -o feed.html\n"
+    "  vantrel-join -i chapters.txt -o book.html\n\n"
+    "  vantrel-join --standalone --toc -j 6 -i site.txt -o book.html\n\n"
+    "  vantrel-join -i chapters.txt -o book.pdf\n\n"
+    "  vantrel-join --toc --page-size Letter --landscape -j 6 -i site.txt -o book.pdf\n\n"
+    "  vantrel-join -i chapters.txt --format pdf -o - > book.pdf\n\n"
+    "  vantrel-join --cookies cookies.txt --scroll --settle 500 -i feed.txt -o feed.html\n\n"
     "  vantrel-join -j 8 -i list.txt -o book.html --report report.json\n");
 
 CommandLine usageError(const QString& text)
