@@ -16,6 +16,7 @@
 //   build/bin/joinbench standalone [pages=100] [jobs=1,4]
 #include "app/progressbar.h"
 #include "cli/joincommand.h"
+#include "cli/options.h"
 #include "cli/output.h"
 #include "cli/pdfoutput.h"
 #include "cli/terminalreport.h"
@@ -144,27 +145,36 @@ struct CommandRun
     bool clean = false;
 };
 
+// Times join(report) and samples the peak memory of the process tree meanwhile; join tells whether
+// it wrote everything, the report whether a page failed.
+CommandRun measured(const QStringList& addresses,
+                    const std::function<bool(const std::shared_ptr<cli::TerminalReport>&)>& join)
+{
+    CommandRun run;
+    TreeMemoryPeak memory;
+    auto report =
+        std::make_shared<cli::TerminalReport>(addresses, cli::TerminalReport::Progress::None);
+    QElapsedTimer timer;
+    timer.start();
+    const bool written = join(report);
+    run.ms = timer.nsecsElapsed() / 1e6;
+    run.peakKilobytes = memory.kilobytes();
+    run.clean = written && !report->anyFailed();
+    return run;
+}
+
 CommandRun runCommandEngine(const QStringList& addresses, int jobs,
                             const std::optional<join::StandaloneSettings>& standalone = {})
 {
-    CommandRun run;
     QTemporaryFile out;
     if (!out.open())
-        return run;
-    {
-        TreeMemoryPeak memory;
-        auto report =
-            std::make_shared<cli::TerminalReport>(addresses, cli::TerminalReport::Progress::None);
-        QElapsedTimer timer;
-        timer.start();
-        cli::JoinSettings settings;
-        settings.jobs = jobs;
-        settings.standalone = standalone;
-        const bool written = cli::joinPages(report, settings, out);
-        run.ms = timer.nsecsElapsed() / 1e6;
-        run.peakKilobytes = memory.kilobytes();
-        run.clean = written && !report->anyFailed();
-    }
+        return {};
+    cli::JoinSettings settings;
+    settings.jobs = jobs;
+    settings.standalone = standalone;
+    CommandRun run = measured(addresses, [&](const std::shared_ptr<cli::TerminalReport>& report) {
+        return cli::joinPages(report, settings, out);
+    });
     run.bytes = out.size();
     out.seek(0);
     QCryptographicHash hash(QCryptographicHash::Sha1);
@@ -177,30 +187,18 @@ CommandRun runCommandEngine(const QStringList& addresses, int jobs,
 // PDF's sheets (0 when pdfinfo is not there to tell).
 CommandRun runPdf(const QStringList& addresses, int jobs, int& sheets)
 {
-    CommandRun run;
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("book.pdf"));
-    {
-        cli::Output output(path);
-        if (!output.open().isEmpty())
-            return run;
-        TreeMemoryPeak memory;
-        auto report =
-            std::make_shared<cli::TerminalReport>(addresses, cli::TerminalReport::Progress::None);
-        QElapsedTimer timer;
-        timer.start();
-        cli::JoinSettings settings;
-        settings.jobs = jobs;
-        settings.standalone.emplace();
-        const bool written =
-            cli::joinToPdf(report, settings,
-                           QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                       QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter),
-                           output);
-        run.ms = timer.nsecsElapsed() / 1e6;
-        run.peakKilobytes = memory.kilobytes();
-        run.clean = written && !report->anyFailed();
-    }
+    cli::Output output(path);
+    if (!output.open().isEmpty())
+        return {};
+    cli::JoinSettings settings;
+    settings.jobs = jobs;
+    settings.standalone.emplace();
+    const QPageLayout layout = cli::Options().pageLayout; // what the command prints on by default
+    CommandRun run = measured(addresses, [&](const std::shared_ptr<cli::TerminalReport>& report) {
+        return cli::joinToPdf(report, settings, layout, output);
+    });
     run.bytes = QFileInfo(path).size();
     QProcess info;
     info.start(QStringLiteral("pdfinfo"), {path});

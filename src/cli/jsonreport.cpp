@@ -46,15 +46,10 @@ void JsonReport::fail(int line, int position, const QString& description)
     m_next->fail(line, position, description);
 }
 
-void JsonReport::pageDone(int position, const QString& loadFailure)
-{
-    m_next->pageDone(position, loadFailure);
-}
-
-void JsonReport::pageFinished(const join::PageOutcome& outcome)
+void JsonReport::pageDone(const join::PageOutcome& outcome)
 {
     writeEntry(outcome);
-    m_next->pageFinished(outcome);
+    m_next->pageDone(outcome);
 }
 
 void JsonReport::writeEntry(const join::PageOutcome& outcome)

@@ -24,8 +24,7 @@ public:
     QString open();
 
     void fail(int line, int position, const QString& description) override;
-    void pageDone(int position, const QString& loadFailure) override;
-    void pageFinished(const join::PageOutcome& outcome) override;
+    void pageDone(const join::PageOutcome& outcome) override;
 
     // Adds the addresses the run never came to, and the totals, and makes the file final: empty
     // when it is written, otherwise why not.

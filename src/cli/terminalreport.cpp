@@ -115,19 +115,16 @@ void TerminalReport::fail(int line, int position, const QString& description)
         print(QStringLiteral("%1: %2").arg(Program, description));
     } else if (position <= m_done) {
         pageFailed(position, description); // its outcome came after the page was done
-    } else if (!m_pending.contains(position)) {
-        m_pending.insert(position, description);
     }
+    // Before then, the page's outcome names its failure.
 }
 
-void TerminalReport::pageDone(int position, const QString& loadFailure)
+void TerminalReport::pageDone(const join::PageOutcome& outcome)
 {
+    const int position = outcome.position;
     m_done = position;
-    // How the load went says more than a statement that failed because of it.
-    const QString failedStatement = m_pending.take(position);
-    const QString reason = loadFailure.isEmpty() ? failedStatement : loadFailure;
-    if (!reason.isEmpty())
-        pageFailed(position, reason);
+    if (!outcome.failure.isEmpty())
+        pageFailed(position, outcome.failure);
     if (m_progress == Progress::Lines)
         print(progressLine(position, textAt(position)));
     if (m_progress == Progress::InPlace)

@@ -5,7 +5,6 @@
 #include "join/joinengine.h"
 
 #include <QElapsedTimer>
-#include <QHash>
 #include <QSet>
 #include <QStringList>
 
@@ -40,7 +39,7 @@ public:
     QString refusalAt(int position) const override;
 
     void fail(int line, int position, const QString& description) override;
-    void pageDone(int position, const QString& loadFailure) override;
+    void pageDone(const join::PageOutcome& outcome) override;
 
     PointerShape pointerShape() const override { return PointerShape::Default; }
     void setPointerShape(PointerShape) override {}
@@ -70,8 +69,6 @@ private:
     QElapsedTimer m_elapsed;
     int m_done = 0;
     bool m_lineShown = false;
-    // A failed statement's description, kept until its page is done.
-    QHash<int, QString> m_pending;
     QSet<int> m_failedPages;
     bool m_runFailed = false;
     bool m_outputFailed = false;

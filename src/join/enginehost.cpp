@@ -2,6 +2,7 @@
 
 #include "core/apperror.h"
 #include "enginepage.h"
+#include "eventwait.h"
 
 #include <QEventLoop>
 #include <QList>
@@ -20,23 +21,7 @@
 #endif
 
 namespace {
-// Runs loop until done() says so, the bound passes or the application is quitting.
-void runEventLoopUntil(QEventLoop& loop, const std::function<bool()>& done,
-                       std::chrono::milliseconds bound)
-{
-    if (done())
-        return;
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(bound);
-    while (!done() && timer.isActive()) {
-        // Once the application has been told to quit, exec() returns -1 at once and no event
-        // will ever end the wait.
-        if (loop.exec() < 0)
-            return;
-    }
-}
+using join::runEventLoopUntil;
 
 // Ends a process of ours at once; false where that cannot be done.
 bool killProcess(qint64 pid)

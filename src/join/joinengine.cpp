@@ -4,6 +4,7 @@
 #include "core/outputfiles.h"
 #include "core/progressdisplay.h"
 #include "core/windowpointer.h"
+#include "eventwait.h"
 #include "sitebrowser.h"
 
 #include <QCoreApplication>
@@ -15,14 +16,6 @@
 
 namespace join {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-std::chrono::milliseconds timeLeft(Clock::time_point deadline)
-{
-    return std::max(std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()),
-                    std::chrono::milliseconds(0));
-}
 
 std::chrono::milliseconds between(Clock::time_point from, Clock::time_point to)
 {
@@ -40,11 +33,7 @@ public:
         m_first.insert({position, description}); // keeps an earlier one
         m_report.fail(line, position, description);
     }
-    void pageDone(int position, const QString& loadFailure) override
-    {
-        m_report.pageDone(position, loadFailure);
-    }
-    void pageFinished(const PageOutcome& outcome) override { m_report.pageFinished(outcome); }
+    void pageDone(const PageOutcome& outcome) override { m_report.pageDone(outcome); }
     QString takeFirstFailure(int position)
     {
         const auto note = m_first.find(position);
@@ -233,8 +222,6 @@ void Run::handOn(const PageInHand& page)
 {
     if (page.text)
         report.step(115, page.position, [&] { s.result.append(page.position, *page.text); });
-    report.pageDone(page.position, page.loadFailure);
-
     PageOutcome outcome;
     outcome.position = page.position;
     outcome.address = page.address;
@@ -246,7 +233,7 @@ void Run::handOn(const PageInHand& page)
     outcome.bytes = page.text ? page.text->toUtf8().size() : 0;
     outcome.loadTime = page.loadTime;
     outcome.copyTime = page.copyTime;
-    report.pageFinished(outcome);
+    report.pageDone(outcome);
 }
 
 } // namespace

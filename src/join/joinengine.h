@@ -61,12 +61,10 @@ public:
     // Reports statement `line` for the page at position as failed after the fact: its outcome
     // arrived later.
     virtual void fail(int line, int position, const QString& description) = 0;
-    // The page at position has been copied (or has failed to be). loadFailure says why its load
-    // did not give what the address promised, empty when it did; what the browser showed for it
-    // has been copied all the same.
-    virtual void pageDone(int position, const QString& loadFailure) = 0;
-    // Right after pageDone(): everything known of how the page went.
-    virtual void pageFinished(const PageOutcome& /*outcome*/) {}
+    // The page has been copied (or has failed to be), and this is how it went. Its failure is why
+    // its load did not give what the address promised, or else the first statement that failed
+    // for it; what the browser showed for it has been copied all the same.
+    virtual void pageDone(const PageOutcome& outcome) = 0;
 };
 
 // What one run works with.

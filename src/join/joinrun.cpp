@@ -42,7 +42,7 @@ public:
     {
         guard.fail(line, description);
     }
-    void pageDone(int, const QString&) override {}
+    void pageDone(const PageOutcome&) override {}
 
     ErrorGuard guard;
 };

@@ -1,8 +1,7 @@
 #include "pagecopy.h"
 
+#include "eventwait.h"
 #include "sitebrowser.h"
-
-#include <QFile>
 
 namespace join {
 
@@ -11,21 +10,15 @@ PageCopy::PageCopy(QString script) : m_script(std::move(script))
     Q_ASSERT(!m_script.isEmpty());
 }
 
-QString PageCopy::scriptResource(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
 const PageCopy& PageCopy::bodyMarkup()
 {
-    static const PageCopy copy(scriptResource(QStringLiteral(":/join/copy/body-markup.js")));
+    static const PageCopy copy(resourceText(QStringLiteral(":/join/copy/body-markup.js")));
     return copy;
 }
 
 const PageCopy& PageCopy::serialisedBody()
 {
-    static const PageCopy copy(scriptResource(QStringLiteral(":/join/copy/serialised-body.js")));
+    static const PageCopy copy(resourceText(QStringLiteral(":/join/copy/serialised-body.js")));
     return copy;
 }
 

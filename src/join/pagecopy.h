@@ -32,9 +32,6 @@ public:
     virtual QString copyFrom(SiteBrowser& site, int position,
                              std::chrono::milliseconds bound) const;
 
-    // The text of a script compiled into the program.
-    static QString scriptResource(const QString& path);
-
 private:
     QString m_script;
 };

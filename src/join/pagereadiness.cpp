@@ -1,12 +1,11 @@
 #include "pagereadiness.h"
 
 #include "enginepage.h"
+#include "eventwait.h"
 
 #include <QEventLoop>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTimer>
 #include <QUuid>
 #include <QWebEngineScript>
 
@@ -20,20 +19,15 @@ constexpr std::chrono::milliseconds StepLimit{3000};
 // How long past its bound a page may take to answer: one held by a script never does.
 constexpr std::chrono::milliseconds ReportGrace{1000};
 
-QString resourceText(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
 } // namespace
 
 PageReadiness::PageReadiness(const join::Readiness& readiness)
     : m_readiness(readiness), m_token(QUuid::createUuid().toString(QUuid::WithoutBraces))
 {
     m_script = QStringLiteral("(function (options) {\n%1\n%2\n%3\n})")
-                   .arg(resourceText(QStringLiteral(":/join/ready/settle.js")),
-                        resourceText(QStringLiteral(":/join/ready/scroll.js")),
-                        resourceText(QStringLiteral(":/join/ready/ready.js")));
+                   .arg(join::resourceText(QStringLiteral(":/join/ready/settle.js")),
+                        join::resourceText(QStringLiteral(":/join/ready/scroll.js")),
+                        join::resourceText(QStringLiteral(":/join/ready/ready.js")));
 }
 
 void PageReadiness::watch(EnginePage& page)
@@ -116,18 +110,9 @@ std::chrono::milliseconds PageReadiness::waitUntilReady()
     if (!m_pending)
         return {};
     QEventLoop loop;
-    QTimer bound;
-    bound.setSingleShot(true);
-    connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
     connect(this, &PageReadiness::ready, &loop, &QEventLoop::quit);
-    bound.start(std::max(std::chrono::ceil<std::chrono::milliseconds>(m_deadline - start),
-                         std::chrono::milliseconds(0)) +
-                ReportGrace);
-    while (m_pending && bound.isActive()) {
-        // Once the application has been told to quit, exec() returns -1 at once.
-        if (loop.exec() < 0)
-            break;
-    }
+    join::runEventLoopUntil(
+        loop, [this] { return !m_pending; }, join::timeLeft(m_deadline) + ReportGrace);
     if (m_pending)
         finish(false);
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "eventwait.h"
 #include "sitesetup.h"
 
 #include <QObject>
@@ -33,7 +34,7 @@ signals:
     void ready();
 
 private:
-    using Clock = std::chrono::steady_clock;
+    using Clock = join::Clock;
 
     void loadStarted();
     void loadFinished();

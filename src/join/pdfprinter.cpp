@@ -2,10 +2,10 @@
 
 #include "core/apperror.h"
 #include "enginepage.h"
+#include "eventwait.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
@@ -36,11 +36,6 @@ private:
     QUrl m_document;
 };
 
-QString script(const QString& resource)
-{
-    QFile file(resource);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
 } // namespace
 
 void PdfPrinter::configure(EnginePage& page)
@@ -100,7 +95,7 @@ QByteArray PdfPrinter::print(const QString& path, const QPageLayout& layout,
 
 bool PdfPrinter::waitUntilReady(std::chrono::milliseconds bound)
 {
-    static const QString prepare = script(QStringLiteral(":/join/print/prepare.js"));
+    static const QString prepare = join::resourceText(QStringLiteral(":/join/print/prepare.js"));
     evaluate(prepare, bound);
     // Fonts and images get ready on their own; asking now and then costs nothing meanwhile.
     QElapsedTimer elapsed;

@@ -1,11 +1,12 @@
 #include "resourcecache.h"
 
+#include "eventwait.h"
+
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -45,16 +46,6 @@ bool isWeb(const QUrl& url)
 }
 
 // Runs the loop until done() or the bound; a quitting application ends it at once.
-void runUntil(QEventLoop& loop, const std::function<bool()>& done, std::chrono::milliseconds bound)
-{
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(bound);
-    while (!done() && timer.isActive())
-        if (loop.exec() < 0)
-            return;
-}
 
 } // namespace
 
@@ -178,7 +169,7 @@ void ResourceCache::fetch(const QStringList& addresses, const QByteArray& userAg
     QEventLoop loop;
     for (const auto& [reply, address] : std::as_const(replies))
         QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    runUntil(
+    runEventLoopUntil(
         loop,
         [&replies] {
             return std::none_of(replies.begin(), replies.end(),

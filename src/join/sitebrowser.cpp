@@ -2,6 +2,7 @@
 
 #include "core/apperror.h"
 #include "enginepage.h"
+#include "eventwait.h"
 #include "pagereadiness.h"
 
 #include <QEventLoop>
@@ -144,14 +145,11 @@ QString SiteBrowser::loadFailure()
         return m_unanswered;
     if (m_lastLoad.downloadMayFollow()) {
         QEventLoop loop;
-        QTimer bound;
-        bound.setSingleShot(true);
-        connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
         // Connected after the watch, so the watch has taken note when the loop ends.
         connect(page()->profile(), &QWebEngineProfile::downloadRequested, &loop,
                 &QEventLoop::quit);
-        bound.start(DownloadNotice);
-        loop.exec();
+        join::runEventLoopUntil(
+            loop, [this] { return !m_lastLoad.downloadMayFollow(); }, DownloadNotice);
     }
     return m_lastLoad.failure();
 }

@@ -1,9 +1,9 @@
 #include "sitesetup.h"
 
+#include "eventwait.h"
 #include "requestheaders.h"
 
 #include <QEventLoop>
-#include <QTimer>
 #include <QWebEngineCookieStore>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -40,12 +40,8 @@ void loadCookies(QWebEngineProfile& profile, const QList<QNetworkCookie>& cookie
         origin.setPath(cookie.path().isEmpty() ? QStringLiteral("/") : cookie.path());
         store->setCookie(cookie, origin);
     }
-    QTimer bound;
-    bound.setSingleShot(true);
-    QObject::connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
-    bound.start(CookieBound);
-    if (added < cookies.size())
-        loop.exec();
+    runEventLoopUntil(
+        loop, [&] { return added >= cookies.size(); }, CookieBound);
 }
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "standalonecopy.h"
 
 #include "core/apperror.h"
+#include "eventwait.h"
 #include "resourcecache.h"
 #include "sitebrowser.h"
 #include "standalonepages.h"
@@ -9,18 +10,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTimer>
 
 namespace join {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-std::chrono::milliseconds timeLeft(Clock::time_point deadline)
-{
-    return std::max(std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()),
-                    std::chrono::milliseconds(0));
-}
 
 QString jsonArguments(const QJsonArray& arguments)
 {
@@ -80,11 +72,11 @@ private:
 };
 
 StandaloneCopy::StandaloneCopy(StandalonePages& pages, ResourceCache& resources)
-    : PageCopy(scriptResource(QStringLiteral(":/join/copy/standalone-body.js"))), m_pages(pages),
+    : PageCopy(resourceText(QStringLiteral(":/join/copy/standalone-body.js"))), m_pages(pages),
       m_resources(resources),
-      m_fetchScript(scriptResource(QStringLiteral(":/qtwebchannel/qwebchannel.js")) +
+      m_fetchScript(resourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js")) +
                     QLatin1Char('\n') +
-                    scriptResource(QStringLiteral(":/join/copy/standalone-fetch.js"))),
+                    resourceText(QStringLiteral(":/join/copy/standalone-fetch.js"))),
       m_sink(std::make_unique<ResourceSink>(resources)), m_channel(std::make_unique<QWebChannel>())
 {
     m_channel->registerObject(QStringLiteral("resources"), m_sink.get());
@@ -139,19 +131,14 @@ QStringList StandaloneCopy::fetchInPage(SiteBrowser& site, const QStringList& ad
         return addresses;
 
     QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     QObject::connect(m_sink.get(), &ResourceSink::finished, &loop, &QEventLoop::quit);
     bool rendererEnded = false;
     QObject::connect(&site, &EngineHost::rendererEnded, &loop, [&] {
         rendererEnded = true;
         loop.quit();
     });
-    timer.start(bound);
-    while (!m_sink->done() && !rendererEnded && timer.isActive())
-        if (loop.exec() < 0)
-            break;
+    runEventLoopUntil(
+        loop, [&] { return m_sink->done() || rendererEnded; }, bound);
     return m_sink->unreadable();
 }
 

@@ -1,7 +1,7 @@
 #include "standalonedocument.h"
 
 #include "core/apperror.h"
-#include "pagecopy.h"
+#include "eventwait.h"
 #include "resourcecache.h"
 #include "standalonepages.h"
 
@@ -42,7 +42,7 @@ QString opening()
                           "<meta http-equiv=\"Content-Security-Policy\" content=\"script-src "
                           "'none'\"><meta name=\"viewport\" content=\"width=device-width, "
                           "initial-scale=1\"><style>\n") +
-           PageCopy::scriptResource(QStringLiteral(":/join/standalone.css")) +
+           resourceText(QStringLiteral(":/join/standalone.css")) +
            QStringLiteral("</style></head><body>");
 }
 

@@ -21,6 +21,14 @@
 using namespace cli;
 
 namespace {
+join::PageOutcome outcome(int position, const QString& failure)
+{
+    join::PageOutcome done;
+    done.position = position;
+    done.failure = failure;
+    return done;
+}
+
 #ifdef Q_OS_UNIX
 // Puts another file on one of the process's descriptors while it lives.
 class DescriptorSwap
@@ -216,7 +224,7 @@ private slots:
         QVERIFY(stream);
         TerminalReport report(line.options->addresses, TerminalReport::Progress::None, stream);
         QCOMPARE(report.refusalAt(2), QString());
-        report.pageDone(1, report.refusalAt(1));
+        report.pageDone(outcome(1, report.refusalAt(1)));
         QCOMPARE(reportText(stream),
                  QStringLiteral("vantrel-join: page 1 (http://127.0.0.1/caf\\xE9) failed: the "
                                 "address is not valid UTF-8\n"));
@@ -257,7 +265,7 @@ private slots:
         QVERIFY(stream);
         TerminalReport report({address}, TerminalReport::Progress::Lines, stream);
         report.setProgressText("Processing: " + address); // no line of its own in a log
-        report.pageDone(1, reason);
+        report.pageDone(outcome(1, reason));
         const QStringList lines = reportText(stream).split('\n');
         std::fclose(stream);
         QCOMPARE(lines.size(), 3);
@@ -291,7 +299,7 @@ private slots:
         {
             const DescriptorSwap errors(STDERR_FILENO, terminal.terminal);
             TerminalReport report({unit.repeated(100)}, TerminalReport::Progress::InPlace, stream);
-            report.pageDone(1, {});
+            report.pageDone(outcome(1, {}));
         }
         const QString text = reportText(stream);
         std::fclose(stream);
