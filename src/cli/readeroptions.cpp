@@ -78,16 +78,6 @@ QList<QCommandLineOption> readerOptions()
     };
 }
 
-QString readerShortOptionsWithValue()
-{
-    return QStringLiteral("H");
-}
-
-QStringList readerLongOptionsWithValue()
-{
-    return {Cookies, Header, UserAgent, Settle, Report};
-}
-
 QString readReaderOptions(const QCommandLineParser& parser, ReaderOptions& reader)
 {
     join::SiteSetup& site = reader.site;

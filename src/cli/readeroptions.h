@@ -20,9 +20,6 @@ struct ReaderOptions
 };
 
 QList<QCommandLineOption> readerOptions();
-// Those of them that take a value, by their short and their long names.
-QString readerShortOptionsWithValue();
-QStringList readerLongOptionsWithValue();
 
 // Reads the options (the cookies file too) into reader. Empty when they are right, otherwise the
 // usage error to name.
