@@ -16,12 +16,13 @@
 //   build/bin/joinbench standalone [pages=100] [jobs=1,4]
 #include "app/progressbar.h"
 #include "cli/joincommand.h"
-#include "cli/options.h"
+#include "cli/joinpages.h"
+#include "cli/args/options.h"
 #include "cli/output.h"
 #include "cli/pdfoutput.h"
 #include "cli/terminalreport.h"
 #include "formfixture.h"
-#include "join/sitebrowser.h"
+#include "join/site/sitebrowser.h"
 #include "testhttpserver.h"
 
 #include <QApplication>

@@ -7,7 +7,7 @@
 #include "core/errorguard.h"
 #include "core/fileexists.h"
 #include "core/programfolder.h"
-#include "join/joinrun.h"
+#include "join/window/joinrun.h"
 #include "outfolder/outputfolder.h"
 #include "progressbar.h"
 #include "pushbutton.h"

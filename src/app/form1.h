@@ -2,7 +2,7 @@
 
 #include "core/settingsstore.h"
 #include "core/windowpointer.h"
-#include "join/joinrun.h"
+#include "join/window/joinrun.h"
 #include "skinframework.h"
 #include "startup.h"
 #include "urllist/dragreorder.h"

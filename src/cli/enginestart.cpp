@@ -1,7 +1,7 @@
 #include "enginestart.h"
 
-#include "bytetext.h"
-#include "options.h"
+#include "cli/args/bytetext.h"
+#include "cli/args/exitstatus.h"
 
 #include <QStringList>
 

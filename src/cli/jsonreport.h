@@ -1,6 +1,6 @@
 #pragma once
 
-#include "join/joinengine.h"
+#include "join/run/joinengine.h"
 
 #include <QElapsedTimer>
 #include <QSaveFile>

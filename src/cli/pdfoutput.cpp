@@ -1,8 +1,8 @@
 #include "pdfoutput.h"
 
 #include "core/apperror.h"
-#include "joincommand.h"
-#include "join/pdfprinter.h"
+#include "joinpages.h"
+#include "join/pdf/pdfprinter.h"
 #include "output.h"
 #include "terminalreport.h"
 

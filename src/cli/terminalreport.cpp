@@ -1,6 +1,6 @@
 #include "terminalreport.h"
 
-#include "bytetext.h"
+#include "cli/args/bytetext.h"
 #include "core/errorguard.h"
 #include "enginestart.h"
 

@@ -2,7 +2,7 @@
 
 #include "core/progressdisplay.h"
 #include "core/windowpointer.h"
-#include "join/joinengine.h"
+#include "join/run/joinengine.h"
 
 #include <QElapsedTimer>
 #include <QSet>

@@ -1,7 +1,7 @@
 // The command's parts in the test's own process: how its arguments and list files become
 // addresses, and what its report puts on the terminal. Nothing here loads a page.
-#include "cli/bytetext.h"
-#include "cli/options.h"
+#include "cli/args/bytetext.h"
+#include "cli/args/options.h"
 #include "cli/terminalreport.h"
 
 #include <QDir>

@@ -2,9 +2,10 @@
 #include "app/progressbar.h"
 #include "app/pushbutton.h"
 #include "formfixture.h"
-#include "join/enginecheck.h"
-#include "join/joineddocument.h"
-#include "join/sitebrowser.h"
+#include "join/engine/enginecheck.h"
+#include "join/run/pagecopy.h"
+#include "join/window/joineddocument.h"
+#include "join/site/sitebrowser.h"
 #include "testhttpserver.h"
 #include "testmain.h"
 
@@ -439,7 +440,7 @@ private slots:
         SiteBrowser site; // as the command line has it
         site.navigate(server.url("/frame-built"));
         site.waitUntilComplete(std::chrono::seconds(4));
-        const QString markup = site.readBodyMarkup(std::chrono::seconds(4));
+        const QString markup = join::PageCopy::bodyMarkup().copyFrom(site, 1, std::chrono::seconds(4));
         QVERIFY2(markup.contains("<p>built in a frame, visible</p>"), qPrintable(markup));
     }
 

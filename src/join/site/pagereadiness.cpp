@@ -1,0 +1,120 @@
+#include "pagereadiness.h"
+
+#include "join/engine/resourcetext.h"
+#include "join/engine/enginepage.h"
+#include "join/engine/eventwait.h"
+
+#include <QEventLoop>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QUuid>
+#include <QWebEngineScript>
+
+#include <algorithm>
+
+namespace {
+// After each scroll step: how long no new image or request must start, and the longest wait for
+// that (a page that polls the network all the time would otherwise stop at its first screen).
+constexpr std::chrono::milliseconds StepQuiet{300};
+constexpr std::chrono::milliseconds StepLimit{3000};
+// How long past its bound a page may take to answer: one held by a script never does.
+constexpr std::chrono::milliseconds ReportGrace{1000};
+
+} // namespace
+
+PageReadiness::PageReadiness(const join::Readiness& readiness)
+    : m_readiness(readiness), m_token(QUuid::createUuid().toString(QUuid::WithoutBraces))
+{
+    m_script = QStringLiteral("(function (options) {\n%1\n%2\n%3\n})")
+                   .arg(join::resourceText(QStringLiteral(":/join/ready/settle.js")),
+                        join::resourceText(QStringLiteral(":/join/ready/scroll.js")),
+                        join::resourceText(QStringLiteral(":/join/ready/ready.js")));
+}
+
+void PageReadiness::watch(EnginePage& page)
+{
+    m_page = &page;
+    connect(&page, &QWebEnginePage::loadStarted, this, &PageReadiness::loadStarted);
+    connect(&page, &QWebEnginePage::loadFinished, this, &PageReadiness::loadFinished);
+    connect(&page, &EnginePage::consoleMessage, this, &PageReadiness::consoleMessage);
+    // The page is gone with its renderer: nothing left to wait for.
+    connect(&page, &QWebEnginePage::renderProcessTerminated, this, [this] { finish(false); });
+}
+
+void PageReadiness::expectPage(std::chrono::milliseconds bound)
+{
+    m_expected = true;
+    m_pending = true;
+    m_deadline = Clock::now() + bound;
+    ++m_run;
+}
+
+void PageReadiness::forgetPage()
+{
+    m_expected = false;
+    m_pending = false;
+    ++m_run;
+}
+
+void PageReadiness::loadStarted()
+{
+    // A new document: whatever was done for the last one is gone with it.
+    if (!m_expected)
+        return;
+    m_pending = true;
+    ++m_run;
+}
+
+void PageReadiness::loadFinished()
+{
+    if (!m_expected || !m_page)
+        return;
+    const auto remaining =
+        std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now());
+    if (remaining.count() <= 0)
+        return finish(false);
+    const QJsonObject options{
+        {QStringLiteral("token"), QStringLiteral("%1/%2").arg(m_token).arg(++m_run)},
+        {QStringLiteral("remaining"), qint64(remaining.count())},
+        {QStringLiteral("scroll"), m_readiness.scroll},
+        {QStringLiteral("settle"), qint64(m_readiness.settle.count())},
+        {QStringLiteral("stepQuiet"), qint64(StepQuiet.count())},
+        {QStringLiteral("stepLimit"), qint64(StepLimit.count())},
+    };
+    m_pending = true;
+    m_page->runJavaScript(
+        m_script + '(' + QString::fromUtf8(QJsonDocument(options).toJson(QJsonDocument::Compact)) +
+            ");",
+        QWebEngineScript::ApplicationWorld);
+}
+
+void PageReadiness::consoleMessage(const QString& message)
+{
+    const QString expected = QStringLiteral("%1/%2 ").arg(m_token).arg(m_run);
+    if (m_pending && message.startsWith(expected))
+        finish(message.mid(expected.size()) == QLatin1String("settled"));
+}
+
+void PageReadiness::finish(bool settled)
+{
+    if (!m_pending)
+        return;
+    m_pending = false;
+    qCDebug(lcPage) << (settled ? "ready to copy:" : "cut short by its bound:")
+                    << (m_page ? m_page->url() : QUrl());
+    emit ready();
+}
+
+std::chrono::milliseconds PageReadiness::waitUntilReady()
+{
+    const Clock::time_point start = Clock::now();
+    if (!m_pending)
+        return {};
+    QEventLoop loop;
+    connect(this, &PageReadiness::ready, &loop, &QEventLoop::quit);
+    join::runEventLoopUntil(
+        loop, [this] { return !m_pending; }, join::timeLeft(m_deadline) + ReportGrace);
+    if (m_pending)
+        finish(false);
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+}

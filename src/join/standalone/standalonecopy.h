@@ -1,0 +1,42 @@
+#pragma once
+
+#include "join/run/pagecopy.h"
+
+#include <QSet>
+#include <QWebChannel>
+
+#include <memory>
+
+namespace join {
+
+class ResourceCache;
+class ResourceSink;
+class StandalonePages;
+
+// The copy of a page for a joined file that stands on its own (copy/standalone-body.js says what
+// it does to the page's markup). Then it fetches the images the page shows that the run has not
+// fetched yet: from the page's renderer, as the page would, where the page may read them, and
+// otherwise from outside with the page's user agent, all within the page's bound.
+class StandaloneCopy : public PageCopy
+{
+public:
+    StandaloneCopy(StandalonePages& pages, ResourceCache& resources);
+    ~StandaloneCopy() override;
+
+    QString copyFrom(SiteBrowser& site, int position,
+                     std::chrono::milliseconds bound) const override;
+
+private:
+    // Fetches addresses in the page; answers those the page may not read.
+    QStringList fetchInPage(SiteBrowser& site, const QStringList& addresses,
+                            std::chrono::milliseconds bound) const;
+
+    StandalonePages& m_pages;
+    ResourceCache& m_resources;
+    QString m_fetchScript;
+    std::unique_ptr<ResourceSink> m_sink;
+    std::unique_ptr<QWebChannel> m_channel;
+    mutable QSet<SiteBrowser*> m_attached;
+};
+
+} // namespace join

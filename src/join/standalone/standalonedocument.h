@@ -1,0 +1,58 @@
+#pragma once
+
+#include "join/run/joinresult.h"
+#include "join/stream/streameddocument.h"
+
+#include <QList>
+#include <QPair>
+#include <QTemporaryFile>
+
+#include <functional>
+#include <memory>
+
+class QFileDevice;
+
+namespace join {
+
+class ResourceCache;
+class StandalonePages;
+
+// A joined file that stands on its own: a head with a stylesheet of its own and a policy that runs
+// no script, then each page's copy (a StandaloneCopy) in a section of its own with the page's id
+// (p3) and source address. The copies' markers are decided as each section is written: a link to
+// a page of the join leads to its section, an image becomes its data: address. A page that gave
+// nothing still has its (empty) section, so that links to it land.
+//
+// Sections are written as their pages arrive, with what is known by then. With contents, a list
+// of every section by its page's title goes at the top, so that the document is written at the
+// end: sections wait in a temporary file, and then every link is decided with every page known.
+class StandaloneDocument : public JoinResult
+{
+public:
+    StandaloneDocument(QFileDevice& out, std::function<void()> complete,
+                       const StandalonePages& pages, ResourceCache& resources, bool contents);
+    ~StandaloneDocument() override;
+
+    void begin(std::chrono::milliseconds bound) override;
+    void append(int position, const QString& text) override;
+    void finish(std::chrono::milliseconds bound) override;
+    bool broken() const override { return m_out.broken(); }
+
+private:
+    void writeSectionsUpTo(int position, const QString& text);
+    void writeSection(int position, const QString& text);
+    void writeContents();
+    // Writes text with its markers decided.
+    void writeDecided(const QString& text);
+    QString decided(QChar kind, const QString& address, QByteArray& data);
+
+    StreamedDocument m_out;
+    const StandalonePages& m_pages;
+    ResourceCache& m_resources;
+    int m_written = 0; // sections written so far
+    // With contents: the copies as they arrived, in list order, until the file is written.
+    std::unique_ptr<QTemporaryFile> m_spool;
+    QList<QPair<int, qint64>> m_spooled; // position, size in bytes
+};
+
+} // namespace join
