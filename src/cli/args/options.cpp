@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 namespace cli {
 namespace {
@@ -143,186 +144,185 @@ QString helpText(const QCommandLineParser& parser)
            text.mid(text.indexOf('\n') + 1) + ExitStatusAndExamples;
 }
 
-} // namespace
-
-CommandLine parseCommandLine(const QStringList& arguments)
+// The command's own options, apart from those of readerOptions() and bookOptions().
+struct CommandOptions
 {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Joins web pages into one HTML file (or one PDF): loads each address in a browser engine, waits until "
-        "the page has loaded completely, and appends the markup of its body to one document, in "
-        "the order given. Needs no display."));
-    const QCommandLineOption input(
+    QCommandLineOption input{
         {QStringLiteral("i"), QStringLiteral("input")},
         QStringLiteral("Read addresses from a list file, one a line ('-': standard input, "
                        "once). May be given several times; list files and addresses join in "
                        "command-line order."),
-        QStringLiteral("file"));
-    const QCommandLineOption output(
+        QStringLiteral("file")};
+    QCommandLineOption output{
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Write the joined document to path ('-': standard output; default: "
                        "joined.html). An existing file is replaced in one step; a list file "
                        "never is."),
-        QStringLiteral("path"));
-    const QCommandLineOption jobs({QStringLiteral("j"), QStringLiteral("jobs")},
-                                  QStringLiteral("Load up to n pages at once, 1 to %1 (default: "
-                                                 "1). Pages join in order all the same.")
-                                      .arg(MaxJobs),
-                                  QStringLiteral("n"));
-    const QCommandLineOption timeout(
+        QStringLiteral("path")};
+    QCommandLineOption jobs{{QStringLiteral("j"), QStringLiteral("jobs")},
+                            QStringLiteral("Load up to n pages at once, 1 to %1 (default: "
+                                           "1). Pages join in order all the same.")
+                                .arg(MaxJobs),
+                            QStringLiteral("n")};
+    QCommandLineOption timeout{
         {QStringLiteral("t"), QStringLiteral("timeout")},
         QStringLiteral("Stop loading a page after this many seconds and copy it as it stands "
                        "(default: %1).")
             .arg(join::PageLoadBound.count() / 1000),
-        QStringLiteral("seconds"));
-    const QCommandLineOption format(
+        QStringLiteral("seconds")};
+    QCommandLineOption format{
         QStringLiteral("format"),
         QStringLiteral("Write html or pdf (default: pdf for an output path ending in .pdf, html "
                        "otherwise). A PDF is the --standalone document printed once: each joined "
                        "page starts on a new sheet, links between them stay live, backgrounds are "
                        "printed."),
-        QStringLiteral("format"));
-    const QCommandLineOption pageSize(
-        QStringLiteral("page-size"),
-        QStringLiteral("The PDF's sheet: A4 (default), Letter, Legal, A3 or A5."),
-        QStringLiteral("size"));
-    const QCommandLineOption landscape(QStringLiteral("landscape"),
-                                       QStringLiteral("Print the PDF's sheets in landscape."));
-    const QCommandLineOption margin(
+        QStringLiteral("format")};
+    QCommandLineOption pageSize{QStringLiteral("page-size"),
+                                QStringLiteral("The PDF's sheet: A4 (default), Letter, Legal, A3 "
+                                               "or A5."),
+                                QStringLiteral("size")};
+    QCommandLineOption landscape{QStringLiteral("landscape"),
+                                 QStringLiteral("Print the PDF's sheets in landscape.")};
+    QCommandLineOption margin{
         QStringLiteral("margin"),
         QStringLiteral("The PDF's margin on every side, in millimetres (default: 10)."),
-        QStringLiteral("mm"));
-    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
-                                   QStringLiteral("Show no progress. Failures are still named."));
-    const QCommandLineOption standalone(
+        QStringLiteral("mm")};
+    QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
+                             QStringLiteral("Show no progress. Failures are still named.")};
+    QCommandLineOption standalone{
         QStringLiteral("standalone"),
         QStringLiteral("Write a document that stands on its own, to read offline or keep: "
                        "addresses made absolute, links between the joined pages leading to their "
                        "sections, ids kept apart per page, images inlined as data: addresses, "
                        "scripts and event handlers removed, each page in a section with its "
-                       "source address."));
-    const QCommandLineOption contents(
+                       "source address.")};
+    QCommandLineOption contents{
         QStringLiteral("toc"),
-        QStringLiteral("With --standalone or a PDF: put a list of the pages, by title, at the top. The "
-                       "document is then written once every page has loaded."));
-    const QCommandLineOption maxResource(
+        QStringLiteral("With --standalone or a PDF: put a list of the pages, by title, at the "
+                       "top. The document is then written once every page has loaded.")};
+    QCommandLineOption maxResource{
         QStringLiteral("max-resource"),
-        QStringLiteral("With --standalone or a PDF: inline no image larger than this many megabytes "
-                       "(default: 10); a larger one, or one that cannot be fetched, keeps its "
-                       "address and is named on standard error as a warning, which does not "
-                       "change the exit status."),
-        QStringLiteral("MB"));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help and exit."));
-    const QCommandLineOption version(QStringLiteral("version"),
-                                     QStringLiteral("Show the version and exit."));
-    const QList<QCommandLineOption> allOptions =
-        QList<QCommandLineOption>{input,     output, jobs,  timeout,    format,   pageSize,
-                                  landscape, margin, quiet, standalone, contents, maxResource} +
-        readerOptions() + QList<QCommandLineOption>{help, version};
-    parser.addOptions(allOptions);
-    parser.addPositionalArgument(
-        QStringLiteral("address"),
-        QStringLiteral("A web address, a file: address, or a local path (a file relative "
-                       "to the current folder too)."),
-        QStringLiteral("[address...]"));
+        QStringLiteral("With --standalone or a PDF: inline no image larger than this many "
+                       "megabytes (default: 10); a larger one, or one that cannot be fetched, "
+                       "keeps its address and is named on standard error as a warning, which "
+                       "does not change the exit status."),
+        QStringLiteral("MB")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this help and exit.")};
+    QCommandLineOption version{QStringLiteral("version"),
+                               QStringLiteral("Show the version and exit.")};
 
-    if (!parser.parse(arguments))
-        return usageError(shownText(parser.errorText()));
-    if (parser.isSet(help))
-        return {std::nullopt, helpText(parser), AllPagesJoined, UsageError};
-    if (parser.isSet(version))
-        return {
-            std::nullopt,
-            QStringLiteral("%1 %2\n").arg(QLatin1String(Program), QLatin1String(VANTREL_VERSION)),
-            AllPagesJoined};
-
-    Options options;
-    options.quiet = parser.isSet(quiet);
-    if (parser.isSet(output))
-        options.output = parser.value(output);
-    if (options.output.isEmpty())
-        return usageError(QStringLiteral("the output path is empty"));
-    if (parser.isSet(jobs)) {
-        bool ok = false;
-        options.jobs = parser.value(jobs).toInt(&ok);
-        if (!ok || options.jobs < 1 || options.jobs > MaxJobs)
-            return usageError(QStringLiteral("--jobs wants a whole number from 1 to %1, not '%2'")
-                                  .arg(MaxJobs)
-                                  .arg(shownText(parser.value(jobs))));
+    // Every option the parser knows, in the order --help lists them.
+    QList<QCommandLineOption> all() const
+    {
+        return QList<QCommandLineOption>{input,     output, jobs,  timeout,    format,   pageSize,
+                                         landscape, margin, quiet, standalone, contents,
+                                         maxResource} +
+               readerOptions() + bookOptions() + QList<QCommandLineOption>{help, version};
     }
-    if (parser.isSet(format)) {
-        const QString name = parser.value(format).toLower();
+};
+
+// How the pages load: -j, -t, -q. Empty when right, else the usage error.
+QString readRunOptions(const QCommandLineParser& parser, const CommandOptions& named,
+                       Options& options)
+{
+    options.quiet = parser.isSet(named.quiet);
+    if (parser.isSet(named.jobs)) {
+        bool ok = false;
+        options.jobs = parser.value(named.jobs).toInt(&ok);
+        if (!ok || options.jobs < 1 || options.jobs > MaxJobs)
+            return QStringLiteral("--jobs wants a whole number from 1 to %1, not '%2'")
+                .arg(MaxJobs)
+                .arg(shownText(parser.value(named.jobs)));
+    }
+    if (parser.isSet(named.timeout)) {
+        bool ok = false;
+        const double seconds = parser.value(named.timeout).toDouble(&ok);
+        if (!ok || !(seconds > 0) || seconds > MaxTimeoutSeconds)
+            return QStringLiteral("--timeout wants a number of seconds above 0, not '%1'")
+                .arg(shownText(parser.value(named.timeout)));
+        options.timeout = std::chrono::milliseconds(qMax(qint64(1), qRound64(seconds * 1000)));
+    }
+    return {};
+}
+
+// The output's path and format, and a PDF's sheets.
+QString readOutputOptions(const QCommandLineParser& parser, const CommandOptions& named,
+                          Options& options)
+{
+    if (parser.isSet(named.output))
+        options.output = parser.value(named.output);
+    if (options.output.isEmpty())
+        return QStringLiteral("the output path is empty");
+    if (parser.isSet(named.format)) {
+        const QString name = parser.value(named.format).toLower();
         if (name != QLatin1String("html") && name != QLatin1String("pdf"))
-            return usageError(QStringLiteral("--format wants html or pdf, not '%1'")
-                                  .arg(parser.value(format)));
+            return QStringLiteral("--format wants html or pdf, not '%1'")
+                .arg(shownText(parser.value(named.format)));
         options.format = name == QLatin1String("pdf") ? Format::Pdf : Format::Html;
     } else if (options.output.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
         options.format = Format::Pdf;
     }
-    if (parser.isSet(pageSize)) {
-        const std::optional<QPageSize> size = pageSizeNamed(parser.value(pageSize));
+    if (parser.isSet(named.pageSize)) {
+        const std::optional<QPageSize> size = pageSizeNamed(parser.value(named.pageSize));
         if (!size)
-            return usageError(
-                QStringLiteral("--page-size wants A4, Letter, Legal, A3 or A5, not '%1'")
-                    .arg(parser.value(pageSize)));
+            return QStringLiteral("--page-size wants A4, Letter, Legal, A3 or A5, not '%1'")
+                .arg(shownText(parser.value(named.pageSize)));
         options.pageLayout.setPageSize(*size);
     }
-    if (parser.isSet(landscape))
+    if (parser.isSet(named.landscape))
         options.pageLayout.setOrientation(QPageLayout::Landscape);
-    if (parser.isSet(margin)) {
+    if (parser.isSet(named.margin)) {
         bool ok = false;
-        const double mm = parser.value(margin).toDouble(&ok);
+        const double mm = parser.value(named.margin).toDouble(&ok);
         if (!ok || !(mm >= 0) || mm > MaxMarginMm)
-            return usageError(QStringLiteral("--margin wants millimetres from 0 to %1, not '%2'")
-                                  .arg(MaxMarginMm)
-                                  .arg(parser.value(margin)));
+            return QStringLiteral("--margin wants millimetres from 0 to %1, not '%2'")
+                .arg(MaxMarginMm)
+                .arg(shownText(parser.value(named.margin)));
         options.pageLayout.setMargins(QMarginsF(mm, mm, mm, mm));
     }
-    if (parser.isSet(timeout)) {
-        bool ok = false;
-        const double seconds = parser.value(timeout).toDouble(&ok);
-        if (!ok || !(seconds > 0) || seconds > MaxTimeoutSeconds)
-            return usageError(
-                QStringLiteral("--timeout wants a number of seconds above 0, not '%1'")
-                    .arg(shownText(parser.value(timeout))));
-        options.timeout = std::chrono::milliseconds(qMax(qint64(1), qRound64(seconds * 1000)));
-    }
-    // A PDF is the document that stands on its own, printed.
-    if (parser.isSet(standalone) || options.format == Format::Pdf)
+    return {};
+}
+
+// --standalone and what it takes; a PDF is the document that stands on its own, printed.
+QString readStandaloneOptions(const QCommandLineParser& parser, const CommandOptions& named,
+                              Options& options)
+{
+    if (parser.isSet(named.standalone) || options.format == Format::Pdf)
         options.standalone.emplace();
-    if ((parser.isSet(contents) || parser.isSet(maxResource)) && !options.standalone)
-        return usageError(
-            QStringLiteral("--toc and --max-resource need --standalone (or a PDF)"));
-    if (parser.isSet(contents))
+    if ((parser.isSet(named.contents) || parser.isSet(named.maxResource)) && !options.standalone)
+        return QStringLiteral("--toc and --max-resource need --standalone (or a PDF)");
+    if (parser.isSet(named.contents))
         options.standalone->contents = true;
-    if (parser.isSet(maxResource)) {
+    if (parser.isSet(named.maxResource)) {
         bool ok = false;
-        const double megabytes = parser.value(maxResource).toDouble(&ok);
+        const double megabytes = parser.value(named.maxResource).toDouble(&ok);
         if (!ok || !(megabytes > 0) || megabytes > 1024 * 1024)
-            return usageError(
-                QStringLiteral("--max-resource wants a number of megabytes above 0, not '%1'")
-                    .arg(parser.value(maxResource)));
+            return QStringLiteral("--max-resource wants a number of megabytes above 0, not '%1'")
+                .arg(shownText(parser.value(named.maxResource)));
         options.standalone->maxResourceBytes = qRound64(megabytes * 1024 * 1024);
     }
-    if (const QString problem = readReaderOptions(parser, options.reader); !problem.isEmpty())
-        return usageError(problem);
+    return {};
+}
 
-    const QStringList listFiles = parser.values(input);
+// The operands and the list files' addresses, in command-line order.
+QString readAddresses(const QStringList& arguments, const QCommandLineParser& parser,
+                      const CommandOptions& named, Options& options)
+{
+    const QStringList listFiles = parser.values(named.input);
     const QStringList operands = parser.positionalArguments();
-    const QList<bool> order = listFileOrder(arguments, allOptions, input);
+    const QList<bool> order = listFileOrder(arguments, named.all(), named.input);
     if (order.count(true) != listFiles.size() || order.count(false) != operands.size())
-        return usageError(QStringLiteral("cannot tell the order of list files and addresses"));
+        return QStringLiteral("cannot tell the order of list files and addresses");
     if (listFiles.count(QStringLiteral("-")) > 1)
-        return usageError(QStringLiteral("standard input can be read only once ('-i -')"));
+        return QStringLiteral("standard input can be read only once ('-i -')");
     if (operands.contains(QStringLiteral("-")))
-        return usageError(
-            QStringLiteral("'-' is no address; '-i -' reads addresses from standard input"));
+        return QStringLiteral("'-' is no address; '-i -' reads addresses from standard input");
     for (const QString& listFile : listFiles)
         if (options.output != QLatin1String("-") && listFile != QLatin1String("-") &&
             isSameFile(options.output, listFile))
-            return usageError(QStringLiteral("the output %1 is the list file %2")
-                                  .arg(shownText(options.output), shownText(listFile)));
+            return QStringLiteral("the output %1 is the list file %2")
+                .arg(shownText(options.output), shownText(listFile));
 
     qsizetype nextListFile = 0, nextOperand = 0;
     for (bool isListFile : order) {
@@ -334,11 +334,55 @@ CommandLine parseCommandLine(const QStringList& arguments)
         const std::optional<QStringList> addresses =
             readListFile(listFiles.value(nextListFile++), error);
         if (!addresses)
-            return usageError(error);
+            return error;
         options.addresses.append(*addresses);
     }
     if (options.addresses.isEmpty())
-        return usageError(QStringLiteral("no addresses to join"));
+        return QStringLiteral("no addresses to join");
+    return {};
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Joins web pages into one HTML file (or one PDF): loads each address in a browser engine, "
+        "waits until the page has loaded completely, and appends the markup of its body to one "
+        "document, in the order given. Needs no display."));
+    const CommandOptions named;
+    parser.addOptions(named.all());
+    parser.addPositionalArgument(
+        QStringLiteral("address"),
+        QStringLiteral("A web address, a file: address, or a local path (a file relative "
+                       "to the current folder too)."),
+        QStringLiteral("[address...]"));
+
+    if (!parser.parse(arguments))
+        return usageError(shownText(parser.errorText()));
+    if (parser.isSet(named.help))
+        return {std::nullopt, helpText(parser), AllPagesJoined, UsageError};
+    if (parser.isSet(named.version))
+        return {
+            std::nullopt,
+            QStringLiteral("%1 %2\n").arg(QLatin1String(Program), QLatin1String(VANTREL_VERSION)),
+            AllPagesJoined};
+
+    Options options;
+    // In this order, up to the first problem: list files (standard input too) are read last.
+    const std::function<QString()> readers[] = {
+        [&] { return readOutputOptions(parser, named, options); },
+        [&] { return readRunOptions(parser, named, options); },
+        [&] { return readStandaloneOptions(parser, named, options); },
+        [&] { return readReaderOptions(parser, options.reader); },
+        [&] { return readBookOptions(parser, options.book); },
+        [&] { return readAddresses(arguments, parser, named, options); },
+    };
+    for (const auto& read : readers) {
+        if (const QString problem = read(); !problem.isEmpty())
+            return usageError(problem);
+    }
     return {options, QString(), AllPagesJoined};
 }
 

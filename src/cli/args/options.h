@@ -3,6 +3,7 @@
 #include "exitstatus.h"
 #include "join/run/joinengine.h"
 #include "join/standalone/standalonejoin.h"
+#include "bookoptions.h"
 #include "readeroptions.h"
 
 #include <QPageLayout>
@@ -33,6 +34,7 @@ struct Options
     // --standalone: a document that stands on its own; none: the faithful copy.
     std::optional<join::StandaloneSettings> standalone;
     ReaderOptions reader;
+    BookOptions book;
 };
 
 // A join to run, or a text to print and the status to exit with: help or version (standard
