@@ -1,4 +1,5 @@
 #include "jsonreport.h"
+#include "core/jsontext.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,10 +18,7 @@ QByteArray jsonObject(const Members& members)
     for (const auto& [name, value] : members) {
         if (text.size() > 1)
             text += ',';
-        // A value alone is no JSON document: one in an array is.
-        const QByteArray valueText =
-            QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
-        text += '"' + name + "\":" + valueText.mid(1).chopped(1);
+        text += '"' + name + "\":" + jsonText(value).toUtf8();
     }
     return text + '}';
 }

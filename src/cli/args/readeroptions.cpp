@@ -1,5 +1,6 @@
 #include "readeroptions.h"
 
+#include "core/webaddress.h"
 #include "cookiesfile.h"
 #include "join/site/requestheaders.h"
 
@@ -88,8 +89,7 @@ QString readReaderOptions(const QCommandLineParser& parser, ReaderOptions& reade
         site.headers.append(header);
     }
     if (const QUrl referer = refererOf(reader);
-        !referer.isEmpty() && !(referer.isValid() && (referer.scheme() == QLatin1String("http") ||
-                                                      referer.scheme() == QLatin1String("https"))))
+        !referer.isEmpty() && !(referer.isValid() && isWebAddress(referer)))
         return QStringLiteral("a Referer must be an http or https address, not '%1'")
             .arg(referer.toString());
     if (parser.isSet(UserAgent)) {
@@ -129,7 +129,7 @@ QString refererNote(const ReaderOptions& reader, const QStringList& addresses)
     const QUrl given = referer.adjusted(QUrl::RemoveFragment | QUrl::RemoveUserInfo);
     for (qsizetype i = 0; i < addresses.size(); ++i) {
         const QUrl target = QUrl::fromUserInput(addresses[i]);
-        if (target.scheme() != QLatin1String("http") && target.scheme() != QLatin1String("https"))
+        if (!isWebAddress(target))
             continue;
         const QUrl sent = RequestHeaders::refererFor(referer, target);
         if (sent == given)

@@ -1,4 +1,5 @@
 #include "loadwatch.h"
+#include "core/webaddress.h"
 
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
@@ -42,9 +43,8 @@ void LoadWatch::loadingChanged(const QWebEngineLoadingInfo& info)
     m_last.url = info.url();
     // The engine gives the status of every HTTP response in the error code, success included;
     // other addresses have none, whatever it says.
-    const QString scheme = info.url().scheme();
     if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain &&
-        (scheme == QLatin1String("http") || scheme == QLatin1String("https")))
+        isWebAddress(info.url()))
         m_last.httpStatus = info.errorCode();
 }
 

@@ -1,5 +1,6 @@
 #include "pagereadiness.h"
 
+#include "core/jsontext.h"
 #include "join/engine/resourcetext.h"
 #include "join/engine/enginepage.h"
 #include "join/engine/eventwait.h"
@@ -83,7 +84,7 @@ void PageReadiness::loadFinished()
     };
     m_pending = true;
     m_page->runJavaScript(
-        m_script + '(' + QString::fromUtf8(QJsonDocument(options).toJson(QJsonDocument::Compact)) +
+        m_script + '(' + jsonText(options) +
             ");",
         QWebEngineScript::ApplicationWorld);
 }

@@ -1,13 +1,9 @@
 #include "requestheaders.h"
+#include "core/webaddress.h"
 
 namespace {
 // Longer referrers are cut to their origin by the engine, and so would not match.
 constexpr qsizetype MaxRefererLength = 4096;
-
-bool isWeb(const QUrl& url)
-{
-    return url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
-}
 
 bool sameOrigin(const QUrl& a, const QUrl& b)
 {
@@ -44,7 +40,7 @@ QUrl RequestHeaders::refererFor(const QUrl& referer, const QUrl& target)
 {
     // A referrer never carries a fragment, a user name or a password.
     const QUrl sent = referer.adjusted(QUrl::RemoveFragment | QUrl::RemoveUserInfo);
-    if (!sent.isValid() || !isWeb(sent) || !isWeb(target) ||
+    if (!sent.isValid() || !isWebAddress(sent) || !isWebAddress(target) ||
         (sent.scheme() == QLatin1String("https") && target.scheme() == QLatin1String("http")))
         return {};
     if (sameOrigin(sent, target) && sent.toEncoded().size() <= MaxRefererLength)

@@ -1,5 +1,6 @@
 #include "sitebrowser.h"
 
+#include "core/webaddress.h"
 #include "core/apperror.h"
 #include "join/engine/enginepage.h"
 #include "join/engine/eventwait.h"
@@ -30,8 +31,7 @@ const QString MarkAsCopied = QStringLiteral("window.vantrelCopied = true");
 QString refusal(const QUrl& url)
 {
     const QString scheme = url.scheme();
-    if (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
-        scheme == QLatin1String("file") || scheme == QLatin1String("data") ||
+    if (isWebAddress(url) || scheme == QLatin1String("file") || scheme == QLatin1String("data") ||
         url == QUrl(QStringLiteral("about:blank")))
         return {};
     // A script address would run inside the page already there.

@@ -1,5 +1,6 @@
 #include "resourcecache.h"
 
+#include "core/webaddress.h"
 #include "join/engine/eventwait.h"
 
 #include <QEventLoop>
@@ -38,11 +39,6 @@ QByteArray imageType(const QString& contentType, const QByteArray& head)
     if (head.contains("<svg"))
         return "image/svg+xml";
     return {};
-}
-
-bool isWeb(const QUrl& url)
-{
-    return url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");
 }
 
 // Runs the loop until done() or the bound; a quitting application ends it at once.
@@ -138,14 +134,14 @@ void ResourceCache::fetch(const QStringList& addresses, const QByteArray& userAg
             readLocalFile(address, page);
             continue;
         }
-        if (!isWeb(url)) {
+        if (!isWebAddress(url)) {
             giveUp(address, QStringLiteral("the page may not read it"));
             continue;
         }
         QNetworkRequest request(url);
         request.setHeader(QNetworkRequest::UserAgentHeader, userAgent);
         request.setRawHeader("Accept", "image/avif,image/webp,image/svg+xml,image/*,*/*;q=0.8");
-        if (isWeb(page))
+        if (isWebAddress(page))
             request.setRawHeader("Referer", referrer);
         request.setTransferTimeout(static_cast<int>(bound.count()));
         QNetworkReply* reply = m_network->get(request);

@@ -1,5 +1,6 @@
 #include "standalonecopy.h"
 
+#include "core/jsontext.h"
 #include "join/engine/resourcetext.h"
 #include "core/apperror.h"
 #include "join/engine/eventwait.h"
@@ -17,7 +18,7 @@ namespace {
 
 QString jsonArguments(const QJsonArray& arguments)
 {
-    const QString list = QString::fromUtf8(QJsonDocument(arguments).toJson(QJsonDocument::Compact));
+    const QString list = jsonText(arguments);
     return QLatin1Char('(') + list.mid(1, list.size() - 2) + QLatin1Char(')');
 }
 

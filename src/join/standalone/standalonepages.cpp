@@ -1,4 +1,5 @@
 #include "standalonepages.h"
+#include "core/webaddress.h"
 
 #include <QRandomGenerator>
 
@@ -11,7 +12,7 @@ QString pageKey(const QUrl& url)
 {
     QUrl key = url.adjusted(QUrl::RemoveFragment | QUrl::NormalizePathSegments);
     const QString scheme = key.scheme();
-    const bool web = scheme == QLatin1String("http") || scheme == QLatin1String("https");
+    const bool web = isWebAddress(key);
     if (web && key.port() == (scheme == QLatin1String("http") ? 80 : 443))
         key.setPort(-1);
     if (web && key.path().isEmpty())

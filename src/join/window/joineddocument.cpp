@@ -1,5 +1,6 @@
 #include "joineddocument.h"
 
+#include "core/jsontext.h"
 #include "core/apperror.h"
 #include "join/engine/enginepage.h"
 
@@ -35,9 +36,9 @@ const QString SerialiseJoinedDocument =
 QString insertScript(const QString& markup)
 {
     // Markup travels as a JSON string literal, never as script text.
-    const QByteArray literal = QJsonDocument(QJsonArray{markup}).toJson(QJsonDocument::Compact);
+    const QString literal = jsonText(markup);
     return QStringLiteral("window.vantrelJoined.body.insertAdjacentHTML('beforeend', ") +
-           QString::fromUtf8(literal.constData() + 1, literal.size() - 2) +
+           literal +
            QStringLiteral("); ++window.vantrelBodies; true");
 }
 } // namespace
