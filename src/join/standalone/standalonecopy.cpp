@@ -16,6 +16,18 @@
 namespace join {
 namespace {
 
+QList<Heading> headingsOf(const QJsonArray& answer)
+{
+    QList<Heading> headings;
+    for (const QJsonValue& value : answer) {
+        const QJsonObject heading = value.toObject();
+        headings.append({heading.value(QStringLiteral("level")).toInt(1),
+                         heading.value(QStringLiteral("text")).toString(),
+                         heading.value(QStringLiteral("id")).toString()});
+    }
+    return headings;
+}
+
 QString jsonArguments(const QJsonArray& arguments)
 {
     const QString list = jsonText(arguments);
@@ -73,9 +85,10 @@ private:
     QStringList m_unreadable;
 };
 
-StandaloneCopy::StandaloneCopy(StandalonePages& pages, ResourceCache& resources)
+StandaloneCopy::StandaloneCopy(StandalonePages& pages, ResourceCache& resources,
+                               int outlineDepth)
     : PageCopy(resourceText(QStringLiteral(":/join/copy/standalone-body.js"))), m_pages(pages),
-      m_resources(resources),
+      m_resources(resources), m_outlineDepth(outlineDepth),
       m_fetchScript(resourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js")) +
                     QLatin1Char('\n') +
                     resourceText(QStringLiteral(":/join/copy/standalone-fetch.js"))),
@@ -96,11 +109,13 @@ QString StandaloneCopy::copyFrom(SiteBrowser& site, int position,
     }
     const QString copyScript =
         script() + jsonArguments({QJsonObject{{QStringLiteral("token"), m_pages.token()},
-                                              {QStringLiteral("position"), position}}});
+                                              {QStringLiteral("position"), position},
+                                              {QStringLiteral("outlineDepth"), m_outlineDepth}}});
     const QJsonObject page =
         QJsonDocument::fromJson(site.copyPage(copyScript, bound).toUtf8()).object();
     const QUrl address(page.value(QStringLiteral("address")).toString());
     m_pages.copied(position, address.toString(), page.value(QStringLiteral("title")).toString());
+    m_pages.setHeadings(position, headingsOf(page.value(QStringLiteral("headings")).toArray()));
 
     QStringList missing;
     for (const QJsonValue& resource : page.value(QStringLiteral("resources")).toArray())

@@ -20,7 +20,8 @@ class StandalonePages;
 class StandaloneCopy : public PageCopy
 {
 public:
-    StandaloneCopy(StandalonePages& pages, ResourceCache& resources);
+    // Notes each page's headings down to outlineDepth in pages (0: none).
+    StandaloneCopy(StandalonePages& pages, ResourceCache& resources, int outlineDepth = 0);
     ~StandaloneCopy() override;
 
     QString copyFrom(SiteBrowser& site, int position,
@@ -33,6 +34,7 @@ private:
 
     StandalonePages& m_pages;
     ResourceCache& m_resources;
+    int m_outlineDepth;
     QString m_fetchScript;
     std::unique_ptr<ResourceSink> m_sink;
     std::unique_ptr<QWebChannel> m_channel;

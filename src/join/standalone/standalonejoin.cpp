@@ -12,7 +12,7 @@ StandaloneJoin::StandaloneJoin(const QStringList& addresses, const StandaloneSet
                                std::function<void(const QString&)> warn)
     : m_pages(std::make_unique<StandalonePages>(addresses)),
       m_resources(std::make_unique<ResourceCache>(settings.maxResourceBytes, std::move(warn))),
-      m_copy(std::make_unique<StandaloneCopy>(*m_pages, *m_resources)),
+      m_copy(std::make_unique<StandaloneCopy>(*m_pages, *m_resources, settings.outlineDepth)),
       m_document(std::make_unique<StandaloneDocument>(out, std::move(complete), *m_pages,
                                                       *m_resources, settings.contents))
 {

@@ -22,6 +22,9 @@ struct StandaloneSettings
 {
     bool contents = false;                      // a list of the pages at the top
     qint64 maxResourceBytes = 10 * 1024 * 1024; // a larger image is left as an address
+    // Each page's headings h1 to hN are noted (StandalonePages::headings) for a book's outline,
+    // and given ids where they have none. 0: none are.
+    int outlineDepth = 0;
 };
 
 // The parts of one standalone join, which the join engine runs like any other: the copy of each
@@ -36,6 +39,8 @@ public:
 
     const PageCopy& copy() const;
     JoinResult& result();
+    // What is known of the pages so far: addresses, titles, headings.
+    const StandalonePages& pages() const { return *m_pages; }
 
 private:
     std::unique_ptr<StandalonePages> m_pages;

@@ -45,6 +45,12 @@ void StandalonePages::copied(int position, const QString& address, const QString
         m_titles.insert(position, title.simplified());
 }
 
+void StandalonePages::setHeadings(int position, QList<Heading> headings)
+{
+    if (!headings.isEmpty())
+        m_headings.insert(position, std::move(headings));
+}
+
 int StandalonePages::pageAt(const QUrl& url) const
 {
     return url.isValid() ? m_positions.value(pageKey(url)) : 0;

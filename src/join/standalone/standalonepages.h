@@ -7,6 +7,15 @@
 
 namespace join {
 
+// A heading of a joined page, for a book's outline: h1 is level 1. Its id is the one it has in the
+// joined document.
+struct Heading
+{
+    int level = 1;
+    QString text;
+    QString id;
+};
+
 // What a standalone join knows of its pages: the address each was asked for, known up front, and
 // where each ended (after redirects) and its title, known once it has been copied. A link to
 // either address leads to the page's section of the file.
@@ -22,6 +31,9 @@ public:
 
     // The page at position has been copied: it ended at address, titled title.
     void copied(int position, const QString& address, const QString& title);
+    // Its headings, in document order, as far as the outline reaches.
+    void setHeadings(int position, QList<Heading> headings);
+    QList<Heading> headings(int position) const { return m_headings.value(position); }
     // The position of the page that a link to url leads to, 0 when it is no page of the join.
     int pageAt(const QUrl& url) const;
     // Where the page ended, while not known yet where it was asked for.
@@ -34,6 +46,7 @@ private:
     QHash<QString, int> m_positions; // by the address without fragment, asked or ended
     QHash<int, QString> m_ended;
     QHash<int, QString> m_titles;
+    QHash<int, QList<Heading>> m_headings;
     QString m_token;
 };
 

@@ -11,7 +11,9 @@
 //   u  an image in url(...) inside an attribute or an SVG style element (text escaped as such)
 //   s  an image in url(...) inside an HTML style element (raw text)
 // The answer's markup is JSON: { markup, address (where the page ended), title, userAgent,
-// resources (the images' addresses) }.
+// resources (the images' addresses), headings }. With settings.outlineDepth N above 0, headings
+// lists the page's h1 to hN in document order as { level, text, id }, each heading given an id
+// where it has none, so that a book's outline can lead to it.
 (function (settings) {
     if (window.vantrelCopied)
         return 'stale';
@@ -250,6 +252,28 @@
         element.setAttribute('id', id + '-' + n);
     }
 
+    const headings = [];
+    if (settings.outlineDepth > 0) {
+        const levels = [];
+        for (let level = 1; level <= settings.outlineDepth; ++level)
+            levels.push('h' + level);
+        let n = 0;
+        for (const heading of copy.querySelectorAll(levels.join(','))) {
+            const text = heading.textContent.replace(/\s+/g, ' ').trim();
+            if (!text)
+                continue;
+            if (!heading.getAttribute('id')) {
+                let id;
+                do
+                    id = prefix + 'h' + (++n);
+                while (taken.has(id));
+                taken.add(id);
+                heading.setAttribute('id', id);
+            }
+            headings.push({ level: Number(heading.localName[1]), text, id: heading.getAttribute('id') });
+        }
+    }
+
     // One answer, so that nothing is left to ask for afterwards.
     return {
         markup: JSON.stringify({
@@ -258,6 +282,7 @@
             title: document.title,
             userAgent: navigator.userAgent,
             resources: Array.from(resources),
+            headings,
         })
     };
 })
