@@ -13,11 +13,9 @@
 // The answer's markup is JSON: { markup, address (where the page ended), title, userAgent,
 // resources (the images' addresses) }.
 (function (settings) {
-    if (window.vantrelCopied)
-        return 'stale';
-    window.vantrelCopied = true;
-    if (!document.body)
-        return 'nobody';
+    const refusal = vantrelCopyRefusal();
+    if (refusal)
+        return refusal;
 
     const HTML = 'http://www.w3.org/1999/xhtml';
     const SVG = 'http://www.w3.org/2000/svg';
