@@ -120,25 +120,28 @@ void PageFinder::sitemap(const FindRequest& request, Found& found)
 {
     const QUrl address = QUrl::fromUserInput(request.address);
     const Sitemap map = readSitemap(fetchSitemap(address, m_settings.site, m_settings.pageBound));
-    QStringList pages = map.locations;
-    if (map.isIndex) {
+    QList<QUrl> pages;
+    for (const QString& location : map.locations) {
+        const QUrl url = address.resolved(QUrl(location));
+        if (!map.isIndex) {
+            pages.append(url);
+            continue;
+        }
         // An index lists sitemaps; a sitemap it lists is read, an index it lists is not.
-        pages.clear();
-        for (const QString& location : map.locations) {
-            const QUrl url = address.resolved(QUrl(location));
-            Sitemap inner;
-            try {
-                inner = readSitemap(fetchSitemap(url, m_settings.site, m_settings.pageBound));
-            } catch (const AppError& error) {
-                throw AppError(QStringLiteral("its sitemap %1: %2")
-                                   .arg(url.toString(), error.description()));
-            }
-            if (!inner.isIndex)
-                pages += inner.locations;
+        Sitemap inner;
+        try {
+            inner = readSitemap(fetchSitemap(url, m_settings.site, m_settings.pageBound));
+        } catch (const AppError& error) {
+            throw AppError(
+                QStringLiteral("its sitemap %1: %2").arg(url.toString(), error.description()));
+        }
+        if (!inner.isIndex) {
+            for (const QString& page : std::as_const(inner.locations))
+                pages.append(url.resolved(QUrl(page)));
         }
     }
-    for (const QString& page : std::as_const(pages)) {
-        if (found.add(address.resolved(QUrl(page))) == Found::Full)
+    for (const QUrl& page : std::as_const(pages)) {
+        if (found.add(page) == Found::Full)
             break;
     }
 }
