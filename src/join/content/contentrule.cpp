@@ -1,8 +1,6 @@
 #include "contentrule.h"
 
-#include "core/apperror.h"
 #include "core/jsontext.h"
-#include "join/engine/eventwait.h"
 #include "join/engine/resourcetext.h"
 #include "join/site/sitebrowser.h"
 
@@ -42,17 +40,15 @@ ContentCopy::ContentCopy(const PageCopy& copy, const ContentRule& rule, Noted no
 QString ContentCopy::copyFrom(SiteBrowser& site, int position,
                               std::chrono::milliseconds bound) const
 {
-    const Clock::time_point deadline = Clock::now() + bound;
-    QVariantMap answer;
-    try {
-        answer = site.evaluate(m_ruleScript, bound).toMap();
-    } catch (const AppError&) {
-        // A page that does not answer is the copy's to report, with what it does about it.
-    }
-    if (!answer.isEmpty())
-        m_noted(position, answer.value(QStringLiteral("used")).toString(),
-                answer.value(QStringLiteral("warning")).toString());
-    return m_copy.copyFrom(site, position, timeLeft(deadline));
+    // Sent ahead of the copy's script, which the page runs next, with no wait between them: a
+    // page that does not answer is the copy's to deal with, within the copy's bound.
+    site.evaluateLater(m_ruleScript, [noted = m_noted, position](const QVariant& answer) {
+        const QVariantMap rule = answer.toMap();
+        if (!rule.isEmpty())
+            noted(position, rule.value(QStringLiteral("used")).toString(),
+                  rule.value(QStringLiteral("warning")).toString());
+    });
+    return m_copy.copyFrom(site, position, bound);
 }
 
 QStringList invalidSelectors(const QList<QPair<QString, QString>>& optionAndSelector)

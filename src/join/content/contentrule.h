@@ -20,10 +20,10 @@ struct ContentRule
     QString description() const;
 };
 
-// A page's copy that applies a content rule to the live page just before the copy it wraps
-// runs, so that every copy (plain, standalone) takes only what the rule keeps. noted() hears, for
-// each page, which rule was used ('select', 'main', 'article', 'body') and, when the rule fell back
-// to the whole body, why.
+// A page's copy that applies a content rule to the live page right before the copy it wraps runs,
+// so that every copy (plain, standalone) takes only what the rule keeps. noted() hears, for each
+// page, which rule was used ('select', 'main', 'article', 'body') and, when the rule fell back to
+// the whole body, why; before the copy's answer comes back.
 class ContentCopy : public PageCopy
 {
 public:
