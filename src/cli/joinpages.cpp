@@ -47,8 +47,8 @@ bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings
     // What is kept of each page is decided before the copy, whatever the copy makes of it.
     std::optional<join::ContentCopy> content;
     if (settings.content.any())
-        copy = &content.emplace(*copy, settings.content,
-                                contentNotes(report, settings.contentNoted));
+        copy =
+            &content.emplace(*copy, settings.content, contentNotes(report, settings.contentNoted));
     std::optional<join::OncePerPage> once;
     if (settings.oncePerPage)
         copy = &once.emplace(*copy, report->addresses(),

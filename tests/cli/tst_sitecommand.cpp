@@ -75,7 +75,8 @@ private slots:
         QCOMPARE(out.count("page-a"), 1);
         QVERIFY(out.indexOf("page-a") < out.indexOf("page-b"));
         QVERIFY(out.indexOf("page-b") < out.indexOf("page-c"));
-        QVERIFY2(f.errLines.join('\n').contains("not joined twice"), qPrintable(f.errLines.join('\n')));
+        QVERIFY2(f.errLines.join('\n').contains("not joined twice"),
+                 qPrintable(f.errLines.join('\n')));
         QVERIFY(!server.requests().contains("/other/x.html"));
     }
 
@@ -104,8 +105,8 @@ private slots:
     void contentRule_leavesTheNavigation_idsAndLinksStillLand()
     {
         QFETCH(QStringList, rule);
-        const Finished f = run(rule + QStringList{"--standalone", url("/article.html"),
-                                                  url("/docs/b.html")});
+        const Finished f =
+            run(rule + QStringList{"--standalone", url("/article.html"), url("/docs/b.html")});
         QCOMPARE(f.status, 0);
         for (const char* chrome : {"NAVLINK", "HEADER", "FOOTER"})
             QVERIFY2(!f.out.contains(chrome), chrome);
@@ -120,7 +121,8 @@ private slots:
         const Finished f = run({"--select", ".nothing", url("/docs/a.html")});
         QCOMPARE(f.status, 0);
         QVERIFY(f.out.contains("page-a"));
-        QVERIFY2(f.errLines.join('\n').contains(url("/docs/a.html")), qPrintable(f.errLines.join('\n')));
+        QVERIFY2(f.errLines.join('\n').contains(url("/docs/a.html")),
+                 qPrintable(f.errLines.join('\n')));
     }
 
     void badSelector_isAUsageErrorBeforeAnyPageLoads()

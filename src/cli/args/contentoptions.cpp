@@ -22,9 +22,8 @@ QList<QCommandLineOption> contentOptions()
          QStringLiteral("Leave out the elements this CSS selector matches. May be given several "
                         "times."),
          QStringLiteral("selector")},
-        {Main,
-         QStringLiteral("Keep only each page's main content: its main element (or "
-                        "[role=main]), else its article.")},
+        {Main, QStringLiteral("Keep only each page's main content: its main element (or "
+                              "[role=main]), else its article.")},
     };
 }
 

@@ -21,26 +21,30 @@ constexpr int MaxMaxPages = 1000000;
 
 QList<QCommandLineOption> findOptions()
 {
-    return addressSourceOptions() + QList<QCommandLineOption>{
-        {LinksIn,
-         QStringLiteral("With --links-of: only the links inside the elements this CSS selector "
-                        "matches."),
-         QStringLiteral("selector")},
-        {Next,
-         QStringLiteral("Join the one address given, then the page its first element matching "
-                        "this selector links to (a[href], link[rel=next]), and so on."),
-         QStringLiteral("selector")},
-        {Within,
-         QStringLiteral("Join only found addresses that start with this prefix (default: the "
-                        "start address's folder). May be given several times."),
-         QStringLiteral("prefix")},
-        {MaxPages,
-         QStringLiteral("Find at most n pages per source, its start page included (default: "
-                        "1000)."),
-         QStringLiteral("n")},
-        {NoStart, QStringLiteral("Leave the --links-of page itself out.")},
-        {List, QStringLiteral("Print the addresses, one a line, and join nothing.")},
-    };
+    return addressSourceOptions() +
+           QList<QCommandLineOption>{
+               {LinksIn,
+                QStringLiteral(
+                    "With --links-of: only the links inside the elements this CSS selector "
+                    "matches."),
+                QStringLiteral("selector")},
+               {Next,
+                QStringLiteral(
+                    "Join the one address given, then the page its first element matching "
+                    "this selector links to (a[href], link[rel=next]), and so on."),
+                QStringLiteral("selector")},
+               {Within,
+                QStringLiteral(
+                    "Join only found addresses that start with this prefix (default: the "
+                    "start address's folder). May be given several times."),
+                QStringLiteral("prefix")},
+               {MaxPages,
+                QStringLiteral("Find at most n pages per source, its start page included (default: "
+                               "1000)."),
+                QStringLiteral("n")},
+               {NoStart, QStringLiteral("Leave the --links-of page itself out.")},
+               {List, QStringLiteral("Print the addresses, one a line, and join nothing.")},
+           };
 }
 
 QList<QCommandLineOption> addressSourceOptions()

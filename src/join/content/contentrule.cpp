@@ -30,9 +30,10 @@ QString ContentRule::description() const
 ContentCopy::ContentCopy(const PageCopy& copy, const ContentRule& rule, Noted noted)
     : PageCopy(copy.script()), m_copy(copy), m_noted(std::move(noted))
 {
-    const QJsonObject settings{{QStringLiteral("select"), QJsonArray::fromStringList(rule.select)},
-                               {QStringLiteral("exclude"), QJsonArray::fromStringList(rule.exclude)},
-                               {QStringLiteral("main"), rule.main}};
+    const QJsonObject settings{
+        {QStringLiteral("select"), QJsonArray::fromStringList(rule.select)},
+        {QStringLiteral("exclude"), QJsonArray::fromStringList(rule.exclude)},
+        {QStringLiteral("main"), rule.main}};
     m_ruleScript = resourceText(QStringLiteral(":/join/content/keep-content.js")) +
                    QLatin1Char('(') + jsonText(settings) + QLatin1Char(')');
 }
@@ -67,7 +68,7 @@ QStringList invalidSelectors(const QList<QPair<QString, QString>>& optionAndSele
     for (qsizetype i = 0; i < optionAndSelector.size(); ++i) {
         if (!valid.value(i).toBool())
             invalid.append(QStringLiteral("%1 '%2'").arg(optionAndSelector[i].first,
-                                                        optionAndSelector[i].second));
+                                                         optionAndSelector[i].second));
     }
     return invalid;
 }

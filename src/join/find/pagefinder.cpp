@@ -1,9 +1,9 @@
 #include "pagefinder.h"
 
 #include "core/apperror.h"
+#include "core/jsontext.h"
 #include "join/engine/resourcetext.h"
 #include "join/site/sitebrowser.h"
-#include "core/jsontext.h"
 #include "pagescope.h"
 #include "sitemap.h"
 
@@ -88,7 +88,8 @@ QStringList PageFinder::find(const FindRequest& request)
             break;
         }
     } catch (const AppError& error) {
-        throw AppError(QStringLiteral("%1 %2: %3").arg(named, request.address, error.description()));
+        throw AppError(
+            QStringLiteral("%1 %2: %3").arg(named, request.address, error.description()));
     }
     if (found.pages.isEmpty())
         throw AppError(QStringLiteral("%1 %2: no address within %3")
@@ -104,8 +105,8 @@ void PageFinder::linksOf(const FindRequest& request, Found& found)
 {
     const QUrl start = QUrl::fromUserInput(request.address);
     QUrl loaded;
-    const QString links = readPage(start, QStringLiteral(":/join/links/contents-links.js"),
-                                   request.selector, loaded);
+    const QString links =
+        readPage(start, QStringLiteral(":/join/links/contents-links.js"), request.selector, loaded);
     if (m_settings.withStart)
         found.add(start);
     found.alsoNamed(start);
@@ -152,8 +153,9 @@ void PageFinder::nextChain(const FindRequest& request, Found& found)
     for (;;) {
         const Found::Taken taken = found.add(url);
         if (taken == Found::Seen && !found.pages.isEmpty())
-            m_note(QStringLiteral("--next: %1 leads back to %2, found already: the chain ends there")
-                       .arg(found.pages.last(), url.toString()));
+            m_note(
+                QStringLiteral("--next: %1 leads back to %2, found already: the chain ends there")
+                    .arg(found.pages.last(), url.toString()));
         if (taken == Found::OutOfScope && !found.pages.isEmpty())
             m_note(QStringLiteral("--next: %1 leads out of scope, to %2: the chain ends there")
                        .arg(found.pages.last(), url.toString()));
@@ -196,9 +198,9 @@ QString PageFinder::readPage(const QUrl& url, const QString& script, const QStri
     }
     m_browser->navigate(url.toString(QUrl::FullyEncoded));
     m_browser->waitUntilComplete(m_settings.pageBound);
-    const QString text = m_browser->copyPage(
-        resourceText(script) + QLatin1Char('(') + jsonText(argument) + QLatin1Char(')'),
-        m_settings.pageBound);
+    const QString text = m_browser->copyPage(resourceText(script) + QLatin1Char('(') +
+                                                 jsonText(argument) + QLatin1Char(')'),
+                                             m_settings.pageBound);
     m_browser->waitUntilComplete(m_settings.pageBound);
     if (const QString failure = m_browser->loadFailure(); !failure.isEmpty())
         throw AppError(failure);

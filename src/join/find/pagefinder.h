@@ -34,10 +34,10 @@ struct FindRequest
 // What every request keeps to.
 struct FindSettings
 {
-    QStringList within; // the prefixes of addresses that may join; none: the start's folder
-    int maxPages = 1000; // per request, its contents or start page included
+    QStringList within;    // the prefixes of addresses that may join; none: the start's folder
+    int maxPages = 1000;   // per request, its contents or start page included
     bool withStart = true; // a contents page is itself the first page
-    SiteSetup site; // the pages are loaded as the join loads them
+    SiteSetup site;        // the pages are loaded as the join loads them
     std::chrono::milliseconds pageBound{60000};
 };
 
@@ -63,8 +63,7 @@ private:
     void nextChain(const FindRequest& request, Found& found);
     // Loads url and answers what script (a copy-like script, called with argument) gives there;
     // loaded is where the load ended. Throws AppError when the page gives nothing.
-    QString readPage(const QUrl& url, const QString& script, const QString& argument,
-                     QUrl& loaded);
+    QString readPage(const QUrl& url, const QString& script, const QString& argument, QUrl& loaded);
 
     FindSettings m_settings;
     std::function<void(const QString&)> m_note;

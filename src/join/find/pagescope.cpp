@@ -8,20 +8,25 @@ QString pageKey(const QUrl& url)
         .toString(QUrl::FullyEncoded);
 }
 
+namespace {
+
+// A bare origin is its root, not every host whose name begins alike.
+QUrl withPath(QUrl url)
+{
+    if (url.path().isEmpty())
+        url.setPath(QStringLiteral("/"));
+    return url;
+}
+
+} // namespace
+
 PageScope::PageScope(const QUrl& start, const QStringList& within)
 {
-    for (const QString& prefix : within) {
-        QUrl url(prefix);
-        // A bare origin is its root, not every host that begins alike.
-        if (url.path().isEmpty())
-            url.setPath(QStringLiteral("/"));
-        m_prefixes.append(pageKey(url));
-    }
-    if (m_prefixes.isEmpty()) {
-        const QUrl folder = start.adjusted(QUrl::RemoveFilename | QUrl::RemoveQuery |
-                                           QUrl::RemoveFragment | QUrl::NormalizePathSegments);
-        m_prefixes.append(folder.toString(QUrl::FullyEncoded));
-    }
+    for (const QString& prefix : within)
+        m_prefixes.append(pageKey(withPath(QUrl(prefix))));
+    if (m_prefixes.isEmpty())
+        m_prefixes.append(
+            pageKey(withPath(start).adjusted(QUrl::RemoveFilename | QUrl::RemoveQuery)));
 }
 
 bool PageScope::contains(const QUrl& url) const

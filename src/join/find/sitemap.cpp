@@ -56,8 +56,8 @@ Sitemap readSitemap(const QByteArray& bytes)
         if (!rootSeen) {
             rootSeen = true;
             if (name != QLatin1String("urlset") && name != QLatin1String("sitemapindex"))
-                throw AppError(QStringLiteral("it is no sitemap (its root is <%1>)")
-                                   .arg(name.toString()));
+                throw AppError(
+                    QStringLiteral("it is no sitemap (its root is <%1>)").arg(name.toString()));
             sitemap.isIndex = name == QLatin1String("sitemapindex");
         } else if (name == QLatin1String("loc")) {
             const QString location = xml.readElementText().trimmed();
@@ -89,7 +89,8 @@ QByteArray fetchSitemap(const QUrl& url, const SiteSetup& site, std::chrono::mil
     QNetworkReply* reply = network.get(request);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!runEventLoopUntil(loop, [reply] { return reply->isFinished(); }, bound)) {
+    if (!runEventLoopUntil(
+            loop, [reply] { return reply->isFinished(); }, bound)) {
         reply->abort();
         throw AppError(QStringLiteral("not loaded within %1 s").arg(bound.count() / 1000.0));
     }

@@ -22,8 +22,8 @@ struct Sitemap
 // sitemap.
 Sitemap readSitemap(const QByteArray& bytes);
 
-// Fetches a sitemap as the pages would be (user agent, headers, cookies), following redirects, within
-// the bound. Throws AppError saying why when it gives nothing.
+// Fetches a sitemap as the pages would be (user agent, headers, cookies), following redirects,
+// within the bound. Throws AppError saying why when it gives nothing.
 QByteArray fetchSitemap(const QUrl& url, const SiteSetup& site, std::chrono::milliseconds bound);
 
 } // namespace join
