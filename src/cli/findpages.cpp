@@ -51,7 +51,7 @@ std::optional<int> findPages(Options& options)
     settings.site = options.reader.site;
     settings.pageBound = options.timeout;
     join::PageFinder finder(settings, [](const QString& note) {
-        printLine(stderr, QStringLiteral("vantrel-join: ") + note);
+        printLine(stderr, QStringLiteral("vantrel-join: warning: ") + note);
     });
     // In command-line order, so that a page found by two sources joins where it was found first.
     qsizetype inserted = 0;

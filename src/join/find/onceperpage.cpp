@@ -9,7 +9,7 @@ OncePerPage::OncePerPage(const PageCopy& copy, const QStringList& addresses,
                          std::function<void(const QString&)> note)
     : PageCopy(copy.script()), m_copy(copy), m_note(std::move(note))
 {
-    for (qsizetype i = 0; i < addresses.size(); ++i)
+    for (qsizetype i = addresses.size() - 1; i >= 0; --i) // the first place of each stays
         m_listed.insert(pageKey(QUrl::fromUserInput(addresses[i])), int(i + 1));
 }
 
