@@ -14,6 +14,13 @@
 // link to each other and share theme images:
 //
 //   build/bin/joinbench standalone [pages=100] [jobs=1,4]
+//
+// Or finding a site's pages: a generated site of N pages with a contents page, joined from the
+// start to its last page with --links-of beside the same list given with -i; and the Python
+// library reference (Debian's python3.11-doc), its first 100 pages by its contents page, with
+// --main --standalone beside plain --standalone (the file sizes).
+//
+//   build/bin/joinbench site [pages=300] [jobs=1,4] [library=/usr/share/doc/python3.11/html]
 #include "app/progressbar.h"
 #include "cli/joincommand.h"
 #include "cli/joinpages.h"
@@ -22,6 +29,7 @@
 #include "cli/pdfoutput.h"
 #include "cli/terminalreport.h"
 #include "formfixture.h"
+#include "join/find/pagefinder.h"
 #include "join/site/sitebrowser.h"
 #include "testhttpserver.h"
 
@@ -165,7 +173,8 @@ CommandRun measured(const QStringList& addresses,
 }
 
 CommandRun runCommandEngine(const QStringList& addresses, int jobs,
-                            const std::optional<join::StandaloneSettings>& standalone = {})
+                            const std::optional<join::StandaloneSettings>& standalone = {},
+                            const join::ContentRule& content = {}, bool oncePerPage = false)
 {
     QTemporaryFile out;
     if (!out.open())
@@ -173,6 +182,8 @@ CommandRun runCommandEngine(const QStringList& addresses, int jobs,
     cli::JoinSettings settings;
     settings.jobs = jobs;
     settings.standalone = standalone;
+    settings.content = content;
+    settings.oncePerPage = oncePerPage;
     CommandRun run = measured(addresses, [&](const std::shared_ptr<cli::TerminalReport>& report) {
         return cli::joinPages(report, settings, out);
     });
@@ -370,6 +381,98 @@ int standalone(int pages, const QList<int>& jobSettings)
     return clean ? 0 : 1;
 }
 
+// The pages a source yields, as vantrel-join finds them, and how long finding them took.
+QStringList foundPages(const join::FindRequest& request, int maxPages, double& ms)
+{
+    join::FindSettings settings;
+    settings.maxPages = maxPages;
+    join::PageFinder finder(settings, [](const QString& note) {
+        std::printf("  note: %s\n", qPrintable(note));
+    });
+    QElapsedTimer timer;
+    timer.start();
+    const QStringList pages = finder.find(request);
+    ms = timer.nsecsElapsed() / 1e6;
+    return pages;
+}
+
+// Files of a folder on disk, served as a web server would.
+TestHttpServer::Response servedFile(const QString& folder, const QByteArray& path)
+{
+    QFile file(folder + QString::fromUtf8(path.split('?').value(0)));
+    if (!file.open(QIODevice::ReadOnly))
+        return TestHttpServer::response(404, "text/html", "<html><body>missing</body></html>");
+    const QList<QPair<QByteArray, QByteArray>> types = {
+        {".html", "text/html; charset=utf-8"}, {".css", "text/css"},
+        {".js", "text/javascript"},            {".png", "image/png"},
+        {".svg", "image/svg+xml"}};
+    QByteArray type = "application/octet-stream";
+    for (const auto& [ending, name] : types)
+        if (path.endsWith(ending))
+            type = name;
+    return TestHttpServer::response(200, type, file.readAll());
+}
+
+int site(int pages, const QList<int>& jobSettings, const QString& library)
+{
+    TestHttpServer server([pages](const QByteArray& path) {
+        if (path == "/site/index.html") {
+            QByteArray contents = "<html><body><h1>Contents</h1><ol>";
+            for (int i = 1; i <= pages; ++i)
+                contents += "<li><a href=\"page" + QByteArray::number(i) + ".html\">Page " +
+                            QByteArray::number(i) + "</a></li>";
+            return TestHttpServer::html(contents + "</ol></body></html>");
+        }
+        if (path == "/site/sitemap.xml") {
+            QByteArray sitemap = "<?xml version='1.0'?><urlset>";
+            for (int i = 1; i <= pages; ++i)
+                sitemap += "<url><loc>page" + QByteArray::number(i) + ".html</loc></url>";
+            return TestHttpServer::response(200, "application/xml", sitemap + "</urlset>");
+        }
+        return TestHttpServer::html(generatedPage(path.mid(10).toInt(), 30)); // "/site/pageN.html"
+    });
+    const join::FindRequest contents{join::FindRequest::Kind::LinksOf,
+                                     server.url(QStringLiteral("/site/index.html")), QString()};
+    double findMs = 0;
+    const QStringList addresses = foundPages(contents, pages + 1, findMs); // starts the engine
+    std::printf("%d generated pages (30 KB each), their contents page and sitemap\n", pages);
+    std::printf("jobs  -i list ms  --links-of ms (finding)  finding / join\n");
+    double sitemapMs = 0;
+    const QStringList mapped = foundPages({join::FindRequest::Kind::Sitemap,
+                                           server.url(QStringLiteral("/site/sitemap.xml")), {}},
+                                          pages, sitemapMs);
+    std::printf("the same pages by their sitemap: %lld, found in %.0f ms\n\n",
+                qlonglong(mapped.size()), sitemapMs);
+    bool clean = addresses.size() == pages + 1 && mapped == addresses.mid(1);
+    for (int jobs : jobSettings) {
+        const CommandRun listed = runCommandEngine(addresses, jobs);
+        const QStringList found = foundPages(contents, pages + 1, findMs);
+        const CommandRun joined = runCommandEngine(found, jobs, std::nullopt, {}, true);
+        std::printf("%-5d %10.0f %14.0f (%6.0f) %14.2f %%\n", jobs, listed.ms,
+                    findMs + joined.ms, findMs, 100 * findMs / joined.ms);
+        clean = clean && listed.clean && joined.clean && listed.digest == joined.digest;
+    }
+
+    if (!QFileInfo::exists(library + QStringLiteral("/library/index.html"))) {
+        std::printf("\nno library reference in %s (Debian: python3.11-doc)\n", qPrintable(library));
+        return clean ? 0 : 1;
+    }
+    TestHttpServer files([library](const QByteArray& path) { return servedFile(library, path); });
+    const QStringList reference = foundPages(
+        {join::FindRequest::Kind::LinksOf, files.url(QStringLiteral("/library/index.html")), {}},
+        100, findMs);
+    join::ContentRule main;
+    main.main = true;
+    const CommandRun plain = runCommandEngine(reference, 4, join::StandaloneSettings{});
+    const CommandRun kept = runCommandEngine(reference, 4, join::StandaloneSettings{}, main);
+    std::printf("\nthe library reference, %lld pages by its contents page (found in %.0f ms), -j 4\n",
+                qlonglong(reference.size()), findMs);
+    std::printf("--standalone         %8.2f MB %8.0f ms\n", plain.bytes / 1048576.0, plain.ms);
+    std::printf("--main --standalone  %8.2f MB %8.0f ms  (%.2f x the size)\n",
+                kept.bytes / 1048576.0, kept.ms, double(kept.bytes) / plain.bytes);
+    return clean && plain.clean && kept.clean ? 0 : 1;
+}
+
 QList<int> numberList(const char* text)
 {
     QList<int> numbers;
@@ -386,6 +489,10 @@ int main(int argc, char* argv[])
     if (argc > 1 && QByteArray(argv[1]) == "standalone")
         return standalone(argc > 2 ? qMax(1, QByteArray(argv[2]).toInt()) : 100,
                           numberList(argc > 3 ? argv[3] : "1,4"));
+    if (argc > 1 && QByteArray(argv[1]) == "site")
+        return site(argc > 2 ? qMax(1, QByteArray(argv[2]).toInt()) : 300,
+                    numberList(argc > 3 ? argv[3] : "1,4"),
+                    QString::fromLocal8Bit(argc > 4 ? argv[4] : "/usr/share/doc/python3.11/html"));
     if (argc > 1 && QByteArray(argv[1]) == "scale")
         return scale(argv[0], argc > 2 ? QByteArray(argv[2]).toInt() : 84,
                      numberList(argc > 3 ? argv[3] : "100,1000"));

@@ -12,6 +12,7 @@ packages=(
     python3
     desktop-file-utils appstream help2man man-db
     poppler-utils qpdf
+    zlib1g-dev
     dpkg-dev
 )
 

@@ -4,6 +4,7 @@
 #include "cli/args/filenames.h"
 #include "cli/args/options.h"
 #include "enginestart.h"
+#include "findpages.h"
 #include "join/engine/enginecheck.h"
 #include "joinpages.h"
 #include "jsonreport.h"
@@ -84,6 +85,8 @@ int runJoinCommand(int argc, char* argv[])
     // its own options.
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
+    if (const std::optional<int> status = findPages(options))
+        return *status;
 
     auto report = std::make_shared<TerminalReport>(options.addresses,
                                                    TerminalReport::progressFor(options.quiet));
@@ -97,8 +100,14 @@ int runJoinCommand(int argc, char* argv[])
     }
     if (const QString note = refererNote(options.reader, options.addresses); !note.isEmpty())
         printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(note));
-    const JoinSettings settings{options.jobs, options.timeout, options.standalone,
-                                options.reader.site, jsonReport};
+    // Found pages are joined once each, however many of their addresses redirect to one another.
+    JoinSettings settings{options.jobs,  options.timeout, options.standalone,
+                          options.reader.site, jsonReport, options.content,
+                          {},            !options.find.requests.isEmpty()};
+    if (jsonReport)
+        settings.contentNoted = [jsonReport](int position, const QString& rule) {
+            jsonReport->noteContent(position, rule);
+        };
     const bool written =
         options.format == Format::Pdf
             ? joinToPdf(report, settings, options.pageLayout, output)

@@ -1,5 +1,6 @@
 #include "joinpages.h"
 
+#include "join/find/onceperpage.h"
 #include "join/site/sitebrowser.h"
 #include "join/standalone/standalonejoin.h"
 #include "join/stream/streameddocument.h"
@@ -10,6 +11,24 @@
 #include <vector>
 
 namespace cli {
+namespace {
+
+// Names a page whose content rule fell back to its whole body, and passes on which rule each page
+// was copied by.
+join::ContentCopy::Noted contentNotes(const std::shared_ptr<TerminalReport>& report,
+                                      std::function<void(int, const QString&)> noted)
+{
+    return [report, noted](int position, const QString& used, const QString& warning) {
+        if (!warning.isEmpty())
+            report->warn(QStringLiteral("page %1 (%2): the whole body is kept: %3")
+                             .arg(position)
+                             .arg(report->addresses().value(position - 1), warning));
+        if (noted)
+            noted(position, warning.isEmpty() ? used : used + QStringLiteral(": ") + warning);
+    };
+}
+
+} // namespace
 
 bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
                QFileDevice& out, const std::function<void()>& complete)
@@ -23,8 +42,17 @@ bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings
         standaloneJoin.emplace(report->addresses(), *settings.standalone, out, complete,
                                [report](const QString& warning) { report->warn(warning); });
     join::JoinResult& result = standaloneJoin ? standaloneJoin->result() : streamed;
-    const join::PageCopy& copy =
-        standaloneJoin ? standaloneJoin->copy() : join::PageCopy::serialisedBody();
+    const join::PageCopy* copy =
+        standaloneJoin ? &standaloneJoin->copy() : &join::PageCopy::serialisedBody();
+    // What is kept of each page is decided before the copy, whatever the copy makes of it.
+    std::optional<join::ContentCopy> content;
+    if (settings.content.any())
+        copy =
+            &content.emplace(*copy, settings.content, contentNotes(report, settings.contentNoted));
+    std::optional<join::OncePerPage> once;
+    if (settings.oncePerPage)
+        copy = &once.emplace(*copy, report->addresses(),
+                             [report](const QString& note) { report->warn(note); });
     std::vector<std::unique_ptr<SiteBrowser>> sites;
     QList<SiteBrowser*> siteList;
     for (int i = 0; i < qMin(settings.jobs, report->count()); ++i) {
@@ -33,7 +61,7 @@ bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings
         siteList.append(sites.back().get());
     }
     return join::runJoin({*report, settings.pageReport ? settings.pageReport : report, *report,
-                          *report, result, copy, siteList, settings.pageBound});
+                          *report, result, *copy, siteList, settings.pageBound});
 }
 
 } // namespace cli

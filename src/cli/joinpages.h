@@ -1,5 +1,6 @@
 #pragma once
 
+#include "join/content/contentrule.h"
 #include "join/run/joinengine.h"
 #include "join/site/sitesetup.h"
 #include "join/standalone/standalonejoin.h"
@@ -24,6 +25,12 @@ struct JoinSettings
     join::SiteSetup site; // how pages load and when they are ready to copy
     // When given, told how each page went instead of the terminal report (and tells it on).
     std::shared_ptr<join::JoinReport> pageReport;
+    join::ContentRule content; // what is kept of each page; by default all of its body
+    // Told the content rule each page was copied by, and why the whole body was kept if it was.
+    std::function<void(int position, const QString& rule)> contentNoted;
+    // A page whose load ends at a page listed at another position, or copied already, is not
+    // joined again (for found pages, whose addresses may redirect to one another).
+    bool oncePerPage = false;
 };
 
 // Joins the report's addresses and writes the joined document to out as its pages arrive, each as

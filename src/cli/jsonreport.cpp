@@ -50,6 +50,11 @@ void JsonReport::pageDone(const join::PageOutcome& outcome)
     m_next->pageDone(outcome);
 }
 
+void JsonReport::noteContent(int position, const QString& rule)
+{
+    m_content.insert(position, rule);
+}
+
 void JsonReport::writeEntry(const join::PageOutcome& outcome)
 {
     const auto orNull = [](bool known, const QJsonValue& value) {
@@ -57,7 +62,7 @@ void JsonReport::writeEntry(const join::PageOutcome& outcome)
     };
     // One line per page, so that the file reads well as it is.
     m_file.write(m_written++ == 0 ? "\n  " : ",\n  ");
-    m_file.write(jsonObject({
+    Members members{
         {"position", outcome.position},
         {"address", outcome.address},
         {"finalAddress", orNull(!outcome.finalUrl.isEmpty(), outcome.finalUrl.toString())},
@@ -66,7 +71,10 @@ void JsonReport::writeEntry(const join::PageOutcome& outcome)
         {"bytes", outcome.bytes},
         {"loadMs", qint64(outcome.loadTime.count())},
         {"copyMs", qint64(outcome.copyTime.count())},
-    }));
+    };
+    if (m_content.contains(outcome.position))
+        members.append({"content", m_content.take(outcome.position)});
+    m_file.write(jsonObject(members));
     if (outcome.failure.isEmpty())
         ++m_ok;
     m_bytes += outcome.bytes;

@@ -3,6 +3,7 @@
 #include "join/run/joinengine.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QSaveFile>
 #include <QStringList>
 
@@ -26,6 +27,9 @@ public:
     void fail(int line, int position, const QString& description) override;
     void pageDone(const join::PageOutcome& outcome) override;
 
+    // The content rule used for the page at position (--select, --main), for its entry.
+    void noteContent(int position, const QString& rule);
+
     // Adds the addresses the run never came to, and the totals, and makes the file final: empty
     // when it is written, otherwise why not.
     QString finish();
@@ -37,6 +41,7 @@ private:
     QStringList m_addresses;
     QSaveFile m_file;
     QElapsedTimer m_elapsed;
+    QHash<int, QString> m_content;
     int m_written = 0; // entries so far, in list order
     int m_ok = 0;
     qint64 m_bytes = 0;

@@ -145,6 +145,21 @@ private slots:
         QCOMPARE(line.options->addresses, addresses);
     }
 
+    void foundPages_takeTheirPlaceAmongTheAddresses()
+    {
+        writeFile("list", "http://127.0.0.1/l1\n");
+        const CommandLine line = parse({"a", "--links-of", "http://127.0.0.1/c/", "-i", "list",
+                                        "--sitemap=http://127.0.0.1/s.xml", "b"});
+        QVERIFY2(line.options, qPrintable(line.text));
+        QCOMPARE(line.options->addresses, (QStringList{"a", "http://127.0.0.1/l1", "b"}));
+        const auto& found = line.options->find.requests;
+        QCOMPARE(found.size(), 2);
+        QCOMPARE(found[0].index, 1);
+        QCOMPARE(found[0].request.address, "http://127.0.0.1/c/");
+        QCOMPARE(found[1].index, 2);
+        QCOMPARE(found[1].request.kind, join::FindRequest::Kind::Sitemap);
+    }
+
     void relativeFiles_areFiles_andBlankLinesNoAddresses()
     {
         QVERIFY(dir.mkdir("sub"));

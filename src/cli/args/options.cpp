@@ -1,11 +1,14 @@
 #include "options.h"
 
 #include "bytetext.h"
+#include "contentoptions.h"
 #include "filenames.h"
+#include "helptext.h"
 #include "urllist/listfiles.h"
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QHash>
 
 #include <algorithm>
 #include <cstdio>
@@ -23,9 +26,10 @@ const QString ExitStatusAndExamples = QStringLiteral(
     "\nExit status:\n"
     "  0  every address gave its page\n"
     "  1  the file was written, and at least one address failed (each is named on standard\n"
-    "     error with its position, address and reason)\n"
-    "  2  usage error: an unknown option, a bad option value, no addresses, a list file that\n"
-    "     cannot be read, an output that is a list file; nothing is written\n"
+    "     error with its position, address and reason); or a contents page or sitemap gave\n"
+    "     no address, and nothing was written\n"
+    "  2  usage error: an unknown option, a bad option value or selector, no addresses, a list\n"
+    "     file that cannot be read, an output that is a list file; nothing is written\n"
     "  3  the output (or the report) cannot be written; an existing file is left as it was\n"
     "  4  the browser engine cannot start\n"
     "\nExamples:\n"
@@ -35,7 +39,19 @@ const QString ExitStatusAndExamples = QStringLiteral(
     "  vantrel-join --toc --page-size Letter --landscape -j 6 -i site.txt -o book.pdf\n\n"
     "  vantrel-join -i chapters.txt --format pdf -o - > book.pdf\n\n"
     "  vantrel-join --cookies cookies.txt --scroll --settle 500 -i feed.txt -o feed.html\n\n"
-    "  vantrel-join -j 8 -i list.txt -o book.html --report report.json\n");
+    "  vantrel-join -j 8 -i list.txt -o book.html --report report.json\n\n"
+    "  vantrel-join --links-of https://docs.example/library/index.html --main --standalone \\\n"
+    "      -o library.html\n\n"
+    "  vantrel-join --links-of https://docs.example/ --links-in 'nav.toc' \\\n"
+    "      --within https://docs.example/guide/ -o guide.pdf\n\n"
+    "  vantrel-join --sitemap https://docs.example/sitemap.xml \\\n"
+    "      --within https://docs.example/api/ --list > api.txt\n\n"
+    "  vantrel-join --next 'a[rel=next]' https://book.example/ch1.html --max-pages 500 \\\n"
+    "      -o book.html\n\n"
+    "  vantrel-join --select 'article' --exclude '.headerlink, .admonition.seealso' \\\n"
+    "      -i pages.txt -o book.html\n");
+
+const QString AddressHelp = QStringLiteral("A web address, a file: address or a local path.");
 
 CommandLine usageError(const QString& text)
 {
@@ -45,30 +61,35 @@ CommandLine usageError(const QString& text)
             UsageError};
 }
 
-// QCommandLineParser keeps the order of each option's values and of the operands, but not how the
-// two interleave. Walks the arguments as it does (short options compacted, any name after "--",
-// "--" ending options) and tells for each list file or operand, in order, whether it is a list
-// file.
-QList<bool> listFileOrder(const QStringList& arguments, const QList<QCommandLineOption>& options,
-                          const QCommandLineOption& input)
+// QCommandLineParser keeps the order of each option's values and of the operands, but not how
+// they interleave. Walks the arguments as it does (short options compacted, any name after "--",
+// "--" ending options) and tells for each value of a source option (-i, --links-of, ...) or
+// operand, in order, which source it is: the option's first name, or nothing for an operand.
+QStringList sourceOrder(const QStringList& arguments, const QList<QCommandLineOption>& options,
+                        const QList<QCommandLineOption>& sources)
 {
     QStringList withValue;
     for (const QCommandLineOption& option : options)
         if (!option.valueName().isEmpty())
             withValue += option.names();
-    const QStringList inputNames = input.names();
-    QList<bool> order;
+    const auto sourceNamed = [&sources](const QString& name) -> std::optional<QString> {
+        for (const QCommandLineOption& source : sources)
+            if (source.names().contains(name))
+                return source.names().constFirst();
+        return std::nullopt;
+    };
+    QStringList order;
     bool operandsOnly = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (operandsOnly || argument == QLatin1String("-") || !argument.startsWith('-')) {
-            order.append(false);
+            order.append(QString());
         } else if (argument == QLatin1String("--")) {
             operandsOnly = true;
         } else if (argument.startsWith(QLatin1String("--"))) {
             const QString name = argument.mid(2).section('=', 0, 0);
-            if (inputNames.contains(name))
-                order.append(true);
+            if (const auto source = sourceNamed(name))
+                order.append(*source);
             if (!argument.contains('=') && withValue.contains(name))
                 ++i;
         } else {
@@ -76,8 +97,8 @@ QList<bool> listFileOrder(const QStringList& arguments, const QList<QCommandLine
                 const QString name(argument[k]);
                 if (!withValue.contains(name))
                     continue;
-                if (inputNames.contains(name))
-                    order.append(true);
+                if (const auto source = sourceNamed(name))
+                    order.append(*source);
                 if (k + 1 == argument.size())
                     ++i; // the value is the next argument
                 break;
@@ -136,12 +157,13 @@ std::optional<QPageSize> pageSizeNamed(const QString& name)
     return std::nullopt;
 }
 
-QString helpText(const QCommandLineParser& parser)
+QString helpText(const QCommandLineParser& parser, const QList<QCommandLineOption>& options)
 {
     // The parser's own usage line names no program before an application object exists.
-    const QString text = parser.helpText();
-    return QStringLiteral("Usage: %1 [options] [address...]\n").arg(QLatin1String(Program)) +
-           text.mid(text.indexOf('\n') + 1) + ExitStatusAndExamples;
+    return groupedHelp(QStringLiteral("%1 [options] [address...]").arg(QLatin1String(Program)),
+                       parser.applicationDescription(), options,
+                       {{QStringLiteral("address"), AddressHelp}}) +
+           ExitStatusAndExamples;
 }
 
 // The command's own options, apart from those of readerOptions() and bookOptions().
@@ -149,33 +171,26 @@ struct CommandOptions
 {
     QCommandLineOption input{
         {QStringLiteral("i"), QStringLiteral("input")},
-        QStringLiteral("Read addresses from a list file, one a line ('-': standard input, "
-                       "once). May be given several times; list files and addresses join in "
-                       "command-line order."),
+        QStringLiteral("Read addresses from a list file, one a line ('-': standard input). "
+                       "May be given several times."),
         QStringLiteral("file")};
     QCommandLineOption output{
         {QStringLiteral("o"), QStringLiteral("output")},
-        QStringLiteral("Write the joined document to path ('-': standard output; default: "
-                       "joined.html). An existing file is replaced in one step; a list file "
-                       "never is."),
+        QStringLiteral("Write to path ('-': standard output; default: joined.html)."),
         QStringLiteral("path")};
     QCommandLineOption jobs{{QStringLiteral("j"), QStringLiteral("jobs")},
-                            QStringLiteral("Load up to n pages at once, 1 to %1 (default: "
-                                           "1). Pages join in order all the same.")
+                            QStringLiteral("Load up to n pages at once, 1 to %1 (default: 1).")
                                 .arg(MaxJobs),
                             QStringLiteral("n")};
     QCommandLineOption timeout{
         {QStringLiteral("t"), QStringLiteral("timeout")},
-        QStringLiteral("Stop loading a page after this many seconds and copy it as it stands "
-                       "(default: %1).")
+        QStringLiteral("Copy a page as it stands after this many seconds (default: %1).")
             .arg(join::PageLoadBound.count() / 1000),
         QStringLiteral("seconds")};
     QCommandLineOption format{
         QStringLiteral("format"),
-        QStringLiteral("Write html or pdf (default: pdf for an output path ending in .pdf, html "
-                       "otherwise). A PDF is the --standalone document printed once: each joined "
-                       "page starts on a new sheet, links between them stay live, backgrounds are "
-                       "printed."),
+        QStringLiteral("html or pdf (default: pdf for a path ending in .pdf). A PDF is the "
+                       "--standalone document, printed."),
         QStringLiteral("format")};
     QCommandLineOption pageSize{QStringLiteral("page-size"),
                                 QStringLiteral("The PDF's sheet: A4 (default), Letter, Legal, A3 "
@@ -191,21 +206,15 @@ struct CommandOptions
                              QStringLiteral("Show no progress. Failures are still named.")};
     QCommandLineOption standalone{
         QStringLiteral("standalone"),
-        QStringLiteral("Write a document that stands on its own, to read offline or keep: "
-                       "addresses made absolute, links between the joined pages leading to their "
-                       "sections, ids kept apart per page, images inlined as data: addresses, "
-                       "scripts and event handlers removed, each page in a section with its "
-                       "source address.")};
+        QStringLiteral("Write a document to read offline: images inlined, scripts removed, "
+                       "links between the joined pages kept.")};
     QCommandLineOption contents{
         QStringLiteral("toc"),
-        QStringLiteral("With --standalone or a PDF: put a list of the pages, by title, at the "
-                       "top. The document is then written once every page has loaded.")};
+        QStringLiteral("With --standalone or a PDF: a list of the pages at the top.")};
     QCommandLineOption maxResource{
         QStringLiteral("max-resource"),
-        QStringLiteral("With --standalone or a PDF: inline no image larger than this many "
-                       "megabytes (default: 10); a larger one, or one that cannot be fetched, "
-                       "keeps its address and is named on standard error as a warning, which "
-                       "does not change the exit status."),
+        QStringLiteral("With --standalone or a PDF: inline no image over this many megabytes "
+                       "(default: 10)."),
         QStringLiteral("MB")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QStringLiteral("Show this help and exit.")};
@@ -218,7 +227,8 @@ struct CommandOptions
         return QList<QCommandLineOption>{input,     output, jobs,  timeout,    format,   pageSize,
                                          landscape, margin, quiet, standalone, contents,
                                          maxResource} +
-               readerOptions() + bookOptions() + QList<QCommandLineOption>{help, version};
+               readerOptions() + bookOptions() + findOptions() + contentOptions() +
+               QList<QCommandLineOption>{help, version};
     }
 };
 
@@ -305,15 +315,21 @@ QString readStandaloneOptions(const QCommandLineParser& parser, const CommandOpt
     return {};
 }
 
-// The operands and the list files' addresses, in command-line order.
+// The operands, the list files' addresses and the places of found pages, in command-line order.
 QString readAddresses(const QStringList& arguments, const QCommandLineParser& parser,
                       const CommandOptions& named, Options& options)
 {
+    const QList<QCommandLineOption> sources =
+        QList<QCommandLineOption>{named.input} + addressSourceOptions();
     const QStringList listFiles = parser.values(named.input);
     const QStringList operands = parser.positionalArguments();
-    const QList<bool> order = listFileOrder(arguments, named.all(), named.input);
-    if (order.count(true) != listFiles.size() || order.count(false) != operands.size())
-        return QStringLiteral("cannot tell the order of list files and addresses");
+    const QStringList order = sourceOrder(arguments, named.all(), sources);
+    QHash<QString, QStringList> values{{QString(), operands}};
+    for (const QCommandLineOption& source : sources)
+        values.insert(source.names().constFirst(), parser.values(source));
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        if (order.count(it.key()) != it.value().size())
+            return QStringLiteral("cannot tell the order of list files and addresses");
     if (listFiles.count(QStringLiteral("-")) > 1)
         return QStringLiteral("standard input can be read only once ('-i -')");
     if (operands.contains(QStringLiteral("-")))
@@ -324,20 +340,23 @@ QString readAddresses(const QStringList& arguments, const QCommandLineParser& pa
             return QStringLiteral("the output %1 is the list file %2")
                 .arg(shownText(options.output), shownText(listFile));
 
-    qsizetype nextListFile = 0, nextOperand = 0;
-    for (bool isListFile : order) {
-        if (!isListFile) {
-            options.addresses.append(addressOf(operands.value(nextOperand++)));
-            continue;
+    QHash<QString, qsizetype> next;
+    for (const QString& source : order) {
+        const QString value = values.value(source).value(next[source]++);
+        if (source == named.input.names().constFirst()) {
+            QString error;
+            const std::optional<QStringList> addresses = readListFile(value, error);
+            if (!addresses)
+                return error;
+            options.addresses.append(*addresses);
+        } else if (auto request = findRequestFor(parser, source, value)) {
+            request->address = addressOf(request->address);
+            options.find.requests.append({options.addresses.size(), *request});
+        } else {
+            options.addresses.append(addressOf(value));
         }
-        QString error;
-        const std::optional<QStringList> addresses =
-            readListFile(listFiles.value(nextListFile++), error);
-        if (!addresses)
-            return error;
-        options.addresses.append(*addresses);
     }
-    if (options.addresses.isEmpty())
+    if (options.addresses.isEmpty() && options.find.requests.isEmpty())
         return QStringLiteral("no addresses to join");
     return {};
 }
@@ -355,14 +374,13 @@ CommandLine parseCommandLine(const QStringList& arguments)
     parser.addOptions(named.all());
     parser.addPositionalArgument(
         QStringLiteral("address"),
-        QStringLiteral("A web address, a file: address, or a local path (a file relative "
-                       "to the current folder too)."),
+        AddressHelp,
         QStringLiteral("[address...]"));
 
     if (!parser.parse(arguments))
         return usageError(shownText(parser.errorText()));
     if (parser.isSet(named.help))
-        return {std::nullopt, helpText(parser), AllPagesJoined, UsageError};
+        return {std::nullopt, helpText(parser, named.all()), AllPagesJoined, UsageError};
     if (parser.isSet(named.version))
         return {
             std::nullopt,
@@ -377,6 +395,10 @@ CommandLine parseCommandLine(const QStringList& arguments)
         [&] { return readStandaloneOptions(parser, named, options); },
         [&] { return readReaderOptions(parser, options.reader); },
         [&] { return readBookOptions(parser, options.book); },
+        [&] {
+            return readFindOptions(parser, parser.positionalArguments().size(), options.find);
+        },
+        [&] { return readContentOptions(parser, options.content); },
         [&] { return readAddresses(arguments, parser, named, options); },
     };
     for (const auto& read : readers) {

@@ -2,8 +2,10 @@
 
 #include "exitstatus.h"
 #include "join/run/joinengine.h"
+#include "join/content/contentrule.h"
 #include "join/standalone/standalonejoin.h"
 #include "bookoptions.h"
+#include "findoptions.h"
 #include "readeroptions.h"
 
 #include <QPageLayout>
@@ -22,6 +24,7 @@ struct Options
 {
     // List files already read, in command-line order; a file named relative to the current
     // folder is its file: address. Names and addresses keep bytes that are not UTF-8 (bytetext.h).
+    // Found pages join them where find.requests says, once found.
     QStringList addresses;
     QString output = QStringLiteral("joined.html"); // "-": standard output
     int jobs = 1;
@@ -35,6 +38,9 @@ struct Options
     std::optional<join::StandaloneSettings> standalone;
     ReaderOptions reader;
     BookOptions book;
+    FindOptions find; // pages found from a contents page, sitemap or next links
+    join::ContentRule content; // what is kept of each page
+
 };
 
 // A join to run, or a text to print and the status to exit with: help or version (standard

@@ -47,34 +47,23 @@ QList<QCommandLineOption> readerOptions()
 {
     return {
         {Cookies,
-         QStringLiteral("Send the cookies of a cookies.txt file (the Netscape format that "
-                        "browsers' export tools, curl and wget write), for pages behind a login. "
-                        "They are kept in memory only."),
+         QStringLiteral("Send the cookies of a cookies.txt file (Netscape format), for pages "
+                        "behind a login."),
          QStringLiteral("file")},
         {{QStringLiteral("H"), Header},
-         QStringLiteral("Send this header with every request the pages make; may be given several "
-                        "times. A Referer goes with each page's own request, cut to what a "
-                        "browser may send there (its origin to another site, nothing from https "
-                        "to http)."),
+         QStringLiteral("Send this header with every request. May be given several times."),
          QStringLiteral("name: value")},
         {UserAgent,
          QStringLiteral("Present this user agent, to servers and to the pages' scripts."),
          QStringLiteral("text")},
-        {Scroll, QStringLiteral("Before copying a page, scroll it to its end a screen at a time, "
-                                "waiting after each step for the images and requests it starts, "
-                                "then back to the top: images that load as they come into view "
-                                "are copied. Within the page's -t.")},
+        {Scroll, QStringLiteral("Scroll each page to its end before copying it, for images that "
+                                "load as they come into view.")},
         {Settle,
-         QStringLiteral("Before copying a page, wait until its network has been quiet and its "
-                        "document unchanged for ms milliseconds: what its scripts add after its "
-                        "load is copied. Within the page's -t; a page that never settles is "
-                        "copied as it stands then."),
+         QStringLiteral("Before copying a page, wait until it has been quiet for ms "
+                        "milliseconds."),
          QStringLiteral("ms")},
         {Report,
-         QStringLiteral("Write a JSON report to file: for each address in list order its "
-                        "position, final address, HTTP status, outcome, bytes copied and load "
-                        "and copy times, and the run's totals. Written at the end, also when "
-                        "pages failed."),
+         QStringLiteral("Write a JSON report on every address to file."),
          QStringLiteral("file")},
     };
 }

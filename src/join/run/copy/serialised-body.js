@@ -3,11 +3,9 @@
 // holds elements), and written out again. Parsing a fragment for a body does not depend on what
 // the body already holds, so these texts one after another are exactly the joined body's markup.
 (function () {
-    if (window.vantrelCopied)
-        return 'stale';
-    window.vantrelCopied = true;
-    if (!document.body)
-        return 'nobody';
+    const refusal = vantrelCopyRefusal();
+    if (refusal)
+        return refusal;
     const joined = document.implementation.createHTMLDocument();
     joined.body.insertAdjacentHTML('beforeend', document.body.innerHTML);
     return { markup: joined.body.innerHTML };

@@ -15,11 +15,9 @@
 // lists the page's h1 to hN in document order as { level, text, id }, each heading given an id
 // where it has none, so that a book's outline can lead to it.
 (function (settings) {
-    if (window.vantrelCopied)
-        return 'stale';
-    window.vantrelCopied = true;
-    if (!document.body)
-        return 'nobody';
+    const refusal = vantrelCopyRefusal();
+    if (refusal)
+        return refusal;
 
     const HTML = 'http://www.w3.org/1999/xhtml';
     const SVG = 'http://www.w3.org/2000/svg';

@@ -1,0 +1,16 @@
+// Where a page's next link leads: the first element the selector matches, a link itself (a[href],
+// link[href]) or holding one. Answers as a copy does, the absolute address (or '' for none) for
+// its markup.
+(function (selector) {
+    const refusal = vantrelCopyRefusal();
+    if (refusal)
+        return refusal;
+    const match = document.querySelector(selector);
+    const link = !match ? null
+        : match.matches('a[href], link[href]') ? match : match.querySelector('a[href]');
+    try {
+        return { markup: link ? new URL(link.getAttribute('href'), document.baseURI).href : '' };
+    } catch (e) {
+        return { markup: '' };
+    }
+})

@@ -1,0 +1,36 @@
+#include "onceperpage.h"
+
+#include "join/site/sitebrowser.h"
+#include "pagescope.h"
+
+namespace join {
+
+OncePerPage::OncePerPage(const PageCopy& copy, const QStringList& addresses,
+                         std::function<void(const QString&)> note)
+    : PageCopy(copy.script()), m_copy(copy), m_note(std::move(note))
+{
+    for (qsizetype i = addresses.size() - 1; i >= 0; --i) // the first place of each stays
+        m_listed.insert(pageKey(QUrl::fromUserInput(addresses[i])), int(i + 1));
+}
+
+QString OncePerPage::copyFrom(SiteBrowser& site, int position,
+                              std::chrono::milliseconds bound) const
+{
+    const QUrl loaded = site.loadedUrl();
+    const QString key = pageKey(loaded);
+    const int listedAt = m_listed.value(key, position);
+    const int copiedAt = m_copied.value(key, position);
+    if (!loaded.isEmpty() && (listedAt != position || copiedAt != position)) {
+        m_note(QStringLiteral("page %1 (%2) leads to page %3: not joined twice")
+                   .arg(position)
+                   .arg(loaded.toString())
+                   .arg(listedAt != position ? listedAt : copiedAt));
+        // Copied all the same as far as the site browser can tell: nothing else is copied for it.
+        site.markCurrentPageCopied(bound);
+        return {};
+    }
+    m_copied.insert(key, position);
+    return m_copy.copyFrom(site, position, bound);
+}
+
+} // namespace join

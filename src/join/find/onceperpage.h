@@ -1,0 +1,31 @@
+#pragma once
+
+#include "join/run/pagecopy.h"
+
+#include <QHash>
+#include <QStringList>
+
+#include <functional>
+
+namespace join {
+
+// A page's copy that joins each page once: an address whose load ended at a page listed at
+// another position, or copied already, gives nothing (told through note()), and the page joins
+// at its own place in the list. Addresses are compared as pageKey() has them.
+class OncePerPage : public PageCopy
+{
+public:
+    OncePerPage(const PageCopy& copy, const QStringList& addresses,
+                std::function<void(const QString&)> note);
+
+    QString copyFrom(SiteBrowser& site, int position,
+                     std::chrono::milliseconds bound) const override;
+
+private:
+    const PageCopy& m_copy;
+    QHash<QString, int> m_listed; // the first position of each page in the list
+    mutable QHash<QString, int> m_copied;
+    std::function<void(const QString&)> m_note;
+};
+
+} // namespace join

@@ -1,0 +1,211 @@
+#include "pagefinder.h"
+
+#include "core/apperror.h"
+#include "core/jsontext.h"
+#include "join/engine/resourcetext.h"
+#include "join/site/sitebrowser.h"
+#include "pagescope.h"
+#include "sitemap.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QWebEngineProfile>
+
+namespace join {
+
+// The pages one request has found so far, in order.
+class PageFinder::Found
+{
+public:
+    enum Taken { Added, OutOfScope, Seen, Full };
+
+    Found(QSet<QString>& seen, const PageScope& scope, int maxPages)
+        : m_seen(seen), m_scope(scope), m_maxPages(maxPages)
+    {
+    }
+
+    Taken add(const QUrl& url)
+    {
+        if (!m_scope.contains(url))
+            return OutOfScope;
+        if (m_seen.contains(pageKey(url)))
+            return Seen;
+        if (pages.size() >= m_maxPages) {
+            cut = true;
+            return Full;
+        }
+        m_seen.insert(pageKey(url));
+        pages.append(url.adjusted(QUrl::RemoveFragment).toString(QUrl::FullyEncoded));
+        return Added;
+    }
+    // Another address of a page found already; false when it names one found before that.
+    bool alsoNamed(const QUrl& url)
+    {
+        if (m_seen.contains(pageKey(url)))
+            return false;
+        m_seen.insert(pageKey(url));
+        return true;
+    }
+
+    QStringList pages;
+    bool cut = false; // the list is full and pages were left out
+
+private:
+    QSet<QString>& m_seen;
+    PageScope m_scope;
+    int m_maxPages;
+};
+
+PageFinder::PageFinder(FindSettings settings, std::function<void(const QString&)> note)
+    : m_settings(std::move(settings)), m_note(std::move(note))
+{
+}
+
+PageFinder::~PageFinder()
+{
+    // The page goes before the profile it uses.
+    m_browser.reset();
+}
+
+QStringList PageFinder::find(const FindRequest& request)
+{
+    const QUrl start = QUrl::fromUserInput(request.address);
+    const QString named = request.kind == FindRequest::Kind::LinksOf ? QStringLiteral("--links-of")
+                          : request.kind == FindRequest::Kind::Sitemap ? QStringLiteral("--sitemap")
+                                                                       : QStringLiteral("--next");
+    const PageScope scope(start, m_settings.within);
+    Found found(m_seen, scope, m_settings.maxPages);
+    try {
+        switch (request.kind) {
+        case FindRequest::Kind::LinksOf:
+            linksOf(request, found);
+            break;
+        case FindRequest::Kind::Sitemap:
+            sitemap(request, found);
+            break;
+        case FindRequest::Kind::Next:
+            nextChain(request, found);
+            break;
+        }
+    } catch (const AppError& error) {
+        throw AppError(
+            QStringLiteral("%1 %2: %3").arg(named, request.address, error.description()));
+    }
+    if (found.pages.isEmpty())
+        throw AppError(QStringLiteral("%1 %2: no address within %3")
+                           .arg(named, request.address, scope.text()));
+    if (found.cut)
+        m_note(QStringLiteral("%1 %2: the list ends at %3 pages (--max-pages)")
+                   .arg(named, request.address)
+                   .arg(found.pages.size()));
+    return found.pages;
+}
+
+void PageFinder::linksOf(const FindRequest& request, Found& found)
+{
+    const QUrl start = QUrl::fromUserInput(request.address);
+    QUrl loaded;
+    const QString links =
+        readPage(start, QStringLiteral(":/join/links/contents-links.js"), request.selector, loaded);
+    if (m_settings.withStart)
+        found.add(start);
+    found.alsoNamed(start);
+    found.alsoNamed(loaded);
+    for (const QJsonValue& link : QJsonDocument::fromJson(links.toUtf8()).array()) {
+        if (found.add(QUrl(link.toString())) == Found::Full)
+            break;
+    }
+}
+
+void PageFinder::sitemap(const FindRequest& request, Found& found)
+{
+    const QUrl address = QUrl::fromUserInput(request.address);
+    const Sitemap map = readSitemap(fetchSitemap(address, m_settings.site, m_settings.pageBound));
+    QList<QUrl> pages;
+    for (const QString& location : map.locations) {
+        const QUrl url = address.resolved(QUrl(location));
+        if (!map.isIndex) {
+            pages.append(url);
+            continue;
+        }
+        // An index lists sitemaps; a sitemap it lists is read, an index it lists is not.
+        Sitemap inner;
+        try {
+            inner = readSitemap(fetchSitemap(url, m_settings.site, m_settings.pageBound));
+        } catch (const AppError& error) {
+            throw AppError(
+                QStringLiteral("its sitemap %1: %2").arg(url.toString(), error.description()));
+        }
+        if (!inner.isIndex) {
+            for (const QString& page : std::as_const(inner.locations))
+                pages.append(url.resolved(QUrl(page)));
+        }
+    }
+    for (const QUrl& page : std::as_const(pages)) {
+        if (found.add(page) == Found::Full)
+            break;
+    }
+}
+
+void PageFinder::nextChain(const FindRequest& request, Found& found)
+{
+    QUrl url = QUrl::fromUserInput(request.address);
+    for (;;) {
+        const Found::Taken taken = found.add(url);
+        if (taken == Found::Seen && !found.pages.isEmpty())
+            m_note(
+                QStringLiteral("--next: %1 leads back to %2, found already: the chain ends there")
+                    .arg(found.pages.last(), url.toString()));
+        if (taken == Found::OutOfScope && !found.pages.isEmpty())
+            m_note(QStringLiteral("--next: %1 leads out of scope, to %2: the chain ends there")
+                       .arg(found.pages.last(), url.toString()));
+        if (taken != Found::Added)
+            return;
+        QUrl loaded;
+        QString next;
+        try {
+            next = readPage(url, QStringLiteral(":/join/links/next-link.js"), request.selector,
+                            loaded);
+        } catch (const AppError& error) {
+            if (found.pages.size() == 1)
+                throw;
+            // The join names the page as failed.
+            m_note(QStringLiteral("--next: %1: %2: the chain ends there")
+                       .arg(url.toString(), error.description()));
+            return;
+        }
+        if (pageKey(loaded) != pageKey(url) && !found.alsoNamed(loaded)) {
+            found.pages.removeLast();
+            m_note(QStringLiteral("--next: %1 leads to %2, found already: the chain ends there")
+                       .arg(url.toString(), loaded.toString()));
+            return;
+        }
+        if (next.isEmpty())
+            return;
+        url = QUrl(next);
+    }
+}
+
+QString PageFinder::readPage(const QUrl& url, const QString& script, const QString& argument,
+                             QUrl& loaded)
+{
+    if (!m_browser) {
+        m_profile.reset(EngineHost::createPrivateProfile());
+        prepareProfile(*m_profile, m_settings.site);
+        m_browser = std::make_unique<SiteBrowser>(nullptr, m_profile.get());
+        m_browser->setReadiness(m_settings.site.readiness, m_settings.pageBound);
+        m_browser->markCurrentPageCopied(m_settings.pageBound);
+    }
+    m_browser->navigate(url.toString(QUrl::FullyEncoded));
+    m_browser->waitUntilComplete(m_settings.pageBound);
+    const QString text = m_browser->copyPage(resourceText(script) + QLatin1Char('(') +
+                                                 jsonText(argument) + QLatin1Char(')'),
+                                             m_settings.pageBound);
+    m_browser->waitUntilComplete(m_settings.pageBound);
+    if (const QString failure = m_browser->loadFailure(); !failure.isEmpty())
+        throw AppError(failure);
+    loaded = m_browser->loadedUrl();
+    return text;
+}
+
+} // namespace join

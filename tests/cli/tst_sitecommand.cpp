@@ -1,0 +1,143 @@
+// vantrel-join finding a site's pages in reading order (--links-of, --sitemap, --next, --list) and
+// keeping only what matters of each (--main, --select, --exclude). Through the real executable,
+// against pages served on 127.0.0.1.
+#include "commandrun.h"
+#include "testhttpserver.h"
+#include "testmain.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+using Response = TestHttpServer::Response;
+
+namespace {
+// A sitemap listing b.html, then a.html, gzip-compressed.
+const QByteArray gzipSitemap = QByteArray::fromBase64(
+    "H4sIAAAAAAACA2WNSwqAMAxEryI9QKJLJdazqBQrtFaaaD2+9YMbdzPvMQx1h3fFbiLPYWlVBaXqNG3RsZEiq4VbZUXWBj"
+    "GlBDyL8f3KEOKEPNpcGF+IJdTq3mpyYdQDWPGO8MqEN/5c/3f4nOoTBpOZ2ZIAAAA=");
+
+Response routes(const QByteArray& path)
+{
+    if (path == "/docs/index.html") // the redirect comes before the page it leads to
+        return TestHttpServer::html(
+            "<html><body><nav><a href=old.html>old</a> <a href=a.html>a</a> <a href=b.html#x>b</a> "
+            "<a href=a.html#top>a again</a> <a href=/other/x.html>out of scope</a> "
+            "<a href=c.html>c</a></nav></body></html>");
+    if (path == "/docs/old.html")
+        return TestHttpServer::response(301, "text/html", "", {{"Location", "/docs/a.html"}});
+    if (path == "/docs/a.html" || path == "/docs/b.html" || path == "/docs/c.html")
+        return TestHttpServer::html("<html><body><p>page-" + path.mid(6, 1) + "</p></body></html>");
+    if (path == "/docs/sitemap.xml")
+        return TestHttpServer::response(
+            200, "application/xml",
+            "<?xml version='1.0'?><sitemapindex><sitemap><loc>pages.xml.gz</loc></sitemap>"
+            "</sitemapindex>");
+    if (path == "/docs/pages.xml.gz")
+        return TestHttpServer::response(200, "application/gzip", gzipSitemap);
+    if (path.startsWith("/chain/")) // 1 leads to 2, 2 back to 1
+        return TestHttpServer::html("<html><body><a rel=next href=/chain/" +
+                                    QByteArray(path.endsWith('1') ? "2" : "1") +
+                                    ">next</a></body></html>");
+    if (path == "/article.html")
+        return TestHttpServer::html(
+            "<html><body><nav><a href=/docs/a.html>NAVLINK</a></nav><header>HEADER</header>"
+            "<article><h1 id=t>Title</h1><p><a href=#t>self</a> <a href=/docs/b.html>to b</a>"
+            "<span class=headerlink>MARK</span></p></article><footer>FOOTER</footer>"
+            "</body></html>");
+    return TestHttpServer::response(404, "text/html", "<html><body><p>missing</p></body></html>");
+}
+
+} // namespace
+
+class TestSiteCommand : public QObject
+{
+    Q_OBJECT
+
+private:
+    Finished run(const QStringList& arguments)
+    {
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        return runCommand(process, QStringList{"-q", "-o", "-"} + arguments);
+    }
+    QString url(const char* path) const { return server.url(QLatin1String(path)); }
+    QStringList lines(const QByteArray& out) const
+    {
+        return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts);
+    }
+
+private slots:
+    void contentsPage_givesItsPagesInOrderOnceEachInScope()
+    {
+        const Finished f = run({"--links-of", url("/docs/index.html")});
+        QCOMPARE(f.status, 0);
+        const QString out = QString::fromUtf8(f.out);
+        QCOMPARE(out.count("page-a"), 1);
+        QVERIFY(out.indexOf("page-a") < out.indexOf("page-b"));
+        QVERIFY(out.indexOf("page-b") < out.indexOf("page-c"));
+        QVERIFY2(f.errLines.join('\n').contains("not joined twice"),
+                 qPrintable(f.errLines.join('\n')));
+        QVERIFY(!server.requests().contains("/other/x.html"));
+    }
+
+    void sitemapIndex_withAGzipSitemap_isListedAsWritten()
+    {
+        const Finished f = run({"--sitemap", url("/docs/sitemap.xml"), "--list"});
+        QCOMPARE(f.status, 0);
+        QCOMPARE(lines(f.out), (QStringList{url("/docs/b.html"), url("/docs/a.html")}));
+    }
+
+    void nextLinksThatLoop_endTheChainOnce()
+    {
+        const Finished f = run({"--next", "a[rel=next]", url("/chain/1"), "--list"});
+        QCOMPARE(f.status, 0);
+        QCOMPARE(lines(f.out), (QStringList{url("/chain/1"), url("/chain/2")}));
+        QCOMPARE(f.errLines.filter("chain ends").size(), 1);
+    }
+
+    void contentRule_leavesTheNavigation_idsAndLinksStillLand_data()
+    {
+        QTest::addColumn<QStringList>("rule");
+        QTest::newRow("--main") << QStringList{"--main"};
+        QTest::newRow("--select --exclude")
+            << QStringList{"--select", "h1", "--select", "p", "--exclude", ".headerlink"};
+    }
+    void contentRule_leavesTheNavigation_idsAndLinksStillLand()
+    {
+        QFETCH(QStringList, rule);
+        const Finished f =
+            run(rule + QStringList{"--standalone", url("/article.html"), url("/docs/b.html")});
+        QCOMPARE(f.status, 0);
+        for (const char* chrome : {"NAVLINK", "HEADER", "FOOTER"})
+            QVERIFY2(!f.out.contains(chrome), chrome);
+        QCOMPARE(f.out.contains("MARK"), rule.contains("--main"));
+        QVERIFY(f.out.contains("id=\"p1-t\""));
+        QVERIFY(f.out.contains("href=\"#p1-t\""));
+        QVERIFY(f.out.contains("href=\"#p2\""));
+    }
+
+    void selectMatchingNothing_keepsTheWholeBodyWithAWarning()
+    {
+        const Finished f = run({"--select", ".nothing", url("/docs/a.html")});
+        QCOMPARE(f.status, 0);
+        QVERIFY(f.out.contains("page-a"));
+        QVERIFY2(f.errLines.join('\n').contains(url("/docs/a.html")),
+                 qPrintable(f.errLines.join('\n')));
+    }
+
+    void badSelector_isAUsageErrorBeforeAnyPageLoads()
+    {
+        const qsizetype requests = server.requests().size();
+        const Finished f = run({"--exclude", "p[", url("/docs/a.html")});
+        QCOMPARE(f.status, 2);
+        QVERIFY2(f.errLines.value(0).contains("p["), qPrintable(f.errLines.join('\n')));
+        QCOMPARE(server.requests().size(), requests);
+    }
+
+private:
+    QTemporaryDir dir;
+    TestHttpServer server{routes};
+};
+
+VANTREL_ENGINE_TEST_MAIN(TestSiteCommand)
+#include "tst_sitecommand.moc"
