@@ -26,9 +26,11 @@ public:
     void fail(int line, int position, const QString& description) override;
     void pageDone(const join::PageOutcome& outcome) override;
 
-    // Adds the addresses the run never came to, and the totals, and makes the file final: empty
-    // when it is written, otherwise why not.
+    // Adds the addresses the run never came to, and the totals, and makes sure the file is kept
+    // (not yet final): empty when it is, otherwise why not.
     QString finish();
+    // Makes the file final, replacing any old one: empty when it did, otherwise why not.
+    QString commit();
 
 private:
     void writeEntry(const join::PageOutcome& outcome);

@@ -17,6 +17,7 @@ struct ReaderOptions
 {
     join::SiteSetup site;
     QString reportPath; // empty: no report
+    QString cookiesPath; // empty: no cookies file
 };
 
 QList<QCommandLineOption> readerOptions();

@@ -12,7 +12,8 @@ namespace join {
 
 class JoinResult;
 class PageCopy;
-class ResourceCache;
+class ImageFetch;
+class ImageStore;
 class StandaloneCopy;
 class StandaloneDocument;
 class StandalonePages;
@@ -22,6 +23,10 @@ struct StandaloneSettings
 {
     bool contents = false;                      // a list of the pages at the top
     qint64 maxResourceBytes = 10 * 1024 * 1024; // a larger image is left as an address
+    // The document written once every page has been copied, so that every link between them is
+    // decided (contents are, too); otherwise each section is written as its page arrives, with
+    // what is known by then.
+    bool wholeAtTheEnd = false;
 };
 
 // The parts of one standalone join, which the join engine runs like any other: the copy of each
@@ -34,12 +39,13 @@ public:
                    std::function<void(const QString&)> warn);
     ~StandaloneJoin();
 
-    const PageCopy& copy() const;
+    PageCopy& copy();
     JoinResult& result();
 
 private:
     std::unique_ptr<StandalonePages> m_pages;
-    std::unique_ptr<ResourceCache> m_resources;
+    std::unique_ptr<ImageStore> m_images;
+    std::unique_ptr<ImageFetch> m_fetch;
     std::unique_ptr<StandaloneCopy> m_copy;
     std::unique_ptr<StandaloneDocument> m_document;
 };

@@ -1,5 +1,5 @@
 // The loaded page's share of a joined file that stands on its own, called with
-// { token, position }. Works on a copy of the body in a document with no window (nothing in it
+// { token, position, limit (an image's most bytes) }. Works on a copy of the body in a document with no window (nothing in it
 // loads or runs) and reads what only the live page knows (which image a srcset chose) from the
 // body itself, which it leaves as it is.
 //
@@ -11,7 +11,7 @@
 //   u  an image in url(...) inside an attribute or an SVG style element (text escaped as such)
 //   s  an image in url(...) inside an HTML style element (raw text)
 // The answer's markup is JSON: { markup, address (where the page ended), title, userAgent,
-// resources (the images' addresses) }.
+// resources (the images' addresses), leftOut (the starts of data: images over the limit) }.
 (function (settings) {
     if (window.vantrelCopied)
         return 'stale';
@@ -81,11 +81,27 @@
         else
             resolve(attribute);
     }
+    // A data: image larger than the limit (the bytes its text stands for) is left out, named
+    // by its start: the limit holds for what the page holds as for what it fetches.
+    const leftOut = [];
+    function tooLarge(url) {
+        if (url.protocol !== 'data:')
+            return false;
+        const comma = url.href.indexOf(',');
+        const length = url.href.length - comma - 1;
+        const bytes = /;base64$/i.test(url.href.slice(0, comma)) ? length * 3 / 4 : length;
+        if (bytes <= settings.limit)
+            return false;
+        leftOut.push(url.href.slice(0, 40) + '…');
+        return true;
+    }
     function image(attribute, address) {
         // An empty one would name the page itself: there is no image to fetch.
         if (!address.trim())
             return;
         const url = absolute(address);
+        if (url && tooLarge(url))
+            return attribute.ownerElement.removeAttributeNode(attribute);
         if (!url || !fetchable(url))
             return resolve(attribute);
         const key = withoutFragment(url);
@@ -111,6 +127,8 @@
             if (value.startsWith('#'))
                 return 'url(' + cssString('#' + prefix + value.slice(1)) + ')';
             const url = value ? absolute(value) : null;
+            if (url && tooLarge(url))
+                return 'none';
             if (!url || !fetchable(url))
                 return all;
             const key = withoutFragment(url);
@@ -258,6 +276,7 @@
             title: document.title,
             userAgent: navigator.userAgent,
             resources: Array.from(resources),
+            leftOut,
         })
     };
 })
