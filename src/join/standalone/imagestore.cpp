@@ -94,7 +94,7 @@ bool ImageStore::keep(const QString& address, const QByteArray& data)
             return false;
         }
     }
-    if (!m_file.seek(m_end) || m_file.write(data) != data.size()) {
+    if (!m_file.seek(m_end) || m_file.write(data) != data.size() || !m_file.flush()) {
         fail(QStringLiteral("keep"));
         return false;
     }
@@ -122,7 +122,7 @@ void ImageStore::fail(const QString& doing)
 {
     if (m_failure.isEmpty())
         m_failure = QStringLiteral("Cannot %1 the images in a temporary file: %2")
-                        .arg(doing, m_file.errorString());
+                        .arg(doing, shortfallOf(m_file));
 }
 
 } // namespace join

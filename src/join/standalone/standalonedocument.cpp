@@ -81,7 +81,8 @@ void StandaloneDocument::append(int position, const QString& text)
     if (!m_spoolFailure.isEmpty())
         return;
     const QByteArray bytes = text.toUtf8();
-    if (m_spool->write(bytes) != bytes.size())
+    // Flushed at once: a full disk shows with the page that found it.
+    if (m_spool->write(bytes) != bytes.size() || !m_spool->flush())
         return spoolFailed(QStringLiteral("keep"));
     m_spooled.append({position, bytes.size()});
 }
@@ -126,7 +127,7 @@ void StandaloneDocument::spoolFailed(const QString& doing)
 {
     if (m_spoolFailure.isEmpty())
         m_spoolFailure = QStringLiteral("Cannot %1 the pages in a temporary file: %2")
-                             .arg(doing, m_spool->errorString());
+                             .arg(doing, shortfallOf(*m_spool));
 }
 
 void StandaloneDocument::writeSectionsUpTo(int position, const QString& text)
