@@ -358,6 +358,23 @@ private slots:
         QCOMPARE(dir.entryList(QDir::Files), QStringList{"empty.txt"});
     }
 
+    void reportThatCannotBeMadeFinal_leavesTheOldOutputAsItWas()
+    {
+        const QString output = writeFile("book.html", "old");
+        QVERIFY(dir.mkdir("reports"));
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(QCoreApplication::applicationDirPath() + "/vantrel-join",
+                      {"-q", "-t", "3", "-o", output, "--report", "reports/report.json",
+                       url("/n/1"), url("/endless")});
+        // The report's folder goes while the pages load: it can be written, not put in place.
+        QTRY_VERIFY_WITH_TIMEOUT(server.requests().contains("/endless"), 15000);
+        QVERIFY(QDir(dir.filePath("reports")).removeRecursively());
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 3);
+        QCOMPARE(readFile(output), "old");
+    }
+
     void sandboxOnAsRoot_exitsFourAndSaysWhatToDo()
     {
 #ifdef Q_OS_UNIX
@@ -426,9 +443,12 @@ private slots:
         const auto remove = qScopeGuard([&] {
             ::unlink(folder + "/list\xe9");
             ::unlink(folder + "/out\xe9.html");
+            ::unlink(folder + "/report\xe9.json");
+            ::unlink(folder + "/cookies\xe9");
         });
         const QByteArray bad = url("/n/2") + "\xe9";
         writeFile("list", url("/n/1") + "\n" + bad + "\n" + url("/n/3") + "\n");
+        writeFile("cookies", "127.0.0.1\tFALSE\t/\tFALSE\t0\tname\tvalue\n");
         QProcess shell;
         shell.setWorkingDirectory(dir.path());
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -436,10 +456,11 @@ private slots:
         environment.remove("WAYLAND_DISPLAY");
         shell.setProcessEnvironment(environment);
         QSignalSpy finished(&shell, &QProcess::finished);
-        shell.start("/bin/sh", {"-c",
-                                "mv list \"$(printf 'list\\351')\" && exec \"$0\" -q -i \"$(printf "
-                                "'list\\351')\" -o \"$(printf 'out\\351.html')\"",
-                                QCoreApplication::applicationDirPath() + "/vantrel-join"});
+        shell.start("/bin/sh",
+                    {"-c",
+                     "e=$(printf '\\351') && mv list list$e && mv cookies cookies$e && exec \"$0\" "
+                     "-q -i list$e -o out$e.html --report report$e.json --cookies cookies$e",
+                     QCoreApplication::applicationDirPath() + "/vantrel-join"});
         QVERIFY(finished.wait(120000));
         const QStringList errLines =
             QString::fromUtf8(shell.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
@@ -455,6 +476,12 @@ private slots:
                                                       "the address is not valid UTF-8")
                                            .arg(url("/n/2"))});
         QCOMPARE(content, joined("<p>1</p><p>3</p>"));
+        QCOMPARE(server.header("/n/3", "Cookie"), "name=value");
+        QFile report;
+        const int reportFd = ::open(folder + "/report\xe9.json", O_RDONLY);
+        QVERIFY(reportFd >= 0 &&
+                report.open(reportFd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+        QCOMPARE(QJsonDocument::fromJson(report.readAll())["totals"]["ok"].toInt(), 2);
     }
 #endif
 
