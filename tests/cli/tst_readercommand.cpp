@@ -88,7 +88,7 @@ private slots:
     void initTestCase() { foreignImage = elsewhere.url("/pixel.gif").toUtf8(); }
     void init() { dir = std::make_unique<QTemporaryDir>(); }
 
-    void cookiesFile_cookiesReachTheServer()
+    void cookiesFile_cookiesReachTheServer_andRefusedOnesAreCounted()
     {
         const QByteArray future = QByteArray::number(QDateTime::currentSecsSinceEpoch() + 3600);
         const QString cookies =
@@ -98,16 +98,19 @@ private slots:
                                          future +
                                          "\tlogin\ttwo\n"
                                          "127.0.0.1\tFALSE\t/\tFALSE\t1000000000\texpired\tthree\n"
-                                         "127.0.0.1\tFALSE\t/other\tFALSE\t0\telsewhere\tfour\n");
+                                         "127.0.0.1\tFALSE\t/other\tFALSE\t0\telsewhere\tfour\n"
+                                         // Well formed, and refused: a public suffix.
+                                         ".com\tTRUE\t/\tFALSE\t0\tsuffix\tfive\n");
         QElapsedTimer timer;
         timer.start();
         run({url("/n/2")});
         const qint64 plainMs = timer.restart();
         const Finished f = run({"--cookies", cookies, url("/n/1")});
-        // The store is not left to refuse the expired cookie in its own time.
+        // No cookie is left for the store to refuse in its own time; the expired one is not
+        // handed to it at all.
         QVERIFY2(timer.elapsed() - plainMs < 2000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(f.status, 0);
-        QCOMPARE(f.errLines, QStringList());
+        QCOMPARE(f.errLines, QStringList{"vantrel-join: warning: 1 of 4 cookies refused"});
         QCOMPARE(server.header("/n/1", "Cookie"), "session=one; login=two");
     }
 
