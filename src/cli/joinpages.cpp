@@ -20,7 +20,8 @@ bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings
     for (const QString& address : report->addresses())
         site.listed.append(QUrl::fromUserInput(address));
     if (const int refused = join::prepareProfile(*profile, site))
-        report->warn(QStringLiteral("%1 of %2 cookies refused").arg(refused).arg(site.cookies.size()));
+        report->warn(
+            QStringLiteral("%1 of %2 cookies refused").arg(refused).arg(site.cookies.size()));
     join::StreamedDocument streamed(out, complete);
     std::optional<join::StandaloneJoin> standaloneJoin;
     if (settings.standalone)

@@ -190,12 +190,12 @@ private slots:
             << "is the cookies file";
         QTest::newRow("cookies and list both from standard input")
             << QStringList{"a", "--cookies", "-", "-i", "-"} << "only once";
-        QTest::newRow("space in a cookie's domain") << QStringList{"a", "--cookies", "c-domain"}
-                                                    << "line 2: the domain";
+        QTest::newRow("space in a cookie's domain")
+            << QStringList{"a", "--cookies", "c-domain"} << "line 2: the domain";
         QTest::newRow("control byte in a cookie's value")
             << QStringList{"a", "--cookies", "c-value"} << "line 2: the value";
-        QTest::newRow("';' in a cookie's name") << QStringList{"a", "--cookies", "c-name"}
-                                               << "line 2: the name";
+        QTest::newRow("';' in a cookie's name")
+            << QStringList{"a", "--cookies", "c-name"} << "line 2: the name";
         QTest::newRow("control characters in a value are shown escaped")
             << QStringList{"a", "-H", "X-A\x1b[2J"} << "'X-A\\x1B[2J'";
     }

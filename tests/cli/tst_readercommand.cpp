@@ -158,7 +158,8 @@ private slots:
     {
         QTest::addColumn<QString>("referer");
         QTest::addColumn<QByteArray>("sent");
-        QTest::newRow("same origin: whole") << url("/from/here?x=1") << url("/from/here?x=1").toUtf8();
+        QTest::newRow("same origin: whole")
+            << url("/from/here?x=1") << url("/from/here?x=1").toUtf8();
         QTest::newRow("another origin: the origin")
             << "http://a.example/deep/path?q=1" << QByteArray("http://a.example/");
     }

@@ -220,11 +220,10 @@ private slots:
     {
         QCOMPARE(hard.run.status, 1);
         // The image over the limit is named once, however many pages show it, and fails nothing.
-        QCOMPARE(hard.run.errLines,
-                 QStringList({"vantrel-join: warning: " + url("/img/big.png") +
-                                  " is left as an address: larger than 0.02 MB",
-                              "vantrel-join: page 4 (" + url("/download") +
-                                  ") failed: a download, not a page"}));
+        QCOMPARE(hard.run.errLines, QStringList({"vantrel-join: warning: " + url("/img/big.png") +
+                                                     " is left as an address: larger than 0.02 MB",
+                                                 "vantrel-join: page 4 (" + url("/download") +
+                                                     ") failed: a download, not a page"}));
         // No page loaded it (out of view), and the run fetched it once for both.
         QCOMPARE(site.requests().count("/img/lazy.png"), 1);
         // Another origin's image: by the page, then once from outside, never tried in the page.
@@ -285,7 +284,8 @@ private slots:
 
     void fileWithoutContents_linksToWhereALaterPageEnded()
     {
-        const Finished f = run({"--standalone", "-q", "-o", "book.html", url("/to-new"), url("/old")});
+        const Finished f =
+            run({"--standalone", "-q", "-o", "book.html", url("/to-new"), url("/old")});
         QCOMPARE(f.status, 0);
         QFile book(dir.filePath("book.html"));
         QVERIFY(book.open(QIODevice::ReadOnly));

@@ -77,9 +77,9 @@ QByteArray fileIdentity(const QString& name)
     const QFileInfo info(name);
     if (info.exists() && !info.isFile())
         return {};
-    return (info.exists() ? info.canonicalFilePath()
-                          : QFileInfo(info.absolutePath()).canonicalFilePath() + '/' +
-                                info.fileName())
+    return (info.exists()
+                ? info.canonicalFilePath()
+                : QFileInfo(info.absolutePath()).canonicalFilePath() + '/' + info.fileName())
         .toUtf8();
 #endif
 }

@@ -186,7 +186,10 @@ struct CommandOptions
                        "addresses made absolute, links between the joined pages leading to their "
                        "sections, ids kept apart per page, images inlined as data: addresses, "
                        "scripts and event handlers removed, each page in a section with its "
-                       "source address.")};
+                       "source address. Written to a file, it is written once every page has "
+                       "loaded, with every link between the pages decided; to standard output, a "
+                       "pipe or a device, each section as its page arrives, a link to where a "
+                       "later page only redirects staying absolute.")};
     QCommandLineOption contents{
         QStringLiteral("toc"),
         QStringLiteral("With --standalone or a PDF: put a list of the pages, by title, at the "
@@ -196,7 +199,8 @@ struct CommandOptions
         QStringLiteral("With --standalone or a PDF: inline no image larger than this many "
                        "megabytes (default: 10); a larger one, or one that cannot be fetched, "
                        "keeps its address and is named on standard error as a warning, which "
-                       "does not change the exit status."),
+                       "does not change the exit status. A larger data: image in a page is left "
+                       "out, and named the same way."),
         QStringLiteral("MB")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QStringLiteral("Show this help and exit.")};
@@ -329,7 +333,8 @@ QString readAddresses(const QStringList& arguments, const QCommandLineParser& pa
         return QStringLiteral("'-' is no address; '-i -' reads addresses from standard input");
     if (listFiles.contains(QStringLiteral("-")) && options.reader.cookiesPath == QLatin1String("-"))
         return QStringLiteral("standard input can be read only once ('-i -', '--cookies -')");
-    if (const QString problem = sameFileProblem(writtenFiles(options), readFiles(options, listFiles));
+    if (const QString problem =
+            sameFileProblem(writtenFiles(options), readFiles(options, listFiles));
         !problem.isEmpty())
         return problem;
 

@@ -1,8 +1,8 @@
 #include "readeroptions.h"
 
-#include "core/webaddress.h"
 #include "bytetext.h"
 #include "cookiesfile.h"
+#include "core/webaddress.h"
 #include "join/site/requestheaders.h"
 
 #include <QCommandLineParser>
@@ -50,13 +50,13 @@ QList<QCommandLineOption> readerOptions()
         {Cookies,
          QStringLiteral("Send the cookies of a cookies.txt file (the Netscape format that "
                         "browsers' export tools, curl and wget write), for pages behind a login. "
-                        "They are kept in memory only."),
+                        "They are kept in memory only; '-' reads them from standard input."),
          QStringLiteral("file")},
         {{QStringLiteral("H"), Header},
-         QStringLiteral("Send this header with every request the pages make; may be given several "
-                        "times. A Referer goes with each page's own request, cut to what a "
-                        "browser may send there (its origin to another site, nothing from https "
-                        "to http)."),
+         QStringLiteral("Send this header with the requests the pages make to the origins of the "
+                        "listed addresses, and to no other; may be given several times. A Referer "
+                        "goes with each page's own request, cut to what a browser may send there "
+                        "(its origin to another site, nothing from https to http)."),
          QStringLiteral("name: value")},
         {UserAgent,
          QStringLiteral("Present this user agent, to servers and to the pages' scripts."),

@@ -16,7 +16,7 @@ namespace cli {
 struct ReaderOptions
 {
     join::SiteSetup site;
-    QString reportPath; // empty: no report
+    QString reportPath;  // empty: no report
     QString cookiesPath; // empty: no cookies file
 };
 

@@ -38,7 +38,7 @@ struct SiteSetup
     // only with each page's own (see RequestHeaders).
     QList<QPair<QByteArray, QByteArray>> headers;
     QList<QUrl> listed; // the addresses to join
-    QString userAgent; // empty: the engine's own
+    QString userAgent;  // empty: the engine's own
     Readiness readiness;
 };
 

@@ -17,8 +17,8 @@ ImageFetch::ImageFetch(ImageStore& store) : m_store(store) {}
 
 ImageFetch::~ImageFetch() = default;
 
-void ImageFetch::fetch(const QStringList& addresses, const QByteArray& userAgent,
-                       const QUrl& page, std::chrono::milliseconds bound)
+void ImageFetch::fetch(const QStringList& addresses, const QByteArray& userAgent, const QUrl& page,
+                       std::chrono::milliseconds bound)
 {
     Replies replies;
     for (const QString& address : addresses) {
@@ -66,8 +66,8 @@ void ImageFetch::readLocalFile(const QString& address, const QUrl& page)
     m_store.add(address, {}, bytes.readAll().toBase64());
 }
 
-QNetworkReply* ImageFetch::request(const QUrl& url, const QByteArray& userAgent,
-                                   const QUrl& page, std::chrono::milliseconds bound)
+QNetworkReply* ImageFetch::request(const QUrl& url, const QByteArray& userAgent, const QUrl& page,
+                                   std::chrono::milliseconds bound)
 {
     if (!m_network)
         m_network = std::make_unique<QNetworkAccessManager>();

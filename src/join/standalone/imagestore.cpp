@@ -68,8 +68,7 @@ void ImageStore::leaveOut(const QString& start)
         m_warn(QStringLiteral("%1 is left out: %2").arg(start, tooLarge()));
 }
 
-void ImageStore::add(const QString& address, const QString& contentType,
-                     const QByteArray& base64)
+void ImageStore::add(const QString& address, const QString& contentType, const QByteArray& base64)
 {
     if (has(address))
         return;

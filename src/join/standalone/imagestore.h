@@ -48,7 +48,7 @@ private:
     qint64 m_limit;
     std::function<void(const QString&)> m_warn;
     QTemporaryFile m_file;
-    qint64 m_end = 0; // of what m_file holds
+    qint64 m_end = 0;                               // of what m_file holds
     QHash<QString, QPair<qint64, qint64>> m_stored; // where each data: address lies in m_file
     QSet<QString> m_givenUp;
     QString m_failure;

@@ -1,12 +1,12 @@
 #include "standalonecopy.h"
 
+#include "core/apperror.h"
 #include "core/jsontext.h"
 #include "core/webaddress.h"
-#include "join/engine/resourcetext.h"
-#include "core/apperror.h"
-#include "join/engine/eventwait.h"
 #include "imagefetch.h"
 #include "imagestore.h"
+#include "join/engine/eventwait.h"
+#include "join/engine/resourcetext.h"
 #include "join/site/sitebrowser.h"
 #include "standalonepages.h"
 

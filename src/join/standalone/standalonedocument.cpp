@@ -1,8 +1,8 @@
 #include "standalonedocument.h"
 
-#include "join/engine/resourcetext.h"
 #include "core/apperror.h"
 #include "imagestore.h"
+#include "join/engine/resourcetext.h"
 #include "standalonepages.h"
 #include "temporaryfile.h"
 
@@ -50,8 +50,8 @@ QString opening()
 } // namespace
 
 StandaloneDocument::StandaloneDocument(QFileDevice& out, std::function<void()> complete,
-                                       const StandalonePages& pages, ImageStore& images,
-                                       bool whole, bool contents)
+                                       const StandalonePages& pages, ImageStore& images, bool whole,
+                                       bool contents)
     : m_out(out, std::move(complete), opening()), m_pages(pages), m_images(images),
       m_contents(contents)
 {

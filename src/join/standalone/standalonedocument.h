@@ -32,8 +32,7 @@ class StandaloneDocument : public JoinResult
 {
 public:
     StandaloneDocument(QFileDevice& out, std::function<void()> complete,
-                       const StandalonePages& pages, ImageStore& images, bool whole,
-                       bool contents);
+                       const StandalonePages& pages, ImageStore& images, bool whole, bool contents);
     ~StandaloneDocument() override;
 
     void begin(std::chrono::milliseconds bound) override;

@@ -1,5 +1,5 @@
 // The loaded page's share of a joined file that stands on its own, called with
-// { token, position, limit (an image's most bytes) }. Works on a copy of the body in a document with no window (nothing in it
+// { token, position }. Works on a copy of the body in a document with no window (nothing in it
 // loads or runs) and reads what only the live page knows (which image a srcset chose) from the
 // body itself, which it leaves as it is.
 //
@@ -11,7 +11,7 @@
 //   u  an image in url(...) inside an attribute or an SVG style element (text escaped as such)
 //   s  an image in url(...) inside an HTML style element (raw text)
 // The answer's markup is JSON: { markup, address (where the page ended), title, userAgent,
-// resources (the images' addresses), leftOut (the starts of data: images over the limit) }.
+// resources (the images' addresses) }.
 (function (settings) {
     if (window.vantrelCopied)
         return 'stale';
@@ -81,8 +81,9 @@
         else
             resolve(attribute);
     }
-    // A data: image larger than the limit (the bytes its text stands for) is left out, named
-    // by its start: the limit holds for what the page holds as for what it fetches.
+    // A data: image larger than settings.limit (the bytes its text stands for) is left out, its
+    // start named in the answer's leftOut: the limit holds for what the page holds as for what
+    // it fetches.
     const leftOut = [];
     function tooLarge(url) {
         if (url.protocol !== 'data:')
