@@ -63,7 +63,7 @@ std::optional<QNetworkCookie> parseLine(QByteArray line, QString& problem)
         problem = QStringLiteral("%1 fields where 7 separated by tabs belong").arg(fields.size());
         return std::nullopt;
     }
-    const QString domain = QString::fromUtf8(fields[0]);
+    const QString domain = textOfBytes(fields[0]);
     const std::optional<bool> subdomains = flag(fields[1]);
     const std::optional<bool> secure = flag(fields[3]);
     bool expiryIsNumber = false;
@@ -74,7 +74,7 @@ std::optional<QNetworkCookie> parseLine(QByteArray line, QString& problem)
         problem = QStringLiteral("the second and fourth fields must be TRUE or FALSE");
     else if (!expiryIsNumber || expiry < 0)
         problem = QStringLiteral("the expiry '%1' is no number of seconds")
-                      .arg(QString::fromUtf8(fields[4]));
+                      .arg(textOfBytes(fields[4]));
     else
         problem = fieldProblem(domain, fields);
     if (!problem.isEmpty())
