@@ -43,6 +43,78 @@ int printAnswer(const CommandLine& answer)
     return answer.writeFailedStatus;
 }
 
+// Says problem on standard error, when there is one; true when there was.
+bool said(const QString& problem)
+{
+    if (problem.isEmpty())
+        return false;
+    printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(problem));
+    return true;
+}
+
+// The application object's settings for a command without a display of its own. Before it exists.
+void prepareApplication()
+{
+    chooseGuiPlatform();
+    endFatalStartErrorsWithOneLine();
+    // Standard error carries the command's own report; Qt's notes on a headless set-up (no GPU,
+    // no runtime folder, the sandbox turned off, a display that does not answer) would bury it.
+    // QT_LOGGING_RULES brings them back.
+    QLoggingCategory::setFilterRules(
+        QStringLiteral("*.info=false\ndefault.warning=false\nqt.qpa.*.warning=false"));
+    // The browser engine shares its graphics context with the widgets.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+// Both saves are checked before either is made final: a run that fails to write one leaves the
+// old files of both as they were. The report goes first, so that the output, the file the run is
+// for, is replaced last.
+int saveBoth(bool written, TerminalReport& report, JsonReport* jsonReport, Output& output)
+{
+    if (jsonReport && said(jsonReport->finish()))
+        return OutputError;
+    if (!written || report.outputFailed())
+        return OutputError;
+    if ((jsonReport && said(jsonReport->commit())) || said(output.commit()))
+        return OutputError;
+    return report.anyFailed() ? SomePagesFailed : AllPagesJoined;
+}
+
+// Finds the pages the options ask for, then joins them into output, with the application object
+// made.
+int joinInto(Options& options, Output& output)
+{
+    if (const std::optional<int> status = findPages(options))
+        return *status;
+    auto report = std::make_shared<TerminalReport>(options.addresses,
+                                                   TerminalReport::progressFor(options.quiet));
+    std::shared_ptr<JsonReport> jsonReport;
+    if (const QString& path = options.reader.reportPath; !path.isEmpty()) {
+        jsonReport = std::make_shared<JsonReport>(report, options.addresses, path);
+        if (said(jsonReport->open()))
+            return OutputError;
+    }
+    said(refererNote(options.reader, options.addresses));
+    // Found pages are joined once each, however many of their addresses redirect to one another.
+    JoinSettings settings{options.jobs,  options.timeout, options.standalone,
+                          options.reader.site, jsonReport, options.content,
+                          {},            !options.find.requests.isEmpty()};
+    if (jsonReport)
+        settings.contentNoted = [jsonReport](int position, const QString& rule) {
+            jsonReport->noteContent(position, rule);
+        };
+    // A file is written once every page is known, so that every link between them is decided;
+    // a stream is written as its pages arrive.
+    if (settings.standalone && output.isFile())
+        settings.standalone->wholeAtTheEnd = true;
+    const bool written =
+        options.format == Format::Pdf
+            ? joinToPdf(report, settings, options.pageLayout, output)
+            : joinPages(report, settings, output.device(), [&] { output.complete(); });
+    report->finish();
+    return saveBoth(written, *report, jsonReport.get(), output);
+}
+
 } // namespace
 
 int runJoinCommand(int argc, char* argv[])
@@ -54,74 +126,26 @@ int runJoinCommand(int argc, char* argv[])
     if (!commandLine.options)
         return printAnswer(commandLine);
     Options options = *commandLine.options;
-    // Outlives the application object: the output gets its name once everything else has ended.
+    // Outlive the application object: the files get their names once everything else has ended.
     const OutputName outputName(options.output);
-    if (!outputName.problem().isEmpty()) {
-        printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(outputName.problem()));
+    const OutputName reportName(options.reader.reportPath);
+    if (said(outputName.problem()) || said(reportName.problem()))
         return OutputError;
-    }
     options.output = outputName.path();
+    options.reader.reportPath = reportName.path();
     // Opened before any page loads: an output that cannot be written is found at once.
     Output output(options.output);
-    if (const QString problem = output.open(); !problem.isEmpty()) {
-        printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(problem));
+    if (said(output.open()))
         return OutputError;
-    }
-    if (const QString problem = join::browserEngineStartProblem(); !problem.isEmpty()) {
-        printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(problem));
+    if (said(join::browserEngineStartProblem()))
         return EngineError;
-    }
 
-    chooseGuiPlatform();
-    endFatalStartErrorsWithOneLine();
-    // Standard error carries the command's own report; Qt's notes on a headless set-up (no GPU,
-    // no runtime folder, the sandbox turned off, a display that does not answer) would bury it.
-    // QT_LOGGING_RULES brings them back.
-    QLoggingCategory::setFilterRules(
-        QStringLiteral("*.info=false\ndefault.warning=false\nqt.qpa.*.warning=false"));
-    // The browser engine shares its graphics context with the widgets.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    prepareApplication();
     // The arguments are the command's alone: Qt must not take an address or a value for one of
     // its own options.
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
-    if (const std::optional<int> status = findPages(options))
-        return *status;
-
-    auto report = std::make_shared<TerminalReport>(options.addresses,
-                                                   TerminalReport::progressFor(options.quiet));
-    std::shared_ptr<JsonReport> jsonReport;
-    if (const QString& path = options.reader.reportPath; !path.isEmpty()) {
-        jsonReport = std::make_shared<JsonReport>(report, options.addresses, path);
-        if (const QString problem = jsonReport->open(); !problem.isEmpty()) {
-            printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(problem));
-            return OutputError;
-        }
-    }
-    if (const QString note = refererNote(options.reader, options.addresses); !note.isEmpty())
-        printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(note));
-    // Found pages are joined once each, however many of their addresses redirect to one another.
-    JoinSettings settings{options.jobs,  options.timeout, options.standalone,
-                          options.reader.site, jsonReport, options.content,
-                          {},            !options.find.requests.isEmpty()};
-    if (jsonReport)
-        settings.contentNoted = [jsonReport](int position, const QString& rule) {
-            jsonReport->noteContent(position, rule);
-        };
-    const bool written =
-        options.format == Format::Pdf
-            ? joinToPdf(report, settings, options.pageLayout, output)
-            : joinPages(report, settings, output.device(), [&] { output.complete(); });
-    report->finish();
-    if (jsonReport) {
-        if (const QString problem = jsonReport->finish(); !problem.isEmpty()) {
-            printTo(stderr, QStringLiteral("vantrel-join: %1\n").arg(problem));
-            return OutputError;
-        }
-    }
-    if (!written || report->outputFailed())
-        return OutputError;
-    return report->anyFailed() ? SomePagesFailed : AllPagesJoined;
+    return joinInto(options, output);
 }
 
 } // namespace cli

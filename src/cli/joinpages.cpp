@@ -35,14 +35,19 @@ bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings
 {
     // Declared first, so that it goes after every page that uses it.
     const std::unique_ptr<QWebEngineProfile> profile(EngineHost::createPrivateProfile());
-    join::prepareProfile(*profile, settings.site);
+    join::SiteSetup site = settings.site;
+    for (const QString& address : report->addresses())
+        site.listed.append(QUrl::fromUserInput(address));
+    if (const int refused = join::prepareProfile(*profile, site))
+        report->warn(
+            QStringLiteral("%1 of %2 cookies refused").arg(refused).arg(site.cookies.size()));
     join::StreamedDocument streamed(out, complete);
     std::optional<join::StandaloneJoin> standaloneJoin;
     if (settings.standalone)
         standaloneJoin.emplace(report->addresses(), *settings.standalone, out, complete,
                                [report](const QString& warning) { report->warn(warning); });
     join::JoinResult& result = standaloneJoin ? standaloneJoin->result() : streamed;
-    const join::PageCopy* copy =
+    join::PageCopy* copy =
         standaloneJoin ? &standaloneJoin->copy() : &join::PageCopy::serialisedBody();
     // What is kept of each page is decided before the copy, whatever the copy makes of it.
     std::optional<join::ContentCopy> content;

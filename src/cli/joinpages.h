@@ -34,8 +34,8 @@ struct JoinSettings
 };
 
 // Joins the report's addresses and writes the joined document to out as its pages arrive, each as
-// soon as every page before it is written; complete() then makes the output final. True when all
-// of it was written.
+// soon as every page before it is written; complete() then sees that all of it is kept (the caller
+// makes it final). True when all of it was written.
 bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
                QFileDevice& out, const std::function<void()>& complete = {});
 

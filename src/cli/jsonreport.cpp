@@ -1,5 +1,6 @@
 #include "jsonreport.h"
 #include "core/jsontext.h"
+#include "savecheck.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -99,6 +100,14 @@ QString JsonReport::finish()
                      {"ms", m_elapsed.elapsed()},
                  }) +
                  "}\n");
+    const QString problem = keepWritten(m_file);
+    if (problem.isEmpty())
+        return {};
+    return QStringLiteral("cannot write the report %1: %2").arg(m_file.fileName(), problem);
+}
+
+QString JsonReport::commit()
+{
     if (m_file.commit())
         return {};
     return QStringLiteral("cannot write the report %1: %2")

@@ -30,9 +30,11 @@ public:
     // The content rule used for the page at position (--select, --main), for its entry.
     void noteContent(int position, const QString& rule);
 
-    // Adds the addresses the run never came to, and the totals, and makes the file final: empty
-    // when it is written, otherwise why not.
+    // Adds the addresses the run never came to, and the totals, and makes sure the file is kept
+    // (not yet final): empty when it is, otherwise why not.
     QString finish();
+    // Makes the file final, replacing any old one: empty when it did, otherwise why not.
+    QString commit();
 
 private:
     void writeEntry(const join::PageOutcome& outcome);

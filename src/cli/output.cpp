@@ -1,6 +1,7 @@
 #include "output.h"
 
 #include "core/apperror.h"
+#include "savecheck.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -70,11 +71,21 @@ QString Output::open()
 
 void Output::complete()
 {
-    const bool done = qobject_cast<QSaveFile*>(m_file.get())
-                          ? static_cast<QSaveFile*>(m_file.get())->commit()
-                          : m_file->flush();
-    if (!done)
-        throw AppError(75, QStringLiteral("Cannot write %1: %2").arg(m_path, m_file->errorString()));
+    if (const QString problem = keepWritten(*m_file); !problem.isEmpty())
+        throw AppError(75, QStringLiteral("Cannot write %1: %2").arg(m_path, problem));
+}
+
+bool Output::isFile() const
+{
+    return qobject_cast<QSaveFile*>(m_file.get()) != nullptr;
+}
+
+QString Output::commit()
+{
+    auto* save = qobject_cast<QSaveFile*>(m_file.get());
+    if (!save || save->commit())
+        return {};
+    return QStringLiteral("cannot write %1: %2").arg(m_path, save->errorString());
 }
 
 } // namespace cli

@@ -22,8 +22,16 @@ public:
     QString open();
     QFileDevice& device() { return *m_file; }
     const QString& path() const { return m_path; }
-    // Makes what was written final (commits the save file). Throws AppError when it cannot.
+    // A file of its own, made final at the end: not standard output, a descriptor, a pipe or a
+    // device.
+    bool isFile() const;
+    // Makes sure that what was written is kept (on disk for a save file), without making it
+    // final yet: the run's other saves are checked before either replaces an old file. Throws
+    // AppError when it cannot.
     void complete();
+    // Makes what was written final: the save file replaces the old one. Empty when it did,
+    // otherwise why not.
+    QString commit();
 
 private:
     QString m_path;

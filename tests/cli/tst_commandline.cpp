@@ -193,6 +193,26 @@ private slots:
             << QStringList{"-i", "link", "-o", "list", "a"} << "is the list file";
         QTest::newRow("output is a hard link to a list file")
             << QStringList{"-i", "list", "-o", "hard", "a"} << "is the list file";
+        QTest::newRow("report is the output")
+            << QStringList{"a", "-o", "new.html", "--report", "./new.html"}
+            << "the output new.html is the report ./new.html";
+        QTest::newRow("report is a link to the output")
+            << QStringList{"a", "-o", "hard", "--report", "link"} << "is the report link";
+        QTest::newRow("report is a list file")
+            << QStringList{"a", "-i", "list", "--report", "list"} << "is the list file";
+        QTest::newRow("output is the cookies file")
+            << QStringList{"a", "--cookies", "cookies", "-o", "sub/../cookies"}
+            << "is the cookies file";
+        QTest::newRow("cookies and list both from standard input")
+            << QStringList{"a", "--cookies", "-", "-i", "-"} << "only once";
+        QTest::newRow("space in a cookie's domain")
+            << QStringList{"a", "--cookies", "c-domain"} << "line 2: the domain";
+        QTest::newRow("control byte in a cookie's value")
+            << QStringList{"a", "--cookies", "c-value"} << "line 2: the value";
+        QTest::newRow("';' in a cookie's name")
+            << QStringList{"a", "--cookies", "c-name"} << "line 2: the name";
+        QTest::newRow("control characters in a value are shown escaped")
+            << QStringList{"a", "-H", "X-A\x1b[2J"} << "'X-A\\x1B[2J'";
     }
     void refusedBeforeAnyPageLoads()
     {
@@ -205,6 +225,11 @@ private slots:
         writeFile("list", "http://127.0.0.1/l1\n");
         QVERIFY(QFile::link("list", dir.filePath("link")));
         QCOMPARE(::link("list", "hard"), 0);
+        const QByteArray cookie = "127.0.0.1\tFALSE\t/\tFALSE\t0\tname\tvalue\n";
+        writeFile("cookies", cookie);
+        writeFile("c-domain", "# comment\n127.0.0 .1\tFALSE\t/\tFALSE\t0\tname\tvalue\n");
+        writeFile("c-value", "# comment\n127.0.0.1\tFALSE\t/\tFALSE\t0\tname\tva\x01lue\n");
+        writeFile("c-name", "# comment\n127.0.0.1\tFALSE\t/\tFALSE\t0\tna;me\tvalue\n");
         // Standard input at its end: a read of it never waits.
         const int empty = ::open("/dev/null", O_RDONLY);
         const DescriptorSwap input(STDIN_FILENO, empty);

@@ -59,7 +59,8 @@ Response routes(const QByteArray& path)
     if (path == "/links-to-3")
         return TestHttpServer::html(
             "<html><body><p>two</p><a href='/n/3'>to three</a><img src='data:image/png;base64,"
-            "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5"
+            "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU"
+            "5"
             "ErkJggg=='></body></html>");
     if (path == "/restless") // goes on changing after its load, then leaves for another page
         return TestHttpServer::html(
@@ -67,7 +68,8 @@ Response routes(const QByteArray& path)
             "<p>as loaded</p><script>setTimeout(() => document.body.append('changed'), 200)"
             "</script></body></html>");
     if (path == "/hang") // a script that never yields, in the load handler
-        return TestHttpServer::html("<html><body onload='while (true) {}'><p>hung</p></body></html>");
+        return TestHttpServer::html(
+            "<html><body onload='while (true) {}'><p>hung</p></body></html>");
     if (path == "/endless") {
         Response r = TestHttpServer::html("<html><body><p>first part</p>");
         r.neverFinish = true;
@@ -234,13 +236,17 @@ private slots:
     {
         // The engine obeys its own debug addresses: each of these would crash, hang or end the
         // whole program if it were loaded.
-        const QStringList hostile = {"chrome://gpucrash",      "chrome://inducebrowsercrashforrealz",
-                                     "chrome://uithreadhang",  "chrome://hang",
-                                     "chrome://kill",          "chrome://quit",
-                                     "CHROME://restart",       "javascript:'<p>ran</p>'",
+        const QStringList hostile = {"chrome://gpucrash",
+                                     "chrome://inducebrowsercrashforrealz",
+                                     "chrome://uithreadhang",
+                                     "chrome://hang",
+                                     "chrome://kill",
+                                     "chrome://quit",
+                                     "CHROME://restart",
+                                     "javascript:'<p>ran</p>'",
                                      "view-source:" + server.url("/n/9")};
-        const Finished f = run(QStringList{"-q", "-t", "5", url("/n/1")} + hostile +
-                               QStringList{url("/n/2")});
+        const Finished f =
+            run(QStringList{"-q", "-t", "5", url("/n/1")} + hostile + QStringList{url("/n/2")});
         QCOMPARE(f.status, 1);
         QCOMPARE(f.errLines.size(), hostile.size());
         for (int i = 0; i < hostile.size(); ++i)
@@ -269,8 +275,8 @@ private slots:
     void pageWaitingForItsTurn_isCopiedAndReportedAsItWasWhenItLoaded()
     {
         // The first page keeps the second one waiting for two seconds.
-        const Finished f = run({"-q", "-j", "2", "-t", "2", "-o", "-", url("/endless"),
-                                url("/restless")});
+        const Finished f =
+            run({"-q", "-j", "2", "-t", "2", "-o", "-", url("/endless"), url("/restless")});
         QCOMPARE(f.status, 1);
         QCOMPARE(f.errLines.size(), 1); // the first page's bound; not the 404 the second left for
         QVERIFY2(f.out.endsWith("<p>as loaded</p><script>setTimeout(() => document.body.append("
@@ -282,8 +288,8 @@ private slots:
     {
         const QStringList pages = {server.url("/n/1"), server.url("/links-to-3"),
                                    server.url("/n/3")};
-        const Finished f =
-            run(QStringList{"-q", "--page-size", "letter", "--landscape", "-o", "book.pdf"} + pages);
+        const Finished f = run(
+            QStringList{"-q", "--page-size", "letter", "--landscape", "-o", "book.pdf"} + pages);
         QCOMPARE(f.status, 0);
         QVERIFY2(f.errLines.isEmpty(), qPrintable(f.errLines.join('\n'))); // its image was ready
         const QString pdf = dir.filePath("book.pdf");
@@ -292,14 +298,14 @@ private slots:
                  info.constData());
         for (int sheet = 1; sheet <= 3; ++sheet) {
             // Each section begins with its source address, at the top of its sheet.
-            const QByteArray text = pdfTool(
-                "pdftotext", {"-f", QString::number(sheet), "-l", QString::number(sheet), pdf, "-"});
+            const QByteArray text = pdfTool("pdftotext", {"-f", QString::number(sheet), "-l",
+                                                          QString::number(sheet), pdf, "-"});
             QVERIFY2(text.trimmed().startsWith(pages[sheet - 1].toUtf8()), text.constData());
         }
         // The link on the second sheet goes to the third sheet.
         const QJsonObject json =
-            QJsonDocument::fromJson(pdfTool("qpdf", {"--json=2", "--json-key=pages",
-                                                     "--json-key=qpdf", pdf}))
+            QJsonDocument::fromJson(
+                pdfTool("qpdf", {"--json=2", "--json-key=pages", "--json-key=qpdf", pdf}))
                 .object();
         const QJsonObject objects = json["qpdf"].toArray()[1].toObject();
         const auto value = [&](const QString& reference) {
@@ -356,6 +362,23 @@ private slots:
         QVERIFY(!f.errLines.isEmpty());
         QCOMPARE(server.requests().size(), requests);
         QCOMPARE(dir.entryList(QDir::Files), QStringList{"empty.txt"});
+    }
+
+    void reportThatCannotBeMadeFinal_leavesTheOldOutputAsItWas()
+    {
+        const QString output = writeFile("book.html", "old");
+        QVERIFY(dir.mkdir("reports"));
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(QCoreApplication::applicationDirPath() + "/vantrel-join",
+                      {"-q", "-t", "3", "-o", output, "--report", "reports/report.json",
+                       url("/n/1"), url("/endless")});
+        // The report's folder goes while the pages load: it can be written, not put in place.
+        QTRY_VERIFY_WITH_TIMEOUT(server.requests().contains("/endless"), 15000);
+        QVERIFY(QDir(dir.filePath("reports")).removeRecursively());
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 3);
+        QCOMPARE(readFile(output), "old");
     }
 
     void sandboxOnAsRoot_exitsFourAndSaysWhatToDo()
@@ -426,9 +449,12 @@ private slots:
         const auto remove = qScopeGuard([&] {
             ::unlink(folder + "/list\xe9");
             ::unlink(folder + "/out\xe9.html");
+            ::unlink(folder + "/report\xe9.json");
+            ::unlink(folder + "/cookies\xe9");
         });
         const QByteArray bad = url("/n/2") + "\xe9";
         writeFile("list", url("/n/1") + "\n" + bad + "\n" + url("/n/3") + "\n");
+        writeFile("cookies", "127.0.0.1\tFALSE\t/\tFALSE\t0\tname\tvalue\n");
         QProcess shell;
         shell.setWorkingDirectory(dir.path());
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -436,10 +462,11 @@ private slots:
         environment.remove("WAYLAND_DISPLAY");
         shell.setProcessEnvironment(environment);
         QSignalSpy finished(&shell, &QProcess::finished);
-        shell.start("/bin/sh", {"-c",
-                                "mv list \"$(printf 'list\\351')\" && exec \"$0\" -q -i \"$(printf "
-                                "'list\\351')\" -o \"$(printf 'out\\351.html')\"",
-                                QCoreApplication::applicationDirPath() + "/vantrel-join"});
+        shell.start("/bin/sh",
+                    {"-c",
+                     "e=$(printf '\\351') && mv list list$e && mv cookies cookies$e && exec \"$0\" "
+                     "-q -i list$e -o out$e.html --report report$e.json --cookies cookies$e",
+                     QCoreApplication::applicationDirPath() + "/vantrel-join"});
         QVERIFY(finished.wait(120000));
         const QStringList errLines =
             QString::fromUtf8(shell.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
@@ -455,6 +482,12 @@ private slots:
                                                       "the address is not valid UTF-8")
                                            .arg(url("/n/2"))});
         QCOMPARE(content, joined("<p>1</p><p>3</p>"));
+        QCOMPARE(server.header("/n/3", "Cookie"), "name=value");
+        QFile report;
+        const int reportFd = ::open(folder + "/report\xe9.json", O_RDONLY);
+        QVERIFY(reportFd >= 0 &&
+                report.open(reportFd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+        QCOMPARE(QJsonDocument::fromJson(report.readAll())["totals"]["ok"].toInt(), 2);
     }
 #endif
 

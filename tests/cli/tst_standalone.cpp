@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -179,6 +180,18 @@ class TestStandalone : public QObject
             return image(png(120, 0, true)); // above the limit the test sets
         if (path == "/n/1")
             return TestHttpServer::html("<html><body><p>1</p></body></html>");
+        if (path == "/to-new") // where a later page, /old, ends
+            return TestHttpServer::html("<html><body><a href=/new>new</a></body></html>");
+        if (path == "/data-image")
+            return TestHttpServer::html("<html><body><img id=big src='data:image/png;base64," +
+                                        png(120, 0, true).toBase64() + "'></body></html>");
+        if (path == "/long") // more than a tiny temporary folder holds
+            return TestHttpServer::html("<html><body><p>" + QByteArray(300000, 'x') +
+                                        "</p></body></html>");
+        if (path == "/huge-image")
+            return TestHttpServer::html("<html><body><img src=/img/huge.png></body></html>");
+        if (path == "/img/huge.png")
+            return image(png(200, 0, true));
         if (path == "/endless") {
             Response r = TestHttpServer::html("<html><body><p>first part</p>");
             r.neverFinish = true;
@@ -194,38 +207,59 @@ private slots:
         dir = QDir(temporary->path());
     }
 
-    void hardPages_standOnTheirOwnOffline()
+    // One run of hard pages, opened offline; the tests below each check one side of it.
+    void initTestCase()
     {
-        const Finished f =
-            run({"--standalone", "--toc", "-q", "-j", "2", "--max-resource", "0.02", "-o",
-                 "book.html", url("/one"), url("/two"), url("/old"), url("/download")});
-        QCOMPARE(f.status, 1);
+        hard.run = run({"--standalone", "--toc", "-q", "-j", "2", "--max-resource", "0.02", "-o",
+                        hardDir.filePath("book.html"), url("/one"), url("/two"), url("/old"),
+                        url("/download")});
+        hard.survey = surveyOffline(hardDir.filePath("book.html"), hard.requests);
+    }
+
+    void hardPages_warnOnceAndFetchEachImageOnce()
+    {
+        QCOMPARE(hard.run.status, 1);
         // The image over the limit is named once, however many pages show it, and fails nothing.
-        QCOMPARE(f.errLines, QStringList({"vantrel-join: warning: " + url("/img/big.png") +
-                                              " is left as an address: larger than 0.02 MB",
-                                          "vantrel-join: page 4 (" + url("/download") +
-                                              ") failed: a download, not a page"}));
+        QCOMPARE(hard.run.errLines, QStringList({"vantrel-join: warning: " + url("/img/big.png") +
+                                                     " is left as an address: larger than 0.02 MB",
+                                                 "vantrel-join: page 4 (" + url("/download") +
+                                                     ") failed: a download, not a page"}));
         // No page loaded it (out of view), and the run fetched it once for both.
         QCOMPARE(site.requests().count("/img/lazy.png"), 1);
+        // Another origin's image: by the page, then once from outside, never tried in the page.
+        QCOMPARE(elsewhere.requests().count("/img/cross.png"), 2);
+    }
 
-        QStringList requests;
-        const QVariantMap survey = surveyOffline(dir.filePath("book.html"), requests);
-        QVERIFY(!survey.isEmpty());
+    void hardPages_showTheirImagesOffline()
+    {
+        QVERIFY(!hard.survey.isEmpty());
         const QString big = url("/img/big.png");
-        QCOMPARE(survey["images"].toStringList(),
+        QCOMPARE(hard.survey["images"].toStringList(),
                  QStringList({"p1-relative decoded inline", "p1-rooted decoded inline",
                               "p1-set decoded inline", "p1-picture decoded inline",
                               "p1-cross decoded inline", "p1-big broken " + big,
                               "p1-made decoded inline", "p1-lazy decoded inline",
                               big + " broken " + big, "p2-lazy decoded inline"}));
         // The image left as an address is all the file reaches for.
+        QStringList requests = hard.requests;
         requests.removeDuplicates();
         QCOMPARE(requests, QStringList{big});
-        QCOMPARE(survey["repeatedIds"].toStringList(), QStringList());
-        QCOMPARE(survey["danglingLinks"].toStringList(), QStringList());
-        QCOMPARE(survey["ran"].toInt(), 0);
+    }
 
-        const QVariantMap links = survey["links"].toMap();
+    void hardPages_keepIdsApartAndRunNothing()
+    {
+        QVERIFY(!hard.survey.isEmpty());
+        QCOMPARE(hard.survey["repeatedIds"].toStringList(), QStringList());
+        QCOMPARE(hard.survey["ran"].toInt(), 0);
+        QCOMPARE(hard.survey["useTarget"].toString(), "#p1-dot");
+        QCOMPARE(hard.survey["labelTarget"].toString(), "p2-top");
+    }
+
+    void hardPages_linkToTheirSections()
+    {
+        QVERIFY(!hard.survey.isEmpty());
+        QCOMPARE(hard.survey["danglingLinks"].toStringList(), QStringList());
+        const QVariantMap links = hard.survey["links"].toMap();
         QCOMPARE(links["two"].toString(), "#p2");
         QCOMPARE(links["two, part"].toString(), "#p2-part");
         QCOMPARE(links["old address"].toString(), "#p3-part");
@@ -235,14 +269,40 @@ private slots:
         QCOMPARE(links["outside"].toString(), elsewhere.url("/elsewhere"));
         QCOMPARE(links["script link"].toString(), QString());
         QCOMPARE(links["download"].toString(), "#p4"); // its section is there, empty
-        QCOMPARE(survey["useTarget"].toString(), "#p1-dot");
-        QCOMPARE(survey["labelTarget"].toString(), "p2-top");
-        QCOMPARE(survey["sections"].toStringList(),
+    }
+
+    void hardPages_haveSectionsAndContents()
+    {
+        QVERIFY(!hard.survey.isEmpty());
+        QCOMPARE(hard.survey["sections"].toStringList(),
                  QStringList({"p1 " + url("/one"), "p2 " + url("/two"), "p3 " + url("/new"),
                               "p4 " + url("/download")}));
-        QCOMPARE(survey["contents"].toStringList(),
+        QCOMPARE(hard.survey["contents"].toStringList(),
                  QStringList({"#p1 First page", "#p2 Second page", "#p3 Third page",
                               "#p4 " + url("/download")}));
+    }
+
+    void fileWithoutContents_linksToWhereALaterPageEnded()
+    {
+        const Finished f =
+            run({"--standalone", "-q", "-o", "book.html", url("/to-new"), url("/old")});
+        QCOMPARE(f.status, 0);
+        QFile book(dir.filePath("book.html"));
+        QVERIFY(book.open(QIODevice::ReadOnly));
+        QVERIFY(book.readAll().contains("<a href=\"#p2\">new</a>"));
+    }
+
+    void dataImageOverTheLimit_isLeftOutAndNamed()
+    {
+        const Finished f =
+            run({"--standalone", "-q", "--max-resource", "0.02", "-o", "-", url("/data-image")});
+        QCOMPARE(f.status, 0);
+        QCOMPARE(f.errLines.size(), 1);
+        QVERIFY2(f.errLines[0].startsWith("vantrel-join: warning: data:image/png;base64,") &&
+                     f.errLines[0].endsWith("is left out: larger than 0.02 MB"),
+                 qPrintable(f.errLines[0]));
+        QVERIFY(f.out.contains("<img id=\"p1-big\">"));
+        QVERIFY(!f.out.contains("data:image/png;base64,"));
     }
 
     void standardOutput_receivesEachSectionWhileLaterPagesStillLoad()
@@ -255,6 +315,40 @@ private slots:
         QCOMPARE(process.state(), QProcess::Running);
         process.kill();
         process.waitForFinished();
+    }
+
+    void fullTemporaryFolder_failsTheRunAndKeepsTheOldFile_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("pages kept for the contents") << QStringList{"--toc", url("/long")};
+        QTest::newRow("images kept") << QStringList{url("/huge-image")};
+    }
+    void fullTemporaryFolder_failsTheRunAndKeepsTheOldFile()
+    {
+        QFETCH(QStringList, arguments);
+        QVERIFY(dir.mkdir("tiny"));
+        QFile book(dir.filePath("book.html"));
+        QVERIFY(book.open(QIODevice::WriteOnly) && book.write("old") == 3);
+        book.close();
+        // A temporary folder of 64 kB, on a file system of its own where one can be mounted.
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        const Finished f = runCommand(
+            process,
+            QStringList{"-rm", "sh", "-c",
+                        "mount -t tmpfs -o size=64k tmpfs tiny || exit 99; TMPDIR=tiny exec \"$@\"",
+                        "sh", QCoreApplication::applicationDirPath() + "/vantrel-join", "-q",
+                        "--standalone", "-o", "book.html"} +
+                arguments,
+            {}, QStandardPaths::findExecutable("unshare"));
+        if (f.status == 99 || (f.status == 1 && f.errLines.value(0).startsWith("unshare:")))
+            QSKIP("no file system of its own can be mounted here");
+        QCOMPARE(f.status, 3);
+        QCOMPARE(f.errLines.size(), 1);
+        QVERIFY2(f.errLines[0].contains("temporary file: No space left on device"),
+                 qPrintable(f.errLines[0]));
+        QVERIFY(book.open(QIODevice::ReadOnly));
+        QCOMPARE(book.readAll(), "old");
     }
 
     void localPage_inlinesFilesBesideIt_andNoOtherFiles()
@@ -302,12 +396,22 @@ private slots:
 
 private:
     TestHttpServer elsewhere{[](const QByteArray& path) {
-        return path == "/img/cross.png" ? image(png(6, qRgb(0, 0, 200)))
-                                        : TestHttpServer::html("<html><body>x</body></html>");
+        // Kept in no cache: a second fetch of it would reach the server.
+        return path == "/img/cross.png"
+                   ? TestHttpServer::response(200, "image/png", png(6, qRgb(0, 0, 200)),
+                                              {{"Cache-Control", "no-store"}})
+                   : TestHttpServer::html("<html><body>x</body></html>");
     }};
     TestHttpServer site{[this](const QByteArray& path) { return route(path); }};
     std::unique_ptr<QTemporaryDir> temporary;
     QDir dir;
+    QTemporaryDir hardDir;
+    struct
+    {
+        Finished run;
+        QVariantMap survey;
+        QStringList requests; // what the file reached for offline
+    } hard;
 };
 
 VANTREL_ENGINE_TEST_MAIN(TestStandalone)

@@ -1,8 +1,12 @@
 #include "cookiesfile.h"
 
+#include "bytetext.h"
+#include "filenames.h"
+
 #include <QDateTime>
-#include <QFile>
-#include <QFileInfo>
+#include <QUrl>
+
+#include <algorithm>
 
 namespace cli {
 namespace {
@@ -16,6 +20,31 @@ std::optional<bool> flag(const QByteArray& field)
     if (field.compare("FALSE", Qt::CaseInsensitive) == 0)
         return false;
     return std::nullopt;
+}
+
+// A control byte, or ';', which ends a cookie in a header.
+bool endsCookie(const QByteArray& text)
+{
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return uchar(c) < 0x20 || c == 0x7f || c == ';'; });
+}
+
+// What the cookie store would refuse in the domain, path, name or value; empty when nothing.
+QString fieldProblem(const QString& domain, const QList<QByteArray>& fields)
+{
+    QUrl host;
+    host.setHost(domain.startsWith(QLatin1Char('.')) ? domain.mid(1) : domain, QUrl::StrictMode);
+    if (!host.isValid() || host.host().isEmpty())
+        return QStringLiteral("the domain '%1' is no host name").arg(domain);
+    if ((!fields[2].isEmpty() && !fields[2].startsWith('/')) || endsCookie(fields[2]))
+        return QStringLiteral("the path must start with '/' and hold no ';' or control byte");
+    if (fields[5].isEmpty())
+        return QStringLiteral("no cookie name");
+    if (endsCookie(fields[5]) || fields[5].contains('=') || fields[5] != fields[5].trimmed())
+        return QStringLiteral("the name holds a space at an end, '=', ';' or a control byte");
+    if (endsCookie(fields[6]))
+        return QStringLiteral("the value holds ';' or a control byte");
+    return {};
 }
 
 // The cookie of one line; nothing, and why in problem, when the line is malformed.
@@ -34,7 +63,7 @@ std::optional<QNetworkCookie> parseLine(QByteArray line, QString& problem)
         problem = QStringLiteral("%1 fields where 7 separated by tabs belong").arg(fields.size());
         return std::nullopt;
     }
-    const QString domain = QString::fromUtf8(fields[0]);
+    const QString domain = textOfBytes(fields[0]);
     const std::optional<bool> subdomains = flag(fields[1]);
     const std::optional<bool> secure = flag(fields[3]);
     bool expiryIsNumber = false;
@@ -45,9 +74,9 @@ std::optional<QNetworkCookie> parseLine(QByteArray line, QString& problem)
         problem = QStringLiteral("the second and fourth fields must be TRUE or FALSE");
     else if (!expiryIsNumber || expiry < 0)
         problem = QStringLiteral("the expiry '%1' is no number of seconds")
-                      .arg(QString::fromUtf8(fields[4]));
-    else if (fields[5].isEmpty())
-        problem = QStringLiteral("no cookie name");
+                      .arg(textOfBytes(fields[4]));
+    else
+        problem = fieldProblem(domain, fields);
     if (!problem.isEmpty())
         return std::nullopt;
 
@@ -66,20 +95,13 @@ std::optional<QNetworkCookie> parseLine(QByteArray line, QString& problem)
 
 std::optional<QList<QNetworkCookie>> readCookiesFile(const QString& path, QString& error)
 {
-    QFile file(path);
-    QString problem;
-    if (QFileInfo(path).isDir())
-        problem = QStringLiteral("it is a folder");
-    else if (!file.open(QIODevice::ReadOnly))
-        problem = file.errorString();
-    const QByteArray bytes = problem.isEmpty() ? file.readAll() : QByteArray();
-    if (problem.isEmpty() && file.error() != QFileDevice::NoError)
-        problem = file.errorString();
-    if (!problem.isEmpty()) {
-        error = QStringLiteral("cannot read cookies file %1: %2").arg(path, problem);
+    QByteArray bytes;
+    if (const QString problem = readWholeFile(path, bytes); !problem.isEmpty()) {
+        error = QStringLiteral("cannot read cookies file %1: %2").arg(shownText(path), problem);
         return std::nullopt;
     }
 
+    QString problem;
     QList<QNetworkCookie> cookies;
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const QList<QByteArray> lines = bytes.split('\n');
@@ -91,8 +113,10 @@ std::optional<QList<QNetworkCookie>> readCookiesFile(const QString& path, QStrin
             continue;
         std::optional<QNetworkCookie> cookie = parseLine(line, problem);
         if (!cookie) {
-            error =
-                QStringLiteral("cookies file %1, line %2: %3").arg(path).arg(i + 1).arg(problem);
+            error = QStringLiteral("cookies file %1, line %2: %3")
+                        .arg(shownText(path))
+                        .arg(i + 1)
+                        .arg(shownText(problem));
             return std::nullopt;
         }
         if (cookie->isSessionCookie() || cookie->expirationDate() > now)

@@ -20,8 +20,13 @@
 
 namespace cli {
 
+namespace {
+
+// Opens the file for reading. Empty when it opened; otherwise why not.
 QString openToRead(QFile& file, const QString& name)
 {
+    if (name == QLatin1String("-"))
+        return file.open(stdin, QIODevice::ReadOnly) ? QString() : file.errorString();
 #ifdef Q_OS_UNIX
     const int fd = ::open(bytesOfText(name).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -44,18 +49,65 @@ QString openToRead(QFile& file, const QString& name)
 #endif
 }
 
-bool isSameFile(const QString& name, const QString& other)
+// What tells a file apart from every other: its device and inode, or, for one not made yet, its
+// folder's and its name. Empty for what is never the same as anything.
+QByteArray fileIdentity(const QString& name)
 {
+    if (name == QLatin1String("-"))
+        return {};
 #ifdef Q_OS_UNIX
     // A hard link has a path of its own: only the device and inode tell.
-    struct stat a, b;
-    return ::stat(bytesOfText(name).constData(), &a) == 0 &&
-           ::stat(bytesOfText(other).constData(), &b) == 0 && a.st_dev == b.st_dev &&
-           a.st_ino == b.st_ino;
+    const QByteArray bytes = bytesOfText(name);
+    struct stat status;
+    if (::stat(bytes.constData(), &status) == 0) {
+        if (!S_ISREG(status.st_mode))
+            return {};
+        return QByteArray::number(quint64(status.st_dev)) + ':' +
+               QByteArray::number(quint64(status.st_ino));
+    }
+    const qsizetype slash = bytes.lastIndexOf('/');
+    const QByteArray folder = slash < 0    ? QByteArray(".")
+                              : slash == 0 ? QByteArray("/")
+                                           : bytes.left(slash);
+    if (::stat(folder.constData(), &status) != 0)
+        return {};
+    return QByteArray::number(quint64(status.st_dev)) + ':' +
+           QByteArray::number(quint64(status.st_ino)) + '/' + bytes.mid(slash + 1);
 #else
-    const QString path = QFileInfo(name).canonicalFilePath();
-    return !path.isEmpty() && path == QFileInfo(other).canonicalFilePath();
+    const QFileInfo info(name);
+    if (info.exists() && !info.isFile())
+        return {};
+    return (info.exists()
+                ? info.canonicalFilePath()
+                : QFileInfo(info.absolutePath()).canonicalFilePath() + '/' + info.fileName())
+        .toUtf8();
 #endif
+}
+
+} // namespace
+
+QString readWholeFile(const QString& name, QByteArray& bytes)
+{
+    QFile file;
+    if (const QString problem = openToRead(file, name); !problem.isEmpty())
+        return problem;
+    bytes = file.readAll();
+    return file.error() == QFileDevice::NoError ? QString() : file.errorString();
+}
+
+QString sameFileProblem(const QList<NamedFile>& written, const QList<NamedFile>& read)
+{
+    const QList<NamedFile> all = written + read;
+    for (qsizetype w = 0; w < written.size(); ++w) {
+        const QByteArray identity = fileIdentity(written[w].name);
+        for (qsizetype other = w + 1; !identity.isEmpty() && other < all.size(); ++other) {
+            if (fileIdentity(all[other].name) == identity)
+                return QStringLiteral("%1 %2 is %3 %4")
+                    .arg(written[w].role, shownText(written[w].name), all[other].role,
+                         shownText(all[other].name));
+        }
+    }
+    return {};
 }
 
 QString relativeFileAddress(const QString& text)
@@ -91,7 +143,10 @@ OutputName::OutputName(const QString& output) : m_output(output), m_path(output)
         return;
     }
     // The folder is reached through its descriptor, as its name may not be UTF-8 either.
-    m_standIn = ".vantrel-join-" + QByteArray::number(qint64(::getpid())) + ".html";
+    // One for each such name of the run: the output and the report may share a folder.
+    static int made = 0;
+    m_standIn = ".vantrel-join-" + QByteArray::number(qint64(::getpid())) + '-' +
+                QByteArray::number(++made) + ".tmp";
     m_path = QStringLiteral("/proc/self/fd/%1/%2").arg(m_folder).arg(QLatin1String(m_standIn));
 #else
     m_problem = QStringLiteral("cannot write %1: the name is not UTF-8").arg(shownText(output));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 class QFile;
@@ -10,11 +11,22 @@ namespace cli {
 // File names as the command takes them: text from textOfBytes(), so that a name that is not
 // UTF-8 still names its own file.
 
-// Opens the file for reading. Empty when it opened; otherwise why not.
-QString openToRead(QFile& file, const QString& name);
+// Reads the whole of a file the command reads (a list file, the cookies file); "-" is standard
+// input. Empty when it did; otherwise why not.
+QString readWholeFile(const QString& name, QByteArray& bytes);
 
-// True when both names lead to one existing file: the same spelling, another one, or a link.
-bool isSameFile(const QString& name, const QString& other);
+// A file the command names, and what it is to the command ("the report").
+struct NamedFile
+{
+    QString role;
+    QString name;
+};
+
+// The first file of written that is also another of written or one of read, whether by the same
+// spelling, another one or a link, said as a usage error; empty when there is none. A file that
+// does not exist yet is the same as another named for the same place. Standard input and output
+// ("-"), devices and pipes are never the same as anything.
+QString sameFileProblem(const QList<NamedFile>& written, const QList<NamedFile>& read);
 
 // The absolute file: address of an existing file named relative to the current folder, as every
 // command-line tool takes a relative path; empty for anything else (a web address, a host name,

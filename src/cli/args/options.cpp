@@ -29,8 +29,10 @@ const QString ExitStatusAndExamples = QStringLiteral(
     "     error with its position, address and reason); or a contents page or sitemap gave\n"
     "     no address, and nothing was written\n"
     "  2  usage error: an unknown option, a bad option value or selector, no addresses, a list\n"
-    "     file that cannot be read, an output that is a list file; nothing is written\n"
-    "  3  the output (or the report) cannot be written; an existing file is left as it was\n"
+    "     file that cannot be read, a file written that the command also reads or writes (by\n"
+    "     any name); nothing is written\n"
+    "  3  the output, the report or a temporary file cannot be written; existing files are left\n"
+    "     as they were\n"
     "  4  the browser engine cannot start\n"
     "\nExamples:\n"
     "  vantrel-join -i chapters.txt -o book.html\n\n"
@@ -119,18 +121,8 @@ QString addressOf(const QString& text)
 // blanks is no address: a file's final line feed must not make a failed item.
 std::optional<QStringList> readListFile(const QString& path, QString& error)
 {
-    QFile file;
-    QString problem;
-    if (path == QLatin1String("-")) {
-        if (!file.open(stdin, QIODevice::ReadOnly))
-            problem = file.errorString();
-    } else {
-        problem = openToRead(file, path);
-    }
-    const QByteArray bytes = problem.isEmpty() ? file.readAll() : QByteArray();
-    if (problem.isEmpty() && file.error() != QFileDevice::NoError)
-        problem = file.errorString();
-    if (!problem.isEmpty()) {
+    QByteArray bytes;
+    if (const QString problem = readWholeFile(path, bytes); !problem.isEmpty()) {
         error = QStringLiteral("cannot read list file %1: %2").arg(shownText(path), problem);
         return std::nullopt;
     }
@@ -207,14 +199,16 @@ struct CommandOptions
     QCommandLineOption standalone{
         QStringLiteral("standalone"),
         QStringLiteral("Write a document to read offline: images inlined, scripts removed, "
-                       "links between the joined pages kept.")};
+                       "links between the joined pages kept. Written to a file, it is written "
+                       "once every page has loaded; to standard output or a pipe, each section "
+                       "as its page arrives.")};
     QCommandLineOption contents{
         QStringLiteral("toc"),
         QStringLiteral("With --standalone or a PDF: a list of the pages at the top.")};
     QCommandLineOption maxResource{
         QStringLiteral("max-resource"),
         QStringLiteral("With --standalone or a PDF: inline no image over this many megabytes "
-                       "(default: 10)."),
+                       "(default: 10); a larger data: image in a page is left out."),
         QStringLiteral("MB")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QStringLiteral("Show this help and exit.")};
@@ -315,6 +309,24 @@ QString readStandaloneOptions(const QCommandLineParser& parser, const CommandOpt
     return {};
 }
 
+// Every file the command writes, and every one it reads.
+QList<NamedFile> writtenFiles(const Options& options)
+{
+    QList<NamedFile> files{{QStringLiteral("the output"), options.output}};
+    if (!options.reader.reportPath.isEmpty())
+        files.append({QStringLiteral("the report"), options.reader.reportPath});
+    return files;
+}
+QList<NamedFile> readFiles(const Options& options, const QStringList& listFiles)
+{
+    QList<NamedFile> files;
+    for (const QString& listFile : listFiles)
+        files.append({QStringLiteral("the list file"), listFile});
+    if (!options.reader.cookiesPath.isEmpty())
+        files.append({QStringLiteral("the cookies file"), options.reader.cookiesPath});
+    return files;
+}
+
 // The operands, the list files' addresses and the places of found pages, in command-line order.
 QString readAddresses(const QStringList& arguments, const QCommandLineParser& parser,
                       const CommandOptions& named, Options& options)
@@ -334,11 +346,12 @@ QString readAddresses(const QStringList& arguments, const QCommandLineParser& pa
         return QStringLiteral("standard input can be read only once ('-i -')");
     if (operands.contains(QStringLiteral("-")))
         return QStringLiteral("'-' is no address; '-i -' reads addresses from standard input");
-    for (const QString& listFile : listFiles)
-        if (options.output != QLatin1String("-") && listFile != QLatin1String("-") &&
-            isSameFile(options.output, listFile))
-            return QStringLiteral("the output %1 is the list file %2")
-                .arg(shownText(options.output), shownText(listFile));
+    if (listFiles.contains(QStringLiteral("-")) && options.reader.cookiesPath == QLatin1String("-"))
+        return QStringLiteral("standard input can be read only once ('-i -', '--cookies -')");
+    if (const QString problem =
+            sameFileProblem(writtenFiles(options), readFiles(options, listFiles));
+        !problem.isEmpty())
+        return problem;
 
     QHash<QString, qsizetype> next;
     for (const QString& source : order) {

@@ -1,7 +1,8 @@
 #include "readeroptions.h"
 
-#include "core/webaddress.h"
+#include "bytetext.h"
 #include "cookiesfile.h"
+#include "core/webaddress.h"
 #include "join/site/requestheaders.h"
 
 #include <QCommandLineParser>
@@ -47,11 +48,12 @@ QList<QCommandLineOption> readerOptions()
 {
     return {
         {Cookies,
-         QStringLiteral("Send the cookies of a cookies.txt file (Netscape format), for pages "
-                        "behind a login."),
+         QStringLiteral("Send the cookies of a cookies.txt file (Netscape format; '-': standard "
+                        "input), for pages behind a login."),
          QStringLiteral("file")},
         {{QStringLiteral("H"), Header},
-         QStringLiteral("Send this header with every request. May be given several times."),
+         QStringLiteral("Send this header with the requests to the listed addresses' origins, and "
+                        "to no other. May be given several times."),
          QStringLiteral("name: value")},
         {UserAgent,
          QStringLiteral("Present this user agent, to servers and to the pages' scripts."),
@@ -74,13 +76,13 @@ QString readReaderOptions(const QCommandLineParser& parser, ReaderOptions& reade
     for (const QString& text : parser.values(Header)) {
         QPair<QByteArray, QByteArray> header;
         if (!readHeader(text, header))
-            return QStringLiteral("--header wants 'name: value', not '%1'").arg(text);
+            return QStringLiteral("--header wants 'name: value', not '%1'").arg(shownText(text));
         site.headers.append(header);
     }
     if (const QUrl referer = refererOf(reader);
         !referer.isEmpty() && !(referer.isValid() && isWebAddress(referer)))
         return QStringLiteral("a Referer must be an http or https address, not '%1'")
-            .arg(referer.toString());
+            .arg(shownText(referer.toString()));
     if (parser.isSet(UserAgent)) {
         site.userAgent = parser.value(UserAgent);
         if (site.userAgent.trimmed().isEmpty())
@@ -92,7 +94,7 @@ QString readReaderOptions(const QCommandLineParser& parser, ReaderOptions& reade
         const qint64 ms = parser.value(Settle).toLongLong(&ok);
         if (!ok || ms < 1 || ms > MaxSettleMs)
             return QStringLiteral("--settle wants a whole number of milliseconds above 0, not '%1'")
-                .arg(parser.value(Settle));
+                .arg(shownText(parser.value(Settle)));
         site.readiness.settle = std::chrono::milliseconds(ms);
     }
     if (parser.isSet(Report)) {
@@ -102,7 +104,8 @@ QString readReaderOptions(const QCommandLineParser& parser, ReaderOptions& reade
     }
     if (parser.isSet(Cookies)) {
         QString error;
-        const auto cookies = readCookiesFile(parser.value(Cookies), error);
+        reader.cookiesPath = parser.value(Cookies);
+        const auto cookies = readCookiesFile(reader.cookiesPath, error);
         if (!cookies)
             return error;
         site.cookies = *cookies;

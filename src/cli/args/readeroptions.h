@@ -16,7 +16,8 @@ namespace cli {
 struct ReaderOptions
 {
     join::SiteSetup site;
-    QString reportPath; // empty: no report
+    QString reportPath;  // empty: no report
+    QString cookiesPath; // empty: no cookies file
 };
 
 QList<QCommandLineOption> readerOptions();

@@ -27,7 +27,7 @@ QString ContentRule::description() const
     return parts.join(QLatin1Char(' '));
 }
 
-ContentCopy::ContentCopy(const PageCopy& copy, const ContentRule& rule, Noted noted)
+ContentCopy::ContentCopy(PageCopy& copy, const ContentRule& rule, Noted noted)
     : PageCopy(copy.script()), m_copy(copy), m_noted(std::move(noted))
 {
     const QJsonObject settings{
@@ -39,7 +39,7 @@ ContentCopy::ContentCopy(const PageCopy& copy, const ContentRule& rule, Noted no
 }
 
 QString ContentCopy::copyFrom(SiteBrowser& site, int position,
-                              std::chrono::milliseconds bound) const
+                              std::chrono::milliseconds bound)
 {
     // Sent ahead of the copy's script, which the page runs next, with no wait between them: a
     // page that does not answer is the copy's to deal with, within the copy's bound.

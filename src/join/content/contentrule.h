@@ -29,13 +29,13 @@ class ContentCopy : public PageCopy
 public:
     using Noted = std::function<void(int position, const QString& used, const QString& warning)>;
 
-    ContentCopy(const PageCopy& copy, const ContentRule& rule, Noted noted);
+    ContentCopy(PageCopy& copy, const ContentRule& rule, Noted noted);
 
     QString copyFrom(SiteBrowser& site, int position,
-                     std::chrono::milliseconds bound) const override;
+                     std::chrono::milliseconds bound) override;
 
 private:
-    const PageCopy& m_copy;
+    PageCopy& m_copy;
     QString m_ruleScript;
     Noted m_noted;
 };

@@ -5,7 +5,7 @@
 
 namespace join {
 
-OncePerPage::OncePerPage(const PageCopy& copy, const QStringList& addresses,
+OncePerPage::OncePerPage(PageCopy& copy, const QStringList& addresses,
                          std::function<void(const QString&)> note)
     : PageCopy(copy.script()), m_copy(copy), m_note(std::move(note))
 {
@@ -14,7 +14,7 @@ OncePerPage::OncePerPage(const PageCopy& copy, const QStringList& addresses,
 }
 
 QString OncePerPage::copyFrom(SiteBrowser& site, int position,
-                              std::chrono::milliseconds bound) const
+                              std::chrono::milliseconds bound)
 {
     const QUrl loaded = site.loadedUrl();
     const QString key = pageKey(loaded);

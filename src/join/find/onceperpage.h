@@ -15,16 +15,16 @@ namespace join {
 class OncePerPage : public PageCopy
 {
 public:
-    OncePerPage(const PageCopy& copy, const QStringList& addresses,
+    OncePerPage(PageCopy& copy, const QStringList& addresses,
                 std::function<void(const QString&)> note);
 
     QString copyFrom(SiteBrowser& site, int position,
-                     std::chrono::milliseconds bound) const override;
+                     std::chrono::milliseconds bound) override;
 
 private:
-    const PageCopy& m_copy;
+    PageCopy& m_copy;
     QHash<QString, int> m_listed; // the first position of each page in the list
-    mutable QHash<QString, int> m_copied;
+    QHash<QString, int> m_copied;
     std::function<void(const QString&)> m_note;
 };
 

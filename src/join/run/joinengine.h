@@ -76,7 +76,7 @@ struct JoinSetup
     WindowPointer& pointer;
     ProgressDisplay& progress;
     JoinResult& result;    // takes each page's text in list order
-    const PageCopy& copy;  // what is taken of each page, as the result wants it
+    PageCopy& copy;        // what is taken of each page, as the result wants it
     // As many pages load at once as there are site browsers.
     QList<SiteBrowser*> sites;
     std::chrono::milliseconds pageBound;

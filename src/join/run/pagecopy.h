@@ -15,10 +15,10 @@ class PageCopy
 {
 public:
     // The body's markup as it stands, for a joined document that parses it itself (the window's).
-    static const PageCopy& bodyMarkup();
+    static PageCopy& bodyMarkup();
     // The body's markup parsed and written again exactly as the joined document would hold it:
     // the page's share of the joined file, ready to be written out as it is.
-    static const PageCopy& serialisedBody();
+    static PageCopy& serialisedBody();
 
     // A copy made by a script of its own, answering as above.
     explicit PageCopy(QString script);
@@ -28,9 +28,8 @@ public:
 
     // Copies the page that site shows, the page at position in the list: runs the script there.
     // Throws AppError as SiteBrowser::copyPage() does. A copy that does more in the page (fetches
-    // what it refers to) does it here, within the bound.
-    virtual QString copyFrom(SiteBrowser& site, int position,
-                             std::chrono::milliseconds bound) const;
+    // what it refers to, and keeps it) does it here, within the bound.
+    virtual QString copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound);
 
 private:
     QString m_script;

@@ -5,17 +5,26 @@ namespace {
 // Longer referrers are cut to their origin by the engine, and so would not match.
 constexpr qsizetype MaxRefererLength = 4096;
 
+// scheme://host:port, the port given even where it is the scheme's own.
+QString originOf(const QUrl& url)
+{
+    const int defaultPort = url.scheme() == QLatin1String("https") ? 443 : 80;
+    return QStringLiteral("%1://%2:%3").arg(url.scheme(), url.host()).arg(url.port(defaultPort));
+}
+
 bool sameOrigin(const QUrl& a, const QUrl& b)
 {
-    const int defaultPort = a.scheme() == QLatin1String("https") ? 443 : 80;
-    return a.scheme() == b.scheme() && a.host() == b.host() &&
-           a.port(defaultPort) == b.port(defaultPort);
+    return originOf(a) == originOf(b);
 }
 } // namespace
 
-RequestHeaders::RequestHeaders(QList<QPair<QByteArray, QByteArray>> headers, QObject* parent)
+RequestHeaders::RequestHeaders(QList<QPair<QByteArray, QByteArray>> headers,
+                               const QList<QUrl>& listed, QObject* parent)
     : QWebEngineUrlRequestInterceptor(parent)
 {
+    for (const QUrl& address : listed)
+        if (isWebAddress(address))
+            m_origins.insert(originOf(address));
     for (auto& header : headers) {
         if (header.first.compare("Referer", Qt::CaseInsensitive) == 0)
             m_referer = QUrl(QString::fromUtf8(header.second));
@@ -26,6 +35,8 @@ RequestHeaders::RequestHeaders(QList<QPair<QByteArray, QByteArray>> headers, QOb
 
 void RequestHeaders::interceptRequest(QWebEngineUrlRequestInfo& info)
 {
+    if (!m_origins.contains(originOf(info.requestUrl())))
+        return;
     for (const auto& [name, value] : std::as_const(m_headers))
         info.setHttpHeader(name, value);
     if (m_referer.isEmpty() ||

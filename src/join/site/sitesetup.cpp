@@ -10,49 +10,63 @@
 
 namespace join {
 namespace {
-// Far longer than the store takes; a cookie the engine refuses is never reported as added.
+// Far longer than the store takes; reached only if the store never answers.
 constexpr std::chrono::milliseconds CookieBound{5000};
 
-void loadCookies(QWebEngineProfile& profile, const QList<QNetworkCookie>& cookies)
+// Hands the cookie to the store as a browser would take it from its origin.
+void setCookie(QWebEngineCookieStore& store, QNetworkCookie cookie)
+{
+    if (cookie.domain().startsWith(QLatin1Char('.')))
+        return store.setCookie(cookie);
+    // A cookie with no domain of its own belongs to its origin's host alone.
+    const QString host = cookie.domain();
+    cookie.setDomain(QString());
+    QUrl origin;
+    origin.setScheme(cookie.isSecure() ? QStringLiteral("https") : QStringLiteral("http"));
+    origin.setHost(host);
+    origin.setPath(cookie.path().isEmpty() ? QStringLiteral("/") : cookie.path());
+    store.setCookie(cookie, origin);
+}
+
+// Answers how many of cookies the store refused.
+int loadCookies(QWebEngineProfile& profile, const QList<QNetworkCookie>& cookies)
 {
     // The store takes cookies only once the profile's network has started, which a page's first
     // load does: until then they are held back, and could reach it after the first request.
     QWebEnginePage starter(&profile);
     starter.load(QUrl(QStringLiteral("about:blank")));
     QWebEngineCookieStore* store = profile.cookieStore();
+    // The store says nothing of a cookie it refuses, and takes cookies in the order given: one
+    // of the program's own after them all tells that it has come to the end.
+    QNetworkCookie last(QByteArrayLiteral("vantrel-last"), QByteArrayLiteral("1"));
+    const QUrl lastOrigin(QStringLiteral("http://vantrel-join.invalid/"));
     QEventLoop loop;
     qsizetype added = 0;
-    QObject::connect(store, &QWebEngineCookieStore::cookieAdded, &loop, [&] {
-        if (++added >= cookies.size())
-            loop.quit();
-    });
-    for (QNetworkCookie cookie : cookies) {
-        if (cookie.domain().startsWith(QLatin1Char('.'))) {
-            store->setCookie(cookie);
-            continue;
-        }
-        // A cookie with no domain of its own belongs to its origin's host alone.
-        const QString host = cookie.domain();
-        cookie.setDomain(QString());
-        QUrl origin;
-        origin.setScheme(cookie.isSecure() ? QStringLiteral("https") : QStringLiteral("http"));
-        origin.setHost(host);
-        origin.setPath(cookie.path().isEmpty() ? QStringLiteral("/") : cookie.path());
-        store->setCookie(cookie, origin);
-    }
+    bool lastAdded = false;
+    QObject::connect(store, &QWebEngineCookieStore::cookieAdded, &loop,
+                     [&](const QNetworkCookie& cookie) {
+                         if (cookie.name() != last.name())
+                             return void(++added);
+                         lastAdded = true;
+                         loop.quit();
+                     });
+    for (const QNetworkCookie& cookie : cookies)
+        setCookie(*store, cookie);
+    store->setCookie(last, lastOrigin);
     runEventLoopUntil(
-        loop, [&] { return added >= cookies.size(); }, CookieBound);
+        loop, [&] { return lastAdded; }, CookieBound);
+    store->deleteCookie(last, lastOrigin);
+    return int(cookies.size() - added);
 }
 } // namespace
 
-void prepareProfile(QWebEngineProfile& profile, const SiteSetup& setup)
+int prepareProfile(QWebEngineProfile& profile, const SiteSetup& setup)
 {
     if (!setup.userAgent.isEmpty())
         profile.setHttpUserAgent(setup.userAgent);
     if (!setup.headers.isEmpty())
-        profile.setUrlRequestInterceptor(new RequestHeaders(setup.headers, &profile));
-    if (!setup.cookies.isEmpty())
-        loadCookies(profile, setup.cookies);
+        profile.setUrlRequestInterceptor(new RequestHeaders(setup.headers, setup.listed, &profile));
+    return setup.cookies.isEmpty() ? 0 : loadCookies(profile, setup.cookies);
 }
 
 } // namespace join

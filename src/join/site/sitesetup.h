@@ -5,6 +5,7 @@
 #include <QNetworkCookie>
 #include <QPair>
 #include <QString>
+#include <QUrl>
 
 #include <chrono>
 
@@ -33,16 +34,17 @@ struct SiteSetup
     // In the profile's store before the first page loads. A cookie whose domain starts with a dot
     // is sent to the domain's hosts as well; any other only to its host.
     QList<QNetworkCookie> cookies;
-    // Sent with every request the pages make; a Referer only with each page's own (see
-    // RequestHeaders).
+    // Sent with every request the pages make to the origins of the listed addresses; a Referer
+    // only with each page's own (see RequestHeaders).
     QList<QPair<QByteArray, QByteArray>> headers;
-    QString userAgent; // empty: the engine's own
+    QList<QUrl> listed; // the addresses to join
+    QString userAgent;  // empty: the engine's own
     Readiness readiness;
 };
 
 // Gives the run's profile the setup's user agent, headers and cookies. Returns once the store
-// holds the cookies (or a bound has passed), so that the first page is sent them. The profile must
-// be off the record: nothing of them is written to disk.
-void prepareProfile(QWebEngineProfile& profile, const SiteSetup& setup);
+// has taken or refused every cookie, so that the first page is sent them, with the number it
+// refused. The profile must be off the record: nothing of them is written to disk.
+int prepareProfile(QWebEngineProfile& profile, const SiteSetup& setup);
 
 } // namespace join

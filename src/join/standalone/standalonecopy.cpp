@@ -1,10 +1,12 @@
 #include "standalonecopy.h"
 
-#include "core/jsontext.h"
-#include "join/engine/resourcetext.h"
 #include "core/apperror.h"
+#include "core/jsontext.h"
+#include "core/webaddress.h"
+#include "imagefetch.h"
+#include "imagestore.h"
 #include "join/engine/eventwait.h"
-#include "resourcecache.h"
+#include "join/engine/resourcetext.h"
 #include "join/site/sitebrowser.h"
 #include "standalonepages.h"
 
@@ -12,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QWebChannel>
 
 namespace join {
 namespace {
@@ -41,7 +44,7 @@ class ResourceSink : public QObject
 {
     Q_OBJECT
 public:
-    explicit ResourceSink(ResourceCache& resources) : m_resources(resources) {}
+    explicit ResourceSink(ImageStore& resources) : m_resources(resources) {}
 
     // Starts taking the answers to a new request; those of an earlier one are too late.
     int begin()
@@ -79,28 +82,27 @@ signals:
     void finished();
 
 private:
-    ResourceCache& m_resources;
+    ImageStore& m_resources;
     int m_request = 0;
     bool m_done = false;
     QStringList m_unreadable;
 };
 
-StandaloneCopy::StandaloneCopy(StandalonePages& pages, ResourceCache& resources,
+StandaloneCopy::StandaloneCopy(StandalonePages& pages, ImageStore& images, ImageFetch& fetch,
                                int outlineDepth)
     : PageCopy(resourceText(QStringLiteral(":/join/copy/standalone-body.js"))), m_pages(pages),
-      m_resources(resources), m_outlineDepth(outlineDepth),
+      m_images(images), m_fetch(fetch), m_outlineDepth(outlineDepth),
       m_fetchScript(resourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js")) +
                     QLatin1Char('\n') +
                     resourceText(QStringLiteral(":/join/copy/standalone-fetch.js"))),
-      m_sink(std::make_unique<ResourceSink>(resources)), m_channel(std::make_unique<QWebChannel>())
+      m_sink(std::make_unique<ResourceSink>(images)), m_channel(std::make_unique<QWebChannel>())
 {
     m_channel->registerObject(QStringLiteral("resources"), m_sink.get());
 }
 
 StandaloneCopy::~StandaloneCopy() = default;
 
-QString StandaloneCopy::copyFrom(SiteBrowser& site, int position,
-                                 std::chrono::milliseconds bound) const
+QString StandaloneCopy::copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound)
 {
     const Clock::time_point deadline = Clock::now() + bound;
     if (!m_attached.contains(&site)) {
@@ -110,37 +112,56 @@ QString StandaloneCopy::copyFrom(SiteBrowser& site, int position,
     const QString copyScript =
         script() + jsonArguments({QJsonObject{{QStringLiteral("token"), m_pages.token()},
                                               {QStringLiteral("position"), position},
+                                              {QStringLiteral("limit"), m_images.limit()},
                                               {QStringLiteral("outlineDepth"), m_outlineDepth}}});
     const QJsonObject page =
         QJsonDocument::fromJson(site.copyPage(copyScript, bound).toUtf8()).object();
     const QUrl address(page.value(QStringLiteral("address")).toString());
     m_pages.copied(position, address.toString(), page.value(QStringLiteral("title")).toString());
     m_pages.setHeadings(position, headingsOf(page.value(QStringLiteral("headings")).toArray()));
+    for (const QJsonValue& start : page.value(QStringLiteral("leftOut")).toArray())
+        m_images.leaveOut(start.toString());
 
     QStringList missing;
     for (const QJsonValue& resource : page.value(QStringLiteral("resources")).toArray())
-        if (!m_resources.has(resource.toString()))
+        if (!m_images.has(resource.toString()))
             missing.append(resource.toString());
-    if (!missing.isEmpty()) {
-        const QStringList unreadable = fetchInPage(site, missing, timeLeft(deadline));
-        m_resources.fetch(unreadable, page.value(QStringLiteral("userAgent")).toString().toUtf8(),
-                          address, timeLeft(deadline));
-        // Whatever is still missing did not come in time.
-        for (const QString& resource : std::as_const(missing))
-            m_resources.giveUp(resource, QStringLiteral("not fetched in time"));
-    }
+    if (!missing.isEmpty())
+        fetchImages(site, missing, address,
+                    page.value(QStringLiteral("userAgent")).toString().toUtf8(), deadline);
     return page.value(QStringLiteral("markup")).toString();
 }
 
+void StandaloneCopy::fetchImages(SiteBrowser& site, const QStringList& images, const QUrl& address,
+                                 const QByteArray& userAgent, Clock::time_point deadline)
+{
+    // Another origin's image would be refused to the page without CORS, and then fetched again.
+    const auto origin = [](const QUrl& url) {
+        return url.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment |
+                            QUrl::RemoveUserInfo);
+    };
+    QStringList inPage, outside;
+    for (const QString& image : images) {
+        const QUrl url(image);
+        (isWebAddress(url) && origin(url) != origin(address) ? outside : inPage).append(image);
+    }
+    if (!inPage.isEmpty())
+        outside += fetchInPage(site, inPage, timeLeft(deadline));
+    m_fetch.fetch(outside, userAgent, address, timeLeft(deadline));
+    // Whatever is still missing did not come in time.
+    for (const QString& image : images)
+        m_images.giveUp(image, QStringLiteral("not fetched in time"));
+}
+
 QStringList StandaloneCopy::fetchInPage(SiteBrowser& site, const QStringList& addresses,
-                                        std::chrono::milliseconds bound) const
+                                        std::chrono::milliseconds bound)
 {
     const int request = m_sink->begin();
     bool started = false;
     try {
         started = site.evaluate(m_fetchScript +
                                     jsonArguments({request, QJsonArray::fromStringList(addresses),
-                                                   m_resources.limit()}),
+                                                   m_images.limit()}),
                                 bound)
                       .toBool();
     } catch (const AppError&) {

@@ -1,44 +1,53 @@
 #pragma once
 
+#include "join/engine/eventwait.h"
 #include "join/run/pagecopy.h"
 
 #include <QSet>
-#include <QWebChannel>
+#include <QUrl>
 
 #include <memory>
 
+class QWebChannel;
+
 namespace join {
 
-class ResourceCache;
+class ImageFetch;
+class ImageStore;
 class ResourceSink;
 class StandalonePages;
 
 // The copy of a page for a joined file that stands on its own (copy/standalone-body.js says what
 // it does to the page's markup). Then it fetches the images the page shows that the run has not
-// fetched yet: from the page's renderer, as the page would, where the page may read them, and
-// otherwise from outside with the page's user agent, all within the page's bound.
+// fetched yet, all within the page's bound: those of the page's own origin from its renderer, as
+// the page would (with its cache and cookies), and those of other origins, which the page may not
+// read, at once from outside with the page's user agent.
 class StandaloneCopy : public PageCopy
 {
 public:
     // Notes each page's headings down to outlineDepth in pages (0: none).
-    StandaloneCopy(StandalonePages& pages, ResourceCache& resources, int outlineDepth = 0);
+    StandaloneCopy(StandalonePages& pages, ImageStore& images, ImageFetch& fetch,
+                   int outlineDepth = 0);
     ~StandaloneCopy() override;
 
-    QString copyFrom(SiteBrowser& site, int position,
-                     std::chrono::milliseconds bound) const override;
+    QString copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound) override;
 
 private:
+    // Fetches the images of the page at address that the store does not hold yet.
+    void fetchImages(SiteBrowser& site, const QStringList& images, const QUrl& address,
+                     const QByteArray& userAgent, Clock::time_point deadline);
     // Fetches addresses in the page; answers those the page may not read.
     QStringList fetchInPage(SiteBrowser& site, const QStringList& addresses,
-                            std::chrono::milliseconds bound) const;
+                            std::chrono::milliseconds bound);
 
     StandalonePages& m_pages;
-    ResourceCache& m_resources;
+    ImageStore& m_images;
+    ImageFetch& m_fetch;
     int m_outlineDepth;
     QString m_fetchScript;
     std::unique_ptr<ResourceSink> m_sink;
     std::unique_ptr<QWebChannel> m_channel;
-    mutable QSet<SiteBrowser*> m_attached;
+    QSet<SiteBrowser*> m_attached;
 };
 
 } // namespace join

@@ -1,9 +1,10 @@
 #include "standalonedocument.h"
 
-#include "join/engine/resourcetext.h"
 #include "core/apperror.h"
-#include "resourcecache.h"
+#include "imagestore.h"
+#include "join/engine/resourcetext.h"
 #include "standalonepages.h"
+#include "temporaryfile.h"
 
 namespace join {
 namespace {
@@ -49,48 +50,84 @@ QString opening()
 } // namespace
 
 StandaloneDocument::StandaloneDocument(QFileDevice& out, std::function<void()> complete,
-                                       const StandalonePages& pages, ResourceCache& resources,
+                                       const StandalonePages& pages, ImageStore& images, bool whole,
                                        bool contents)
-    : m_out(out, std::move(complete), opening()), m_pages(pages), m_resources(resources)
+    : m_out(out, std::move(complete), opening()), m_pages(pages), m_images(images),
+      m_contents(contents)
 {
-    if (contents)
+    if (whole || contents)
         m_spool = std::make_unique<QTemporaryFile>();
 }
 
 StandaloneDocument::~StandaloneDocument() = default;
 
+bool StandaloneDocument::broken() const
+{
+    return m_out.broken() || !m_spoolFailure.isEmpty() || !m_images.failure().isEmpty();
+}
+
 void StandaloneDocument::begin(std::chrono::milliseconds bound)
 {
     if (!m_spool)
-        m_out.begin(bound);
-    else if (!m_spool->open())
-        throw AppError(75, QStringLiteral("Cannot keep the pages until the end: ") +
-                               m_spool->errorString());
+        return m_out.begin(bound);
+    if (const QString problem = openNameless(*m_spool); !problem.isEmpty())
+        m_spoolFailure = QStringLiteral("Cannot keep the pages in a temporary file: ") + problem;
 }
 
 void StandaloneDocument::append(int position, const QString& text)
 {
     if (!m_spool)
         return writeSectionsUpTo(position, text);
+    if (!m_spoolFailure.isEmpty())
+        return;
     const QByteArray bytes = text.toUtf8();
-    if (m_spool->write(bytes) != bytes.size())
-        throw AppError(75, QStringLiteral("Cannot keep the pages until the end: ") +
-                               m_spool->errorString());
+    // Flushed at once: a full disk shows with the page that found it.
+    if (m_spool->write(bytes) != bytes.size() || !m_spool->flush())
+        return spoolFailed(QStringLiteral("keep"));
     m_spooled.append({position, bytes.size()});
 }
 
 void StandaloneDocument::finish(std::chrono::milliseconds bound)
 {
+    throwIfBroken();
     if (m_spool) {
         m_out.begin(bound);
-        writeContents();
-        m_spool->seek(0);
-        for (const auto& [position, size] : std::as_const(m_spooled))
-            writeSectionsUpTo(position, QString::fromUtf8(m_spool->read(size)));
+        if (m_contents)
+            writeContents();
+        writeSpooled();
     }
     if (m_written < m_pages.count())
         writeSectionsUpTo(m_pages.count() + 1, {});
+    throwIfBroken();
     m_out.finish(bound);
+}
+
+void StandaloneDocument::throwIfBroken() const
+{
+    // Nothing of a broken document is made final: the old file stays.
+    if (!m_spoolFailure.isEmpty())
+        throw AppError(75, m_spoolFailure);
+    if (!m_images.failure().isEmpty())
+        throw AppError(75, m_images.failure());
+}
+
+void StandaloneDocument::writeSpooled()
+{
+    if (!m_spool->seek(0))
+        return spoolFailed(QStringLiteral("read back"));
+    for (const auto& [position, size] : std::as_const(m_spooled)) {
+        const QByteArray bytes = m_spool->read(size);
+        if (bytes.size() != size)
+            return spoolFailed(QStringLiteral("read back"));
+        writeSectionsUpTo(position, QString::fromUtf8(bytes));
+    }
+}
+
+void StandaloneDocument::spoolFailed(const QString& doing)
+{
+    if (m_spoolFailure.isEmpty())
+        m_spoolFailure = QStringLiteral("Cannot %1 the pages in a temporary file: %2")
+                             .arg(doing, shortfallOf(*m_spool));
 }
 
 void StandaloneDocument::writeSectionsUpTo(int position, const QString& text)
@@ -171,7 +208,7 @@ QString StandaloneDocument::decided(QChar kind, const QString& address, QByteArr
         }
         return escaped(address);
     }
-    data = m_resources.dataAddress(address);
+    data = m_images.dataAddress(address);
     if (!data.isEmpty())
         return {};
     if (kind == QLatin1Char('i'))

@@ -14,7 +14,7 @@ class QFileDevice;
 
 namespace join {
 
-class ResourceCache;
+class ImageStore;
 class StandalonePages;
 
 // A joined file that stands on its own: a head with a stylesheet of its own and a policy that runs
@@ -23,36 +23,44 @@ class StandalonePages;
 // a page of the join leads to its section, an image becomes its data: address. A page that gave
 // nothing still has its (empty) section, so that links to it land.
 //
-// Sections are written as their pages arrive, with what is known by then. With contents, a list
-// of every section by its page's title goes at the top, so that the document is written at the
-// end: sections wait in a temporary file, and then every link is decided with every page known.
+// Sections are written as their pages arrive, with what is known by then; or, written whole at
+// the end, they wait in a temporary file (with no name, so that it goes with the process) and
+// then every link is decided with every page known. Contents, a list of every section by its
+// page's title at the top, need the whole. A temporary file that cannot be written or read back
+// breaks the document: it is never made final.
 class StandaloneDocument : public JoinResult
 {
 public:
     StandaloneDocument(QFileDevice& out, std::function<void()> complete,
-                       const StandalonePages& pages, ResourceCache& resources, bool contents);
+                       const StandalonePages& pages, ImageStore& images, bool whole, bool contents);
     ~StandaloneDocument() override;
 
     void begin(std::chrono::milliseconds bound) override;
     void append(int position, const QString& text) override;
     void finish(std::chrono::milliseconds bound) override;
-    bool broken() const override { return m_out.broken(); }
+    bool broken() const override;
 
 private:
     void writeSectionsUpTo(int position, const QString& text);
     void writeSection(int position, const QString& text);
     void writeContents();
+    void writeSpooled();
+    void throwIfBroken() const;
+    // Notes the first thing the spool could not do.
+    void spoolFailed(const QString& doing);
     // Writes text with its markers decided.
     void writeDecided(const QString& text);
     QString decided(QChar kind, const QString& address, QByteArray& data);
 
     StreamedDocument m_out;
     const StandalonePages& m_pages;
-    ResourceCache& m_resources;
+    ImageStore& m_images;
+    bool m_contents;
     int m_written = 0; // sections written so far
-    // With contents: the copies as they arrived, in list order, until the file is written.
+    // Written whole: the copies as they arrived, in list order, until the file is written.
     std::unique_ptr<QTemporaryFile> m_spool;
     QList<QPair<int, qint64>> m_spooled; // position, size in bytes
+    QString m_spoolFailure;
 };
 
 } // namespace join

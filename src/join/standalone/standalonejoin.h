@@ -12,7 +12,8 @@ namespace join {
 
 class JoinResult;
 class PageCopy;
-class ResourceCache;
+class ImageFetch;
+class ImageStore;
 class StandaloneCopy;
 class StandaloneDocument;
 class StandalonePages;
@@ -25,6 +26,10 @@ struct StandaloneSettings
     // Each page's headings h1 to hN are noted (StandalonePages::headings) for a book's outline,
     // and given ids where they have none. 0: none are.
     int outlineDepth = 0;
+    // The document written once every page has been copied, so that every link between them is
+    // decided (contents are, too); otherwise each section is written as its page arrives, with
+    // what is known by then.
+    bool wholeAtTheEnd = false;
 };
 
 // The parts of one standalone join, which the join engine runs like any other: the copy of each
@@ -37,14 +42,15 @@ public:
                    std::function<void(const QString&)> warn);
     ~StandaloneJoin();
 
-    const PageCopy& copy() const;
+    PageCopy& copy();
     JoinResult& result();
     // What is known of the pages so far: addresses, titles, headings.
     const StandalonePages& pages() const { return *m_pages; }
 
 private:
     std::unique_ptr<StandalonePages> m_pages;
-    std::unique_ptr<ResourceCache> m_resources;
+    std::unique_ptr<ImageStore> m_images;
+    std::unique_ptr<ImageFetch> m_fetch;
     std::unique_ptr<StandaloneCopy> m_copy;
     std::unique_ptr<StandaloneDocument> m_document;
 };

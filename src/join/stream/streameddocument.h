@@ -17,8 +17,8 @@ namespace join {
 class StreamedDocument : public JoinResult
 {
 public:
-    // out is open for writing. complete() makes the written output final once the closing is
-    // written (a save file commits); it throws AppError when it cannot.
+    // out is open for writing. complete() sees that the written output is kept once the closing
+    // is written; it throws AppError when it cannot.
     StreamedDocument(QFileDevice& out, std::function<void()> complete);
     // A document of its own kind: opening is everything up to and including its body's start tag.
     StreamedDocument(QFileDevice& out, std::function<void()> complete, QString opening);

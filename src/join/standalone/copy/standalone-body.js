@@ -81,11 +81,28 @@
         else
             resolve(attribute);
     }
+    // A data: image larger than settings.limit (the bytes its text stands for) is left out, its
+    // start named in the answer's leftOut: the limit holds for what the page holds as for what
+    // it fetches.
+    const leftOut = [];
+    function tooLarge(url) {
+        if (url.protocol !== 'data:')
+            return false;
+        const comma = url.href.indexOf(',');
+        const length = url.href.length - comma - 1;
+        const bytes = /;base64$/i.test(url.href.slice(0, comma)) ? length * 3 / 4 : length;
+        if (bytes <= settings.limit)
+            return false;
+        leftOut.push(url.href.slice(0, 40) + '…');
+        return true;
+    }
     function image(attribute, address) {
         // An empty one would name the page itself: there is no image to fetch.
         if (!address.trim())
             return;
         const url = absolute(address);
+        if (url && tooLarge(url))
+            return attribute.ownerElement.removeAttributeNode(attribute);
         if (!url || !fetchable(url))
             return resolve(attribute);
         const key = withoutFragment(url);
@@ -111,6 +128,8 @@
             if (value.startsWith('#'))
                 return 'url(' + cssString('#' + prefix + value.slice(1)) + ')';
             const url = value ? absolute(value) : null;
+            if (url && tooLarge(url))
+                return 'none';
             if (!url || !fetchable(url))
                 return all;
             const key = withoutFragment(url);
@@ -281,6 +300,7 @@
             userAgent: navigator.userAgent,
             resources: Array.from(resources),
             headings,
+            leftOut,
         })
     };
 })

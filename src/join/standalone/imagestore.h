@@ -5,28 +5,23 @@
 #include <QSet>
 #include <QString>
 #include <QTemporaryFile>
-#include <QUrl>
 
-#include <chrono>
 #include <functional>
-#include <memory>
-
-class QNetworkAccessManager;
 
 namespace join {
 
-// The images of one standalone join, each fetched once however many pages show it, and kept on
-// disk as data: addresses until the file is written, so that memory does not grow with the list.
-// An image larger than the limit, or one that cannot be fetched, is left as an address and named
-// once through warn().
-class ResourceCache
+// The images of one standalone join, each kept once however many pages show it, on disk as data:
+// addresses until the file is written, so that memory does not grow with the list. An image
+// larger than the limit, or one that cannot be had, is left as an address and named once through
+// warn(). The file has no name: it goes with the process, however that ends.
+class ImageStore
 {
 public:
-    ResourceCache(qint64 limit, std::function<void(const QString&)> warn);
-    ~ResourceCache();
+    ImageStore(qint64 limit, std::function<void(const QString&)> warn);
+    ~ImageStore();
 
     qint64 limit() const { return m_limit; }
-    // Fetched already, or given up.
+    // Kept already, or given up.
     bool has(const QString& address) const;
 
     // The bytes (in base64) at address, as fetched with the content type given. What is not an
@@ -34,27 +29,29 @@ public:
     void add(const QString& address, const QString& contentType, const QByteArray& base64);
     // Leaves address as it is; a problem is named.
     void giveUp(const QString& address, const QString& problem);
-    // Fetches addresses outside any page, as the page would have (user agent, referrer), within the
-    // bound: what a page may not read itself. A local file is read only from the folder of the
-    // local page that shows it, or below.
-    void fetch(const QStringList& addresses, const QByteArray& userAgent, const QUrl& page,
-               std::chrono::milliseconds bound);
+    // Says that an image the page held in its markup (named by its start) is left out: too large.
+    void leaveOut(const QString& start);
 
     // The data: address for address; empty when it is left as it is.
     QByteArray dataAddress(const QString& address);
 
     // Says that an image is left as an address: too large for the limit.
     QString tooLarge() const;
+    // Why the store could not keep or give back an image (a full disk); empty while it could.
+    // Images are then no longer complete, and the document must not be made final.
+    const QString& failure() const { return m_failure; }
 
 private:
-    void readLocalFile(const QString& address, const QUrl& page);
+    bool keep(const QString& address, const QByteArray& data);
+    void fail(const QString& doing);
 
     qint64 m_limit;
     std::function<void(const QString&)> m_warn;
     QTemporaryFile m_file;
+    qint64 m_end = 0;                               // of what m_file holds
     QHash<QString, QPair<qint64, qint64>> m_stored; // where each data: address lies in m_file
     QSet<QString> m_givenUp;
-    std::unique_ptr<QNetworkAccessManager> m_network;
+    QString m_failure;
 };
 
 } // namespace join
