@@ -4,6 +4,7 @@
 #include "cli/args/filenames.h"
 #include "cli/args/options.h"
 #include "enginestart.h"
+#include "epuboutput.h"
 #include "join/engine/enginecheck.h"
 #include "joinpages.h"
 #include "jsonreport.h"
@@ -100,9 +101,10 @@ int runJoinCommand(int argc, char* argv[])
     const JoinSettings settings{options.jobs, options.timeout, options.standalone,
                                 options.reader.site, jsonReport};
     const bool written =
-        options.format == Format::Pdf
-            ? joinToPdf(report, settings, options.pageLayout, output)
-            : joinPages(report, settings, output.device(), [&] { output.complete(); });
+        options.format == Format::Pdf    ? joinToPdf(report, settings, options.pageLayout, output)
+        : options.format == Format::Epub ? joinToEpub(report, settings, options.book, output)
+                                         : joinPages(report, settings, output.device(),
+                                                     [&] { output.complete(); });
     report->finish();
     if (jsonReport) {
         if (const QString problem = jsonReport->finish(); !problem.isEmpty()) {

@@ -14,17 +14,22 @@ namespace cli {
 bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
                QFileDevice& out, const std::function<void()>& complete)
 {
-    // Declared first, so that it goes after every page that uses it.
-    const std::unique_ptr<QWebEngineProfile> profile(EngineHost::createPrivateProfile());
-    join::prepareProfile(*profile, settings.site);
     join::StreamedDocument streamed(out, complete);
     std::optional<join::StandaloneJoin> standaloneJoin;
     if (settings.standalone)
         standaloneJoin.emplace(report->addresses(), *settings.standalone, out, complete,
                                [report](const QString& warning) { report->warn(warning); });
-    join::JoinResult& result = standaloneJoin ? standaloneJoin->result() : streamed;
-    const join::PageCopy& copy =
-        standaloneJoin ? standaloneJoin->copy() : join::PageCopy::serialisedBody();
+    if (standaloneJoin)
+        return joinPagesInto(report, settings, standaloneJoin->result(), standaloneJoin->copy());
+    return joinPagesInto(report, settings, streamed, join::PageCopy::serialisedBody());
+}
+
+bool joinPagesInto(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
+                   join::JoinResult& result, const join::PageCopy& copy)
+{
+    // Declared first, so that it goes after every page that uses it.
+    const std::unique_ptr<QWebEngineProfile> profile(EngineHost::createPrivateProfile());
+    join::prepareProfile(*profile, settings.site);
     std::vector<std::unique_ptr<SiteBrowser>> sites;
     QList<SiteBrowser*> siteList;
     for (int i = 0; i < qMin(settings.jobs, report->count()); ++i) {

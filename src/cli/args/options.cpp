@@ -34,6 +34,10 @@ const QString ExitStatusAndExamples = QStringLiteral(
     "  vantrel-join -i chapters.txt -o book.pdf\n\n"
     "  vantrel-join --toc --page-size Letter --landscape -j 6 -i site.txt -o book.pdf\n\n"
     "  vantrel-join -i chapters.txt --format pdf -o - > book.pdf\n\n"
+    "  vantrel-join --main -i chapters.txt -o book.epub\n\n"
+    "  vantrel-join --links-of https://docs.example/index.html --main --title 'Guide' "
+    "--author 'Docs team' -o guide.epub\n\n"
+    "  vantrel-join -i chapters.txt --format epub -o - > book.epub\n\n"
     "  vantrel-join --cookies cookies.txt --scroll --settle 500 -i feed.txt -o feed.html\n\n"
     "  vantrel-join -j 8 -i list.txt -o book.html --report report.json\n");
 
@@ -172,10 +176,12 @@ struct CommandOptions
         QStringLiteral("seconds")};
     QCommandLineOption format{
         QStringLiteral("format"),
-        QStringLiteral("Write html or pdf (default: pdf for an output path ending in .pdf, html "
-                       "otherwise). A PDF is the --standalone document printed once: each joined "
-                       "page starts on a new sheet, links between them stay live, backgrounds are "
-                       "printed."),
+        QStringLiteral("Write html, pdf or epub (default: pdf or epub for an output path ending in "
+                       ".pdf or .epub, html otherwise). A PDF is the --standalone document printed "
+                       "once: each joined page starts on a new sheet, links between them stay "
+                       "live, backgrounds are printed. An EPUB 3 book is made of the --standalone "
+                       "copies: a chapter per page, its images inside the book, and a table of "
+                       "contents of the pages and their headings (--outline-depth)."),
         QStringLiteral("format")};
     QCommandLineOption pageSize{QStringLiteral("page-size"),
                                 QStringLiteral("The PDF's sheet: A4 (default), Letter, Legal, A3 "
@@ -198,11 +204,12 @@ struct CommandOptions
                        "source address.")};
     QCommandLineOption contents{
         QStringLiteral("toc"),
-        QStringLiteral("With --standalone or a PDF: put a list of the pages, by title, at the "
-                       "top. The document is then written once every page has loaded.")};
+        QStringLiteral("With --standalone, a PDF or an EPUB: put a list of the pages, by title, at "
+                       "the top (an EPUB: a contents page first). The document is then written "
+                       "once every page has loaded.")};
     QCommandLineOption maxResource{
         QStringLiteral("max-resource"),
-        QStringLiteral("With --standalone or a PDF: inline no image larger than this many "
+        QStringLiteral("With --standalone, a PDF or an EPUB: inline no image larger than this many "
                        "megabytes (default: 10); a larger one, or one that cannot be fetched, "
                        "keeps its address and is named on standard error as a warning, which "
                        "does not change the exit status."),
@@ -256,12 +263,17 @@ QString readOutputOptions(const QCommandLineParser& parser, const CommandOptions
         return QStringLiteral("the output path is empty");
     if (parser.isSet(named.format)) {
         const QString name = parser.value(named.format).toLower();
-        if (name != QLatin1String("html") && name != QLatin1String("pdf"))
-            return QStringLiteral("--format wants html or pdf, not '%1'")
+        if (name != QLatin1String("html") && name != QLatin1String("pdf") &&
+            name != QLatin1String("epub"))
+            return QStringLiteral("--format wants html, pdf or epub, not '%1'")
                 .arg(shownText(parser.value(named.format)));
-        options.format = name == QLatin1String("pdf") ? Format::Pdf : Format::Html;
+        options.format = name == QLatin1String("pdf")    ? Format::Pdf
+                         : name == QLatin1String("epub") ? Format::Epub
+                                                         : Format::Html;
     } else if (options.output.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
         options.format = Format::Pdf;
+    } else if (options.output.endsWith(QLatin1String(".epub"), Qt::CaseInsensitive)) {
+        options.format = Format::Epub;
     }
     if (parser.isSet(named.pageSize)) {
         const std::optional<QPageSize> size = pageSizeNamed(parser.value(named.pageSize));
@@ -284,14 +296,15 @@ QString readOutputOptions(const QCommandLineParser& parser, const CommandOptions
     return {};
 }
 
-// --standalone and what it takes; a PDF is the document that stands on its own, printed.
+// --standalone and what it takes; a PDF is the document that stands on its own, printed, and an
+// EPUB is made of its copies.
 QString readStandaloneOptions(const QCommandLineParser& parser, const CommandOptions& named,
                               Options& options)
 {
-    if (parser.isSet(named.standalone) || options.format == Format::Pdf)
+    if (parser.isSet(named.standalone) || options.format != Format::Html)
         options.standalone.emplace();
     if ((parser.isSet(named.contents) || parser.isSet(named.maxResource)) && !options.standalone)
-        return QStringLiteral("--toc and --max-resource need --standalone (or a PDF)");
+        return QStringLiteral("--toc and --max-resource need --standalone (or a PDF or EPUB)");
     if (parser.isSet(named.contents))
         options.standalone->contents = true;
     if (parser.isSet(named.maxResource)) {
@@ -348,7 +361,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Joins web pages into one HTML file (or one PDF): loads each address in a browser engine, "
+        "Joins web pages into one HTML file (or one PDF or EPUB): loads each address in a browser engine, "
         "waits until the page has loaded completely, and appends the markup of its body to one "
         "document, in the order given. Needs no display."));
     const CommandOptions named;

@@ -86,9 +86,9 @@ private:
 };
 
 StandaloneCopy::StandaloneCopy(StandalonePages& pages, ResourceCache& resources,
-                               int outlineDepth)
+                               int outlineDepth, QString serialiser)
     : PageCopy(resourceText(QStringLiteral(":/join/copy/standalone-body.js"))), m_pages(pages),
-      m_resources(resources), m_outlineDepth(outlineDepth),
+      m_resources(resources), m_outlineDepth(outlineDepth), m_serialiser(std::move(serialiser)),
       m_fetchScript(resourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js")) +
                     QLatin1Char('\n') +
                     resourceText(QStringLiteral(":/join/copy/standalone-fetch.js"))),
@@ -107,10 +107,12 @@ QString StandaloneCopy::copyFrom(SiteBrowser& site, int position,
         site.setWebChannel(m_channel.get());
         m_attached.insert(&site);
     }
-    const QString copyScript =
+    QString copyScript =
         script() + jsonArguments({QJsonObject{{QStringLiteral("token"), m_pages.token()},
                                               {QStringLiteral("position"), position},
                                               {QStringLiteral("outlineDepth"), m_outlineDepth}}});
+    if (!m_serialiser.isEmpty())
+        copyScript.insert(copyScript.size() - 1, QStringLiteral(", ") + m_serialiser);
     const QJsonObject page =
         QJsonDocument::fromJson(site.copyPage(copyScript, bound).toUtf8()).object();
     const QUrl address(page.value(QStringLiteral("address")).toString());

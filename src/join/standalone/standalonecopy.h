@@ -20,8 +20,11 @@ class StandalonePages;
 class StandaloneCopy : public PageCopy
 {
 public:
-    // Notes each page's headings down to outlineDepth in pages (0: none).
-    StandaloneCopy(StandalonePages& pages, ResourceCache& resources, int outlineDepth = 0);
+    // Notes each page's headings down to outlineDepth in pages (0: none). serialiser, when given,
+    // is a script function that takes the finished copy of the body and answers its markup, for
+    // an output that wants it written otherwise than as HTML.
+    StandaloneCopy(StandalonePages& pages, ResourceCache& resources, int outlineDepth = 0,
+                   QString serialiser = {});
     ~StandaloneCopy() override;
 
     QString copyFrom(SiteBrowser& site, int position,
@@ -35,6 +38,7 @@ private:
     StandalonePages& m_pages;
     ResourceCache& m_resources;
     int m_outlineDepth;
+    QString m_serialiser;
     QString m_fetchScript;
     std::unique_ptr<ResourceSink> m_sink;
     std::unique_ptr<QWebChannel> m_channel;
