@@ -211,8 +211,9 @@ struct CommandOptions
         QStringLiteral("max-resource"),
         QStringLiteral("With --standalone, a PDF or an EPUB: inline no image larger than this many "
                        "megabytes (default: 10); a larger one, or one that cannot be fetched, "
-                       "keeps its address and is named on standard error as a warning, which "
-                       "does not change the exit status."),
+                       "keeps its address (an EPUB leaves it out, its alt text in its place) and "
+                       "is named on standard error as a warning, which does not change the exit "
+                       "status."),
         QStringLiteral("MB")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QStringLiteral("Show this help and exit.")};
