@@ -1,5 +1,7 @@
 #include "xhtmlchapter.h"
 
+#include "join/standalone/markers.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 #include <QUrl>
@@ -41,14 +43,6 @@ QString xmlCharacters(const QString& text)
 QString escaped(const QString& text)
 {
     return text.toHtmlEscaped();
-}
-
-bool isBase64Url(QChar c)
-{
-    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-           (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
-           (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') ||
-           c == QLatin1Char('_');
 }
 
 class ChapterWriter
@@ -97,43 +91,27 @@ public:
     // of a style as none.
     QString decided(const QString& text, QString* leftOutImage = nullptr)
     {
-        const QString& token = m_decisions.token;
         QString out;
         qsizetype from = 0;
-        for (;;) {
-            const qsizetype at = token.isEmpty() ? -1 : text.indexOf(token, from);
-            if (at < 0)
-                break;
-            const qsizetype kindAt = at + token.size();
-            qsizetype end = kindAt + 1;
-            while (end < text.size() && isBase64Url(text[end]))
-                ++end;
-            out += QStringView(text).mid(from, at - from);
-            if (kindAt >= text.size() || !QStringLiteral("aius").contains(text[kindAt]) ||
-                end >= text.size() || text[end] != QLatin1Char('.')) {
-                out += token;
-                from = kindAt;
+        for (Marker marker; (marker = nextMarker(text, m_decisions.token, from)).at >= 0;
+             from = marker.end) {
+            out += QStringView(text).mid(from, marker.at - from);
+            if (marker.kind == QLatin1Char('a')) {
+                out += escaped(m_decisions.link(marker.address, m_chapter.ids));
                 continue;
             }
-            const QChar kind = text[kindAt];
-            const QString address = QString::fromUtf8(QByteArray::fromBase64(
-                text.mid(kindAt + 1, end - kindAt - 1).toLatin1(),
-                QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
-            from = end + 1;
-            if (kind == QLatin1Char('a')) {
-                out += escaped(m_decisions.link(address, m_chapter.ids));
-                continue;
-            }
-            const QString path = m_decisions.image(address);
+            const QString path = m_decisions.image(marker.address);
             if (!path.isEmpty()) {
                 out += escaped(path);
-            } else if (kind == QLatin1Char('i')) {
+            } else if (marker.kind == QLatin1Char('i')) {
                 if (leftOutImage)
-                    *leftOutImage = address;
-            } else if (out.endsWith(QLatin1String("url(")) && text.mid(from, 1) == QLatin1String(")")) {
+                    *leftOutImage = marker.address;
+            } else if (out.endsWith(QLatin1String("url(")) &&
+                       text.mid(marker.end, 1) == QLatin1String(")")) {
+                // url(...) of an image left out: none
                 out.chop(4);
                 out += QLatin1String("none");
-                ++from;
+                ++marker.end;
             }
         }
         out += QStringView(text).mid(from);
