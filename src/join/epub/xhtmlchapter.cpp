@@ -182,7 +182,7 @@ QString document(const ChapterFrame& frame, const QString& language, const QStri
                "<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"%1\" xml:lang=\"%1\">\n"
                "<head>\n<title>%2</title>\n"
                "<link rel=\"stylesheet\" type=\"text/css\" href=\"book.css\"/>\n%3</head>\n"
-               "<body>\n<section id=\"p%4\" class=\"page\">\n<p class=\"source\">%5</p>\n")
+               "<body>\n<section id=\"p%4\">\n<p class=\"source\">%5</p>\n")
                .arg(escaped(language), escaped(frame.title), styles,
                     QString::number(frame.position), escaped(frame.source)) +
            content + QStringLiteral("\n</section>\n</body>\n</html>\n");

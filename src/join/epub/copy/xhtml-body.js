@@ -99,6 +99,19 @@
         }
     }
 
+    // A list holds list items only: anything else in one goes into an item of its own.
+    for (const list of body.querySelectorAll('ul, ol')) {
+        for (const child of Array.from(list.childNodes)) {
+            const stray = child.nodeType === Node.ELEMENT_NODE ? child.localName !== 'li'
+                                                               : child.textContent.trim() !== '';
+            if (!stray)
+                continue;
+            const item = doc.createElementNS(HTML, 'li');
+            child.replaceWith(item);
+            item.append(child);
+        }
+    }
+
     const html = doc.createElementNS(HTML, 'html');
     const lang = document.documentElement.getAttribute('lang') || '';
     if (valueRules.lang.test(lang.trim()))
