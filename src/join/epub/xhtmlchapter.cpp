@@ -9,15 +9,22 @@
 namespace join {
 namespace {
 
+// XML 1.0's NameStartChar and NameChar (a surrogate passes: its pair lies in the range allowed).
 bool isNameStart(QChar c)
 {
-    return c.isLetter() || c == QLatin1Char('_') || c.unicode() >= 0xC0;
+    const char16_t u = c.unicode();
+    const auto in = [u](char16_t from, char16_t to) { return u >= from && u <= to; };
+    return in(u'a', u'z') || in(u'A', u'Z') || u == u'_' || in(0xC0, 0xD6) || in(0xD8, 0xF6) ||
+           in(0xF8, 0x2FF) || in(0x370, 0x37D) || in(0x37F, 0x1FFF) || in(0x200C, 0x200D) ||
+           in(0x2070, 0x218F) || in(0x2C00, 0x2FEF) || in(0x3001, 0xD7FF) ||
+           c.isSurrogate() || in(0xF900, 0xFDCF) || in(0xFDF0, 0xFFFD);
 }
 
 bool isNameChar(QChar c)
 {
-    return isNameStart(c) || c.isDigit() || c == QLatin1Char('-') || c == QLatin1Char('.') ||
-           c.unicode() == 0xB7;
+    const char16_t u = c.unicode();
+    return isNameStart(c) || (u >= u'0' && u <= u'9') || u == u'-' || u == u'.' || u == 0xB7 ||
+           (u >= 0x300 && u <= 0x36F) || u == 0x203F || u == 0x2040;
 }
 
 // What XML 1.0 allows as characters: the engine serialises controls and lone surrogates as

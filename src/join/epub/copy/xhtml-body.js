@@ -92,9 +92,13 @@
             if (element.localName === 'img' && !element.hasAttribute('alt'))
                 element.setAttribute('alt', '');
         } else {
-            // SVG and MathML keep their own vocabulary; names XML cannot hold go.
+            // SVG and MathML keep their own vocabulary; names XML cannot hold go, and so do
+            // references to other files (a sprite elsewhere) but for links and images.
+            const linksOut = !['a', 'image', 'feImage'].includes(element.localName);
             for (const attribute of Array.from(element.attributes))
-                if (!attribute.namespaceURI && !xmlName.test(attribute.name))
+                if ((!attribute.namespaceURI && !xmlName.test(attribute.name)) ||
+                    (linksOut && attribute.localName === 'href' &&
+                     !attribute.value.trim().startsWith('#')))
                     element.removeAttributeNode(attribute);
         }
     }
