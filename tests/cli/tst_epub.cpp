@@ -215,6 +215,16 @@ private slots:
         QVERIFY(piped.files.contains("EPUB/package.opf"));
     }
 
+    void unwritableBook_isExit3WithOneLine()
+    {
+        if (!QFileInfo::exists("/dev/full"))
+            QSKIP("no /dev/full here");
+        const Finished f = run({"-q", "--format", "epub", "-o", "/dev/full", url("/three")});
+        QCOMPARE(f.status, 3);
+        QCOMPARE(f.errLines,
+                 QStringList{"vantrel-join: Cannot write /dev/full: No space left on device"});
+    }
+
 private:
     TestHttpServer site{[this](const QByteArray& path) { return route(path); }};
     QTemporaryDir temporary;
