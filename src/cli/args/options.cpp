@@ -205,8 +205,8 @@ struct CommandOptions
     QCommandLineOption contents{
         QStringLiteral("toc"),
         QStringLiteral("With --standalone, a PDF or an EPUB: put a list of the pages, by title, at "
-                       "the top (an EPUB: a contents page first). The document is then written "
-                       "once every page has loaded.")};
+                       "the top (an EPUB: a contents page first). An HTML document or PDF is then "
+                       "written once every page has loaded.")};
     QCommandLineOption maxResource{
         QStringLiteral("max-resource"),
         QStringLiteral("With --standalone, a PDF or an EPUB: inline no image larger than this many "
