@@ -79,7 +79,8 @@ class TestEpub : public QObject
                 "<html lang=en-GB><head><title>First page</title></head><body>"
                 "<h1>Start</h1><h2 id='a b'>Spaced id</h2><h3>Deep</h3><h2>Second part</h2>"
                 "<p class=x data-Note=1 align=center>text&nbsp;here<br>line <a href=/three#target "
-                "onclick=go()>to the target</a> <a href='#a b'>to the spaced id</a></p>"
+                "onclick=go()>to the target</a> <a href='#a b'>to the spaced id</a> "
+                "<a href=/download#part>into the page that gives none</a></p>"
                 "<form action=/send><label for=q>Find</label><input id=q name=q><select><option>1"
                 "</select><button>Go</button></form><iframe src=/three></iframe>"
                 "<img src=/img/photo.webp alt=photo><img src=/img/gone.png alt='a lost picture'>"
@@ -172,12 +173,15 @@ private slots:
         QVERIFY(one.contains("<a href=\"page-1.xhtml#p1-a_b\">to the spaced id</a>"));
         QVERIFY(one.contains("id=\"p1-a_b\""));
         QVERIFY(book.files.value("EPUB/page-3.xhtml").contains("id=\"p3-target\""));
-        // A page that gave nothing has its chapter, with its address and why.
+        // A page that gave nothing has its chapter, with its address and why, and a link into
+        // it lands on an id there.
+        QVERIFY(one.contains("<a href=\"page-4.xhtml#p4-part\">into the page that gives none</a>"));
         const QString download = QString::fromUtf8(book.files.value("EPUB/page-4.xhtml"));
         QVERIFY2(download.contains(url("/download")) &&
                      download.contains("<p class=\"failure\">This page was not joined: a download, "
                                        "not a page</p>"),
                  qPrintable(download));
+        QVERIFY(download.contains("id=\"p4-part\""));
     }
 
     void images_areInsideTheBookEachOnce()

@@ -112,13 +112,20 @@ void EpubBook::writeChapter(int position, const QString& text)
         properties.append(QStringLiteral("mathml"));
     if (!properties.isEmpty())
         m_properties.insert(position, properties.join(QLatin1Char(' ')));
+    QString anchors;
+    for (const QString& id : m_promised.take(position))
+        if (!chapter.ids.contains(id)) {
+            anchors += QStringLiteral("<span id=\"%1\"></span>").arg(id.toHtmlEscaped());
+            chapter.ids.insert(id);
+        }
+    chapter.document.insert(chapter.document.lastIndexOf(QLatin1String("</section>")), anchors);
     m_ids.insert(position, chapter.ids);
     m_failures.remove(position);
     add(Folder + chapterFile(position), chapter.document.toUtf8());
     m_written = position;
 }
 
-QString EpubBook::linkTo(const QString& address, int from, const QSet<QString>& ownIds) const
+QString EpubBook::linkTo(const QString& address, int from, const QSet<QString>& ownIds)
 {
     const QUrl url(address);
     const int position = m_pages.pageAt(url);
@@ -129,9 +136,11 @@ QString EpubBook::linkTo(const QString& address, int from, const QSet<QString>& 
     if (fragment.isEmpty())
         return file;
     const QString id = xmlId(QStringLiteral("p%1-%2").arg(position).arg(fragment));
-    // A chapter still to come is trusted to hold it; one written (or this one) is asked.
-    const bool known = position > from || (position == from ? ownIds : m_ids.value(position)).contains(id);
-    return known ? file + QLatin1Char('#') + id : file;
+    if (position > from)
+        m_promised[position].insert(id);
+    else if (!(position == from ? ownIds : m_ids.value(position)).contains(id))
+        return file;
+    return file + QLatin1Char('#') + id;
 }
 
 BookMetadata EpubBook::metadata() const

@@ -53,7 +53,7 @@ public:
 private:
     void writeChaptersUpTo(int position, const QString& text);
     void writeChapter(int position, const QString& text);
-    QString linkTo(const QString& address, int from, const QSet<QString>& ownIds) const;
+    QString linkTo(const QString& address, int from, const QSet<QString>& ownIds);
     void add(const QString& name, const QByteArray& bytes, bool compressed = true);
     BookMetadata metadata() const;
 
@@ -67,6 +67,9 @@ private:
     QString m_identifier;
     QHash<int, QString> m_failures;            // until their chapters are written
     QHash<int, QSet<QString>> m_ids;           // of the chapters written
+    // Ids that links lead to in chapters still to come: a chapter without one of them gets it,
+    // so that no link dangles.
+    QHash<int, QSet<QString>> m_promised;
     QHash<int, QString> m_properties;          // svg, mathml
 };
 
