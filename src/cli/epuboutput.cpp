@@ -27,7 +27,7 @@ public:
     }
     void pageDone(const join::PageOutcome& outcome) override
     {
-        m_book.pageFailed(outcome.position, outcome.failure);
+        m_book.pageFailed(outcome.position, outcome.address, outcome.failure);
         m_report->pageDone(outcome);
     }
 

@@ -123,7 +123,7 @@ private slots:
         QVERIFY2(!imageBytes("WEBP").isEmpty(), "Qt's WebP plugin is missing");
         const Finished f =
             run({"-q", "--title", "Guide", "--author", "Docs team", "-o", "book.epub", url("/one"),
-                 url("/two"), url("/three"), url("/download")});
+                 url("/two"), url("/three"), url("/download"), "http://127.0.0.1:1/refused"});
         QCOMPARE(f.status, 1);
         QVERIFY2(f.errLines.contains("vantrel-join: warning: " + url("/img/gone.png") +
                                      " is left out of the book: HTTP status 404"),
@@ -157,7 +157,8 @@ private slots:
                                        "page-1.xhtml#p1-a_b Spaced id",
                                        "page-1.xhtml#p1-h2 Second part", "page-2.xhtml Second page",
                                        "page-2.xhtml#p2-h1 Two", "page-3.xhtml Third page",
-                                       "page-4.xhtml " + url("/download")}));
+                                       "page-4.xhtml " + url("/download"),
+                                       "page-5.xhtml http://127.0.0.1:1/refused"}));
         // Nested: the h2 entries sit in a list inside the h1's entry.
         QVERIFY(nav.contains("Start</a><ol><li><a href=\"page-1.xhtml#p1-a_b\""));
         const QString opf = QString::fromUtf8(book.files.value("EPUB/package.opf"));
@@ -182,6 +183,8 @@ private slots:
                                        "not a page</p>"),
                  qPrintable(download));
         QVERIFY(download.contains("id=\"p4-part\""));
+        // The engine's error page for an address that gave none is no chapter of the book.
+        QVERIFY(book.files.value("EPUB/page-5.xhtml").contains("<p class=\"failure\">"));
     }
 
     void images_areInsideTheBookEachOnce()

@@ -92,7 +92,8 @@ QString packageDocument(const BookMetadata& metadata, int chapters,
     return text + QStringLiteral("</spine>\n</package>\n");
 }
 
-QString navigationDocument(const BookMetadata& metadata, const StandalonePages& pages)
+QString navigationDocument(const BookMetadata& metadata, const StandalonePages& pages,
+                           const QHash<int, QString>& failedTitles)
 {
     QString text = QStringLiteral(
                        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>\n"
@@ -103,7 +104,9 @@ QString navigationDocument(const BookMetadata& metadata, const StandalonePages& 
                        "<body>\n<nav epub:type=\"toc\" id=\"contents\">\n<h1>Contents</h1>\n<ol>\n")
                        .arg(escaped(metadata.language), escaped(metadata.title));
     for (int position = 1; position <= pages.count(); ++position)
-        text += pageEntry(position, pages.title(position), pages.headings(position));
+        text += failedTitles.contains(position)
+                    ? pageEntry(position, failedTitles.value(position), {})
+                    : pageEntry(position, pages.title(position), pages.headings(position));
     return text + QStringLiteral("</ol>\n</nav>\n</body>\n</html>\n");
 }
 

@@ -33,8 +33,9 @@ QString packageDocument(const BookMetadata& metadata, int chapters,
                         const QList<BookImages::Item>& images,
                         const QHash<int, QString>& properties, bool contentsPage);
 
-// The navigation document: every page by its title, in list order, each with its headings nested
-// by level. heading ids are given as the chapters hold them.
-QString navigationDocument(const BookMetadata& metadata, const StandalonePages& pages);
+// The navigation document: every page by its title (failedTitles: of the pages that failed), in
+// list order, each with its headings nested by level.
+QString navigationDocument(const BookMetadata& metadata, const StandalonePages& pages,
+                           const QHash<int, QString>& failedTitles);
 
 } // namespace join

@@ -36,10 +36,10 @@ bool EpubBook::broken() const
     return !m_zip->error().isEmpty();
 }
 
-void EpubBook::pageFailed(int position, const QString& failure)
+void EpubBook::pageFailed(int position, const QString& address, const QString& failure)
 {
     if (position > m_written && !failure.isEmpty())
-        m_failures.insert(position, failure);
+        m_failures.insert(position, {address, failure});
 }
 
 void EpubBook::add(const QString& name, const QByteArray& bytes, bool compressed)
@@ -58,6 +58,10 @@ void EpubBook::begin(std::chrono::milliseconds)
 
 void EpubBook::append(int position, const QString& text)
 {
+    // The engine's own error page is nothing of the site: the chapter says why the page failed
+    // instead, once its outcome has come (right after it).
+    if (m_pages.address(position).startsWith(QLatin1String("chrome-error:")))
+        return;
     writeChaptersUpTo(position, text);
 }
 
@@ -67,7 +71,8 @@ void EpubBook::finish(std::chrono::milliseconds)
     add(Folder + QStringLiteral("book.css"),
         resourceText(QStringLiteral(":/join/book.css")).toUtf8());
     const BookMetadata book = metadata();
-    add(Folder + QStringLiteral("nav.xhtml"), navigationDocument(book, m_pages).toUtf8());
+    add(Folder + QStringLiteral("nav.xhtml"),
+        navigationDocument(book, m_pages, m_failedTitles).toUtf8());
     add(Folder + QStringLiteral("package.opf"),
         packageDocument(book, m_pages.count(), m_images->items(), m_properties,
                         m_settings.contentsPage)
@@ -88,8 +93,13 @@ void EpubBook::writeChaptersUpTo(int position, const QString& text)
 
 void EpubBook::writeChapter(int position, const QString& text)
 {
-    const ChapterFrame frame{position, m_pages.title(position), m_pages.address(position),
-                             m_language.isEmpty() ? QStringLiteral("en") : m_language};
+    ChapterFrame frame{position, m_pages.title(position), m_pages.address(position),
+                       m_language.isEmpty() ? QStringLiteral("en") : m_language};
+    const auto [failedAddress, failure] = m_failures.take(position);
+    if (text.isEmpty() && !failedAddress.isEmpty()) {
+        frame.title = frame.source = failedAddress;
+        m_failedTitles.insert(position, failedAddress);
+    }
     XhtmlChapter chapter;
     if (!text.isEmpty()) {
         const ChapterDecisions decisions{
@@ -102,7 +112,7 @@ void EpubBook::writeChapter(int position, const QString& text)
     }
     if (chapter.document.isEmpty())
         chapter.document = failedChapter(
-            frame, m_failures.value(position, QStringLiteral("the page gave no content")));
+            frame, failure.isEmpty() ? QStringLiteral("the page gave no content") : failure);
     if (position == 1)
         m_language = chapter.language.isEmpty() ? QStringLiteral("en") : chapter.language;
     QStringList properties;
@@ -120,7 +130,6 @@ void EpubBook::writeChapter(int position, const QString& text)
         }
     chapter.document.insert(chapter.document.lastIndexOf(QLatin1String("</section>")), anchors);
     m_ids.insert(position, chapter.ids);
-    m_failures.remove(position);
     add(Folder + chapterFile(position), chapter.document.toUtf8());
     m_written = position;
 }

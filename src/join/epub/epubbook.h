@@ -42,8 +42,9 @@ public:
              std::function<void(const QString&)> warn);
     ~EpubBook() override;
 
-    // Why the page at position failed, told before the page after it arrives.
-    void pageFailed(int position, const QString& failure);
+    // Why the page at position (address, as listed) failed, told before the page after it
+    // arrives.
+    void pageFailed(int position, const QString& address, const QString& failure);
 
     void begin(std::chrono::milliseconds bound) override;
     void append(int position, const QString& text) override;
@@ -65,7 +66,8 @@ private:
     int m_written = 0;
     QString m_language; // the first page's
     QString m_identifier;
-    QHash<int, QString> m_failures;            // until their chapters are written
+    QHash<int, QPair<QString, QString>> m_failures; // address, why; until their chapters are written
+    QHash<int, QString> m_failedTitles; // of the chapters that say why their page failed
     QHash<int, QSet<QString>> m_ids;           // of the chapters written
     // Ids that links lead to in chapters still to come: a chapter without one of them gets it,
     // so that no link dangles.
