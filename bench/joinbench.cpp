@@ -21,10 +21,17 @@
 // --main --standalone beside plain --standalone (the file sizes).
 //
 //   build/bin/joinbench site [pages=300] [jobs=1,4] [library=/usr/share/doc/python3.11/html]
+//
+// Or EPUB books of those pages beside --standalone joins of the same, each count in a process of
+// its own (pages past 100 repeat the first 100 at addresses of their own):
+//
+//   build/bin/joinbench epub [counts=100,1000] [jobs=1]
 #include "app/progressbar.h"
 #include "cli/joincommand.h"
 #include "cli/joinpages.h"
+#include "cli/args/bookoptions.h"
 #include "cli/args/options.h"
+#include "cli/epuboutput.h"
 #include "cli/output.h"
 #include "cli/pdfoutput.h"
 #include "cli/terminalreport.h"
@@ -473,6 +480,83 @@ int site(int pages, const QList<int>& jobSettings, const QString& library)
     return clean && plain.clean && kept.clean ? 0 : 1;
 }
 
+// One count of the EPUB benchmark in a process of its own: the book, then the standalone join of
+// the same pages. Prints "book-ms book-peak-KB book-bytes standalone-ms standalone-peak-KB
+// standalone-bytes clean".
+int epubRun(int count, int jobs)
+{
+    QHash<QByteArray, QByteArray> images = {
+        {"/_static/banner.png", png(64, false)},
+        {"/_static/icon.png", png(16, false)},
+        {"/_static/logo.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" "
+                              "height=\"40\"><circle cx=\"20\" cy=\"20\" r=\"18\"/></svg>"}};
+    for (int i = 1; i <= 100; ++i)
+        images.insert("/_images/figure" + QByteArray::number(i) + ".png", png(48, true));
+    TestHttpServer server([&images](const QByteArray& path) {
+        if (images.contains(path))
+            return TestHttpServer::response(
+                200, path.endsWith(".svg") ? "image/svg+xml" : "image/png", images.value(path));
+        const int index = path.mid(12).split('.').value(0).toInt();
+        return TestHttpServer::html(docsPage((index - 1) % 100 + 1, 100));
+    });
+    QStringList addresses;
+    for (int i = 1; i <= count; ++i)
+        addresses << server.url(QStringLiteral("/chapters/ch%1.html").arg(i));
+    runCommandEngine(addresses.mid(0, 1), 1); // starts the engine
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("book.epub"));
+    cli::Output output(path);
+    if (!output.open().isEmpty())
+        return 1;
+    cli::JoinSettings settings;
+    settings.jobs = jobs;
+    settings.standalone.emplace();
+    CommandRun book = measured(addresses, [&](const std::shared_ptr<cli::TerminalReport>& report) {
+        return cli::joinToEpub(report, settings, cli::BookOptions(), output);
+    });
+    book.bytes = QFileInfo(path).size();
+    const CommandRun alone = runCommandEngine(addresses, jobs, join::StandaloneSettings{});
+    std::printf("%.1f %ld %lld %.1f %ld %lld %d\n", book.ms, book.peakKilobytes,
+                static_cast<long long>(book.bytes), alone.ms, alone.peakKilobytes,
+                static_cast<long long>(alone.bytes), book.clean && alone.clean ? 1 : 0);
+    return 0;
+}
+
+int epub(const char* program, const QList<int>& counts, int jobs)
+{
+    std::printf("generated documentation pages (the first 100 repeated); -j %d\n\n", jobs);
+    std::printf("pages  join        total ms  / standalone  file size  peak tree PSS\n");
+    bool clean = true;
+    long firstPeak = 0;
+    for (int count : counts) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QString::fromLocal8Bit(program), {QStringLiteral("epub-run"),
+                                                      QString::number(count), QString::number(jobs)});
+        child.waitForFinished(-1);
+        const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
+        if (figures.size() != 7) {
+            std::printf("%5d  the run failed\n", count);
+            clean = false;
+            continue;
+        }
+        const double bookMs = figures[0].toDouble(), aloneMs = figures[3].toDouble();
+        std::printf("%5d  epub       %9.0f %13.3f %7.2f MB %11.0f MB\n", count, bookMs,
+                    bookMs / aloneMs, figures[2].toDouble() / 1048576.0,
+                    figures[1].toDouble() / 1024.0);
+        std::printf("%5d  standalone %9.0f %13.3f %7.2f MB %11.0f MB\n", count, aloneMs, 1.0,
+                    figures[5].toDouble() / 1048576.0, figures[4].toDouble() / 1024.0);
+        clean = clean && figures[6] == "1";
+        if (firstPeak == 0)
+            firstPeak = figures[1].toLong();
+        else
+            std::printf("       the book's peak memory against %d pages: x %.3f\n", counts.first(),
+                        figures[1].toDouble() / firstPeak);
+    }
+    return clean ? 0 : 1;
+}
+
 QList<int> numberList(const char* text)
 {
     QList<int> numbers;
@@ -493,6 +577,11 @@ int main(int argc, char* argv[])
         return site(argc > 2 ? qMax(1, QByteArray(argv[2]).toInt()) : 300,
                     numberList(argc > 3 ? argv[3] : "1,4"),
                     QString::fromLocal8Bit(argc > 4 ? argv[4] : "/usr/share/doc/python3.11/html"));
+    if (argc > 1 && QByteArray(argv[1]) == "epub")
+        return epub(argv[0], numberList(argc > 2 ? argv[2] : "100,1000"),
+                    argc > 3 ? qMax(1, QByteArray(argv[3]).toInt()) : 1);
+    if (argc > 3 && QByteArray(argv[1]) == "epub-run")
+        return epubRun(QByteArray(argv[2]).toInt(), QByteArray(argv[3]).toInt());
     if (argc > 1 && QByteArray(argv[1]) == "scale")
         return scale(argv[0], argc > 2 ? QByteArray(argv[2]).toInt() : 84,
                      numberList(argc > 3 ? argv[3] : "100,1000"));

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-webengine-dev libgl-dev
+    libminizip-dev qt6-image-formats-plugins epubcheck
     fonts-liberation
     xvfb xauth imagemagick
     iputils-ping

@@ -4,6 +4,7 @@
 #include "cli/args/filenames.h"
 #include "cli/args/options.h"
 #include "enginestart.h"
+#include "epuboutput.h"
 #include "findpages.h"
 #include "join/engine/enginecheck.h"
 #include "joinpages.h"
@@ -108,9 +109,10 @@ int joinInto(Options& options, Output& output)
     if (settings.standalone && output.isFile())
         settings.standalone->wholeAtTheEnd = true;
     const bool written =
-        options.format == Format::Pdf
-            ? joinToPdf(report, settings, options.pageLayout, output)
-            : joinPages(report, settings, output.device(), [&] { output.complete(); });
+        options.format == Format::Pdf    ? joinToPdf(report, settings, options.pageLayout, output)
+        : options.format == Format::Epub ? joinToEpub(report, settings, options.book, output)
+                                         : joinPages(report, settings, output.device(),
+                                                     [&] { output.complete(); });
     report->finish();
     return saveBoth(written, *report, jsonReport.get(), output);
 }

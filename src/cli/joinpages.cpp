@@ -33,6 +33,19 @@ join::ContentCopy::Noted contentNotes(const std::shared_ptr<TerminalReport>& rep
 bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
                QFileDevice& out, const std::function<void()>& complete)
 {
+    join::StreamedDocument streamed(out, complete);
+    std::optional<join::StandaloneJoin> standaloneJoin;
+    if (settings.standalone)
+        standaloneJoin.emplace(report->addresses(), *settings.standalone, out, complete,
+                               [report](const QString& warning) { report->warn(warning); });
+    if (standaloneJoin)
+        return joinPagesInto(report, settings, standaloneJoin->result(), standaloneJoin->copy());
+    return joinPagesInto(report, settings, streamed, join::PageCopy::serialisedBody());
+}
+
+bool joinPagesInto(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
+                   join::JoinResult& result, join::PageCopy& pageCopy)
+{
     // Declared first, so that it goes after every page that uses it.
     const std::unique_ptr<QWebEngineProfile> profile(EngineHost::createPrivateProfile());
     join::SiteSetup site = settings.site;
@@ -41,14 +54,7 @@ bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings
     if (const int refused = join::prepareProfile(*profile, site))
         report->warn(
             QStringLiteral("%1 of %2 cookies refused").arg(refused).arg(site.cookies.size()));
-    join::StreamedDocument streamed(out, complete);
-    std::optional<join::StandaloneJoin> standaloneJoin;
-    if (settings.standalone)
-        standaloneJoin.emplace(report->addresses(), *settings.standalone, out, complete,
-                               [report](const QString& warning) { report->warn(warning); });
-    join::JoinResult& result = standaloneJoin ? standaloneJoin->result() : streamed;
-    join::PageCopy* copy =
-        standaloneJoin ? &standaloneJoin->copy() : &join::PageCopy::serialisedBody();
+    join::PageCopy* copy = &pageCopy;
     // What is kept of each page is decided before the copy, whatever the copy makes of it.
     std::optional<join::ContentCopy> content;
     if (settings.content.any())

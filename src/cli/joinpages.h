@@ -39,4 +39,8 @@ struct JoinSettings
 bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
                QFileDevice& out, const std::function<void()>& complete = {});
 
+// Joins the report's addresses into a result of the caller's, each page copied by copy.
+bool joinPagesInto(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
+                   join::JoinResult& result, join::PageCopy& copy);
+
 } // namespace cli

@@ -40,6 +40,10 @@ const QString ExitStatusAndExamples = QStringLiteral(
     "  vantrel-join -i chapters.txt -o book.pdf\n\n"
     "  vantrel-join --toc --page-size Letter --landscape -j 6 -i site.txt -o book.pdf\n\n"
     "  vantrel-join -i chapters.txt --format pdf -o - > book.pdf\n\n"
+    "  vantrel-join --main -i chapters.txt -o book.epub\n\n"
+    "  vantrel-join --links-of https://docs.example/index.html --main --title 'Guide' "
+    "--author 'Docs team' -o guide.epub\n\n"
+    "  vantrel-join -i chapters.txt --format epub -o - > book.epub\n\n"
     "  vantrel-join --cookies cookies.txt --scroll --settle 500 -i feed.txt -o feed.html\n\n"
     "  vantrel-join -j 8 -i list.txt -o book.html --report report.json\n\n"
     "  vantrel-join --links-of https://docs.example/library/index.html --main --standalone \\\n"
@@ -181,8 +185,8 @@ struct CommandOptions
         QStringLiteral("seconds")};
     QCommandLineOption format{
         QStringLiteral("format"),
-        QStringLiteral("html or pdf (default: pdf for a path ending in .pdf). A PDF is the "
-                       "--standalone document, printed."),
+        QStringLiteral("html, pdf or epub (default: pdf or epub for a path ending in .pdf or "
+                       ".epub). A PDF or EPUB is made of the --standalone copies."),
         QStringLiteral("format")};
     QCommandLineOption pageSize{QStringLiteral("page-size"),
                                 QStringLiteral("The PDF's sheet: A4 (default), Letter, Legal, A3 "
@@ -204,11 +208,12 @@ struct CommandOptions
                        "as its page arrives.")};
     QCommandLineOption contents{
         QStringLiteral("toc"),
-        QStringLiteral("With --standalone or a PDF: a list of the pages at the top.")};
+        QStringLiteral("With --standalone, a PDF or an EPUB: a list of the pages at the top.")};
     QCommandLineOption maxResource{
         QStringLiteral("max-resource"),
-        QStringLiteral("With --standalone or a PDF: inline no image over this many megabytes "
-                       "(default: 10); a larger data: image in a page is left out."),
+        QStringLiteral("With --standalone, a PDF or an EPUB: inline no image over this many "
+                       "megabytes (default: 10); a larger data: image in a page is left out (an "
+                       "EPUB leaves out any image it cannot hold)."),
         QStringLiteral("MB")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QStringLiteral("Show this help and exit.")};
@@ -260,12 +265,17 @@ QString readOutputOptions(const QCommandLineParser& parser, const CommandOptions
         return QStringLiteral("the output path is empty");
     if (parser.isSet(named.format)) {
         const QString name = parser.value(named.format).toLower();
-        if (name != QLatin1String("html") && name != QLatin1String("pdf"))
-            return QStringLiteral("--format wants html or pdf, not '%1'")
+        if (name != QLatin1String("html") && name != QLatin1String("pdf") &&
+            name != QLatin1String("epub"))
+            return QStringLiteral("--format wants html, pdf or epub, not '%1'")
                 .arg(shownText(parser.value(named.format)));
-        options.format = name == QLatin1String("pdf") ? Format::Pdf : Format::Html;
+        options.format = name == QLatin1String("pdf")    ? Format::Pdf
+                         : name == QLatin1String("epub") ? Format::Epub
+                                                         : Format::Html;
     } else if (options.output.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
         options.format = Format::Pdf;
+    } else if (options.output.endsWith(QLatin1String(".epub"), Qt::CaseInsensitive)) {
+        options.format = Format::Epub;
     }
     if (parser.isSet(named.pageSize)) {
         const std::optional<QPageSize> size = pageSizeNamed(parser.value(named.pageSize));
@@ -288,14 +298,15 @@ QString readOutputOptions(const QCommandLineParser& parser, const CommandOptions
     return {};
 }
 
-// --standalone and what it takes; a PDF is the document that stands on its own, printed.
+// --standalone and what it takes; a PDF is the document that stands on its own, printed, and an
+// EPUB is made of its copies.
 QString readStandaloneOptions(const QCommandLineParser& parser, const CommandOptions& named,
                               Options& options)
 {
-    if (parser.isSet(named.standalone) || options.format == Format::Pdf)
+    if (parser.isSet(named.standalone) || options.format != Format::Html)
         options.standalone.emplace();
     if ((parser.isSet(named.contents) || parser.isSet(named.maxResource)) && !options.standalone)
-        return QStringLiteral("--toc and --max-resource need --standalone (or a PDF)");
+        return QStringLiteral("--toc and --max-resource need --standalone (or a PDF or EPUB)");
     if (parser.isSet(named.contents))
         options.standalone->contents = true;
     if (parser.isSet(named.maxResource)) {
@@ -380,7 +391,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Joins web pages into one HTML file (or one PDF): loads each address in a browser engine, "
+        "Joins web pages into one HTML file (or one PDF or EPUB): loads each address in a browser engine, "
         "waits until the page has loaded completely, and appends the markup of its body to one "
         "document, in the order given. Needs no display."));
     const CommandOptions named;

@@ -89,9 +89,10 @@ private:
 };
 
 StandaloneCopy::StandaloneCopy(StandalonePages& pages, ImageStore& images, ImageFetch& fetch,
-                               int outlineDepth)
+                               int outlineDepth, QString serialiser)
     : PageCopy(resourceText(QStringLiteral(":/join/copy/standalone-body.js"))), m_pages(pages),
       m_images(images), m_fetch(fetch), m_outlineDepth(outlineDepth),
+      m_serialiser(std::move(serialiser)),
       m_fetchScript(resourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js")) +
                     QLatin1Char('\n') +
                     resourceText(QStringLiteral(":/join/copy/standalone-fetch.js"))),
@@ -109,11 +110,13 @@ QString StandaloneCopy::copyFrom(SiteBrowser& site, int position, std::chrono::m
         site.setWebChannel(m_channel.get());
         m_attached.insert(&site);
     }
-    const QString copyScript =
+    QString copyScript =
         script() + jsonArguments({QJsonObject{{QStringLiteral("token"), m_pages.token()},
                                               {QStringLiteral("position"), position},
                                               {QStringLiteral("limit"), m_images.limit()},
                                               {QStringLiteral("outlineDepth"), m_outlineDepth}}});
+    if (!m_serialiser.isEmpty())
+        copyScript.insert(copyScript.size() - 1, QStringLiteral(", ") + m_serialiser);
     const QJsonObject page =
         QJsonDocument::fromJson(site.copyPage(copyScript, bound).toUtf8()).object();
     const QUrl address(page.value(QStringLiteral("address")).toString());

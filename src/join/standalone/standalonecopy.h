@@ -25,9 +25,11 @@ class StandalonePages;
 class StandaloneCopy : public PageCopy
 {
 public:
-    // Notes each page's headings down to outlineDepth in pages (0: none).
+    // Notes each page's headings down to outlineDepth in pages (0: none). serialiser, when given,
+    // is a script function that takes the finished copy of the body and answers its markup, for
+    // an output that wants it written otherwise than as HTML.
     StandaloneCopy(StandalonePages& pages, ImageStore& images, ImageFetch& fetch,
-                   int outlineDepth = 0);
+                   int outlineDepth = 0, QString serialiser = {});
     ~StandaloneCopy() override;
 
     QString copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound) override;
@@ -44,6 +46,7 @@ private:
     ImageStore& m_images;
     ImageFetch& m_fetch;
     int m_outlineDepth;
+    QString m_serialiser;
     QString m_fetchScript;
     std::unique_ptr<ResourceSink> m_sink;
     std::unique_ptr<QWebChannel> m_channel;

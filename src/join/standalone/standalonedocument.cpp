@@ -3,19 +3,12 @@
 #include "core/apperror.h"
 #include "imagestore.h"
 #include "join/engine/resourcetext.h"
+#include "markers.h"
 #include "standalonepages.h"
 #include "temporaryfile.h"
 
 namespace join {
 namespace {
-
-bool isBase64Url(QChar c)
-{
-    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-           (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
-           (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') ||
-           c == QLatin1Char('_');
-}
 
 QString escaped(const QString& text)
 {
@@ -160,37 +153,19 @@ void StandaloneDocument::writeContents()
 
 void StandaloneDocument::writeDecided(const QString& text)
 {
-    const QString& token = m_pages.token();
     QString pending;
     qsizetype from = 0;
-    for (;;) {
-        const qsizetype at = text.indexOf(token, from);
-        if (at < 0)
-            break;
-        // token, kind, base64url, '.'
-        const qsizetype kindAt = at + token.size();
-        qsizetype end = kindAt + 1;
-        while (end < text.size() && isBase64Url(text[end]))
-            ++end;
-        pending += QStringView(text).mid(from, at - from);
-        if (kindAt >= text.size() || !QStringLiteral("aius").contains(text[kindAt]) ||
-            end >= text.size() || text[end] != QLatin1Char('.')) {
-            pending += token; // no marker of ours after all
-            from = kindAt;
-            continue;
-        }
-        const QString address = QString::fromUtf8(
-            QByteArray::fromBase64(text.mid(kindAt + 1, end - kindAt - 1).toLatin1(),
-                                   QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+    for (Marker marker; (marker = nextMarker(text, m_pages.token(), from)).at >= 0;
+         from = marker.end) {
+        pending += QStringView(text).mid(from, marker.at - from);
         QByteArray data;
-        pending += decided(text[kindAt], address, data);
+        pending += decided(marker.kind, marker.address, data);
         if (!data.isEmpty()) {
             // Written on its own: a page's text never holds its images.
             m_out.append(0, pending);
             pending.clear();
             m_out.append(0, QString::fromLatin1(data));
         }
-        from = end + 1;
     }
     pending += QStringView(text).mid(from);
     m_out.append(0, pending);

@@ -13,8 +13,9 @@
 // The answer's markup is JSON: { markup, address (where the page ended), title, userAgent,
 // resources (the images' addresses), headings }. With settings.outlineDepth N above 0, headings
 // lists the page's h1 to hN in document order as { level, text, id }, each heading given an id
-// where it has none, so that a book's outline can lead to it.
-(function (settings) {
+// where it has none, so that a book's outline can lead to it. A second argument, when given, is a
+// function that takes the finished copy of the body and answers its markup instead of innerHTML.
+(function (settings, serialise) {
     const refusal = vantrelCopyRefusal();
     if (refusal)
         return refusal;
@@ -294,7 +295,7 @@
     // One answer, so that nothing is left to ask for afterwards.
     return {
         markup: JSON.stringify({
-            markup: copy.innerHTML,
+            markup: serialise ? serialise(copy) : copy.innerHTML,
             address: document.URL,
             title: document.title,
             userAgent: navigator.userAgent,

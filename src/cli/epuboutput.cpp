@@ -1,0 +1,79 @@
+#include "epuboutput.h"
+
+#include "args/bookoptions.h"
+#include "core/apperror.h"
+#include "join/epub/epubjoin.h"
+#include "joinpages.h"
+#include "output.h"
+#include "terminalreport.h"
+
+#include <QDir>
+#include <QTemporaryFile>
+
+namespace cli {
+namespace {
+
+// Tells the book why a page failed, so that its chapter can say it, and passes everything on.
+class FailuresToBook : public join::JoinReport
+{
+public:
+    FailuresToBook(std::shared_ptr<join::JoinReport> report, join::EpubBook& book)
+        : m_report(std::move(report)), m_book(book)
+    {
+    }
+    void fail(int line, int position, const QString& description) override
+    {
+        m_report->fail(line, position, description);
+    }
+    void pageDone(const join::PageOutcome& outcome) override
+    {
+        m_book.pageFailed(outcome.position, outcome.address, outcome.failure);
+        m_report->pageDone(outcome);
+    }
+
+private:
+    std::shared_ptr<join::JoinReport> m_report;
+    join::EpubBook& m_book;
+};
+
+// Copies the finished archive to a device that cannot seek.
+void copyTo(QFile& archive, Output& output)
+{
+    QFileDevice& out = output.device();
+    archive.seek(0);
+    while (!archive.atEnd()) {
+        const QByteArray part = archive.read(1 << 20);
+        if (part.isEmpty() || out.write(part) != part.size())
+            throw AppError(75, QStringLiteral("Cannot write %1: %2")
+                                   .arg(output.path(), out.errorString()));
+    }
+    output.complete();
+}
+
+} // namespace
+
+bool joinToEpub(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
+                const BookOptions& book, Output& output)
+{
+    QTemporaryFile archive(QDir::temp().filePath(QStringLiteral("vantrel-join-XXXXXX.epub")));
+    const bool inPlace = !output.device().isSequential();
+    if (!inPlace && !archive.open()) {
+        report->fail(join::WriteStatement, 0,
+                     QStringLiteral("cannot make a temporary file for the book: ") +
+                         archive.errorString());
+        return false;
+    }
+    join::StandaloneSettings standalone = settings.standalone.value_or(join::StandaloneSettings{});
+    standalone.outlineDepth = book.outlineDepth;
+    join::EpubJoin epub(report->addresses(), standalone, {book.title, book.author, standalone.contents},
+                        inPlace ? static_cast<QIODevice&>(output.device()) : archive,
+                        [&] { inPlace ? output.complete() : copyTo(archive, output); },
+                        [report](const QString& warning) { report->warn(warning); });
+    JoinSettings epubSettings = settings;
+    epubSettings.pageReport = std::make_shared<FailuresToBook>(
+        settings.pageReport ? settings.pageReport : std::shared_ptr<join::JoinReport>(report),
+        epub.result());
+    return joinPagesInto(report, epubSettings, epub.result(), epub.copy());
+}
+
+} // namespace cli

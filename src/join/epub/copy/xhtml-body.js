@@ -1,0 +1,140 @@
+// A page's standalone copy written as XHTML for a book: takes the copy of the body (an element of
+// a document with no window) and answers
+//   <html lang><head>its style elements</head><body><div (the body's id and class)>...</div></body></html>
+// serialised by the engine as XML. Before that it removes or mends what an e-book's XHTML may not
+// hold: what runs or embeds (scripts, frames, objects, media from elsewhere), forms and their
+// controls, elements and attributes the HTML of today does not know, attribute names and values
+// that XML or the schema refuse, and comments. Ids are mended by the program, which also decides
+// the links and images.
+(function (body) {
+    const HTML = 'http://www.w3.org/1999/xhtml';
+    const doc = body.ownerDocument;
+    const xmlName = /^[A-Za-z_\u00C0-\uFFFF][A-Za-z0-9_.\-\u00B7\u00C0-\uFFFF]*$/;
+
+    const removed = 'script, noscript, template, iframe, frame, frameset, embed, object, applet, ' +
+        'param, input, select, textarea, button, datalist, keygen, option, optgroup, link, meta, ' +
+        'base, audio, video, source, track, map, dialog, slot, portal, canvas';
+    const known = new Set([
+        'a', 'abbr', 'address', 'article', 'aside', 'b', 'bdi', 'bdo', 'blockquote', 'br', 'caption',
+        'cite', 'code', 'col', 'colgroup', 'data', 'dd', 'del', 'details', 'dfn', 'div', 'dl', 'dt',
+        'em', 'fieldset', 'figcaption', 'figure', 'footer', 'h1', 'h2', 'h3', 'h4', 'h5', 'h6',
+        'header', 'hgroup', 'hr', 'i', 'img', 'ins', 'kbd', 'legend', 'li', 'main', 'mark', 'nav',
+        'ol', 'p', 'pre', 'q', 'rp', 'rt', 'ruby', 's', 'samp', 'section', 'small', 'span',
+        'strong', 'style', 'sub', 'summary', 'sup', 'table', 'tbody', 'td', 'tfoot', 'th', 'thead',
+        'time', 'tr', 'u', 'ul', 'var', 'wbr', 'body']);
+    // What holds blocks: an unknown element around one becomes a div, otherwise a span.
+    const blocks = 'address, article, aside, blockquote, details, div, dl, fieldset, figure, ' +
+        'footer, h1, h2, h3, h4, h5, h6, header, hgroup, hr, main, nav, ol, p, pre, section, ' +
+        'table, ul';
+    const globalAttributes = new Set(['id', 'class', 'title', 'lang', 'dir', 'hidden', 'style']);
+    const attributesOf = {
+        a: ['href', 'hreflang'], img: ['src', 'alt', 'width', 'height'], ol: ['start', 'reversed'],
+        li: ['value'], td: ['colspan', 'rowspan'], th: ['colspan', 'rowspan', 'scope', 'abbr'],
+        col: ['span'], colgroup: ['span'], blockquote: ['cite'], q: ['cite'], del: ['cite'],
+        ins: ['cite'], details: ['open'], bdo: ['dir'], data: ['value'],
+    };
+    const whole = /^\d+$/;
+    const valueRules = {
+        width: whole, height: whole, colspan: /^[1-9]\d*$/, rowspan: /^\d+$/, span: /^[1-9]\d*$/,
+        start: /^-?\d+$/, value: /^-?\d+$/, reversed: /^(reversed)?$/, open: /^(open)?$/,
+        hidden: /^(hidden)?$/, dir: /^(ltr|rtl|auto)$/i, scope: /^(row|col|rowgroup|colgroup)$/,
+        lang: /^([A-Za-z]{1,8}(-[A-Za-z0-9]{1,8})*)?$/, hreflang: /^[A-Za-z]{1,8}(-[A-Za-z0-9]{1,8})*$/,
+    };
+    const ariaAttributes = new Set(['aria-label', 'aria-hidden', 'aria-describedby',
+        'aria-labelledby', 'aria-level', 'aria-live', 'aria-current', 'aria-expanded']);
+
+    function renamed(element, name) {
+        const replacement = doc.createElementNS(HTML, name);
+        for (const attribute of Array.from(element.attributes))
+            if (attribute.name === 'id' || attribute.name === 'class')
+                replacement.setAttribute(attribute.name, attribute.value);
+        replacement.append(...element.childNodes);
+        element.replaceWith(replacement);
+        return replacement;
+    }
+    function keeps(element, attribute) {
+        const name = attribute.name;
+        if (name.startsWith('data-'))
+            return xmlName.test(name) && name === name.toLowerCase() && !name.startsWith('data-xml');
+        const rule = valueRules[name];
+        if (rule && !rule.test(attribute.value))
+            return false;
+        return globalAttributes.has(name) || ariaAttributes.has(name) ||
+               (attributesOf[element.localName] || []).includes(name);
+    }
+
+    for (const element of body.querySelectorAll(removed))
+        element.remove();
+    // A form's content is kept, without the form.
+    for (const form of body.querySelectorAll('form'))
+        form.replaceWith(...form.childNodes);
+    // An old-style anchor becomes an element with an id.
+    for (const anchor of body.querySelectorAll('a[name]')) {
+        if (!anchor.id && xmlName.test(anchor.getAttribute('name')))
+            anchor.id = anchor.getAttribute('name');
+        anchor.removeAttribute('name');
+    }
+    const walker = doc.createTreeWalker(body, NodeFilter.SHOW_COMMENT |
+                                              NodeFilter.SHOW_PROCESSING_INSTRUCTION);
+    const comments = [];
+    while (walker.nextNode())
+        comments.push(walker.currentNode);
+    for (const comment of comments)
+        comment.remove();
+
+    for (let element of [body, ...body.querySelectorAll('*')]) {
+        if (element.namespaceURI === HTML) {
+            if (!known.has(element.localName))
+                element = renamed(element, element.querySelector(blocks) ? 'div' : 'span');
+            for (const attribute of Array.from(element.attributes))
+                if (!keeps(element, attribute))
+                    element.removeAttributeNode(attribute);
+            if (element.localName === 'img' && !element.hasAttribute('alt'))
+                element.setAttribute('alt', '');
+        } else {
+            // SVG and MathML keep their own vocabulary; names XML cannot hold go, and so do
+            // references to other files (a sprite elsewhere) but for links and images.
+            const linksOut = !['a', 'image', 'feImage'].includes(element.localName);
+            for (const attribute of Array.from(element.attributes))
+                if ((!attribute.namespaceURI && !xmlName.test(attribute.name)) ||
+                    (linksOut && attribute.localName === 'href' &&
+                     !attribute.value.trim().startsWith('#')))
+                    element.removeAttributeNode(attribute);
+        }
+    }
+
+    // A list holds list items only: anything else in one goes into an item of its own.
+    for (const list of body.querySelectorAll('ul, ol')) {
+        for (const child of Array.from(list.childNodes)) {
+            const stray = child.nodeType === Node.ELEMENT_NODE ? child.localName !== 'li'
+                                                               : child.textContent.trim() !== '';
+            if (!stray)
+                continue;
+            const item = doc.createElementNS(HTML, 'li');
+            child.replaceWith(item);
+            item.append(child);
+        }
+    }
+
+    const html = doc.createElementNS(HTML, 'html');
+    const lang = document.documentElement.getAttribute('lang') || '';
+    if (valueRules.lang.test(lang.trim()))
+        html.setAttribute('lang', lang.trim());
+    const head = doc.createElementNS(HTML, 'head');
+    for (const style of body.querySelectorAll('style')) {
+        if (style.namespaceURI !== HTML)
+            continue;
+        for (const attribute of Array.from(style.attributes))
+            style.removeAttributeNode(attribute);
+        head.append(style);
+    }
+    const page = doc.createElementNS(HTML, 'div');
+    for (const name of ['id', 'class'])
+        if (body.hasAttribute(name))
+            page.setAttribute(name, body.getAttribute(name));
+    page.append(...body.childNodes);
+    const bookBody = doc.createElementNS(HTML, 'body');
+    bookBody.append(page);
+    html.append(head, bookBody);
+    return new XMLSerializer().serializeToString(html);
+})
