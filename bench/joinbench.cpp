@@ -22,6 +22,7 @@
 #include "cli/pdfoutput.h"
 #include "cli/terminalreport.h"
 #include "formfixture.h"
+#include "join/pdf/partsource.h"
 #include "join/site/sitebrowser.h"
 #include "testhttpserver.h"
 
@@ -198,7 +199,7 @@ CommandRun runPdf(const QStringList& addresses, int jobs, int& sheets)
     settings.standalone.emplace();
     const QPageLayout layout = cli::Options().pageLayout; // what the command prints on by default
     CommandRun run = measured(addresses, [&](const std::shared_ptr<cli::TerminalReport>& report) {
-        return cli::joinToPdf(report, settings, layout, output);
+        return cli::joinToPdf(report, settings, layout, cli::BookOptions(), output);
     });
     run.bytes = QFileInfo(path).size();
     QProcess info;
@@ -382,6 +383,7 @@ QList<int> numberList(const char* text)
 int main(int argc, char* argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    PartSource::registerScheme();
     QApplication app(argc, argv);
     if (argc > 1 && QByteArray(argv[1]) == "standalone")
         return standalone(argc > 2 ? qMax(1, QByteArray(argv[2]).toInt()) : 100,

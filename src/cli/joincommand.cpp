@@ -5,6 +5,7 @@
 #include "cli/args/options.h"
 #include "enginestart.h"
 #include "join/engine/enginecheck.h"
+#include "join/pdf/partsource.h"
 #include "joinpages.h"
 #include "jsonreport.h"
 #include "output.h"
@@ -72,6 +73,7 @@ int runJoinCommand(int argc, char* argv[])
     }
 
     chooseGuiPlatform();
+    PartSource::registerScheme();
     endFatalStartErrorsWithOneLine();
     // Standard error carries the command's own report; Qt's notes on a headless set-up (no GPU,
     // no runtime folder, the sandbox turned off, a display that does not answer) would bury it.
@@ -101,7 +103,7 @@ int runJoinCommand(int argc, char* argv[])
                                 options.reader.site, jsonReport};
     const bool written =
         options.format == Format::Pdf
-            ? joinToPdf(report, settings, options.pageLayout, output)
+            ? joinToPdf(report, settings, options.pageLayout, options.book, output)
             : joinPages(report, settings, output.device(), [&] { output.complete(); });
     report->finish();
     if (jsonReport) {

@@ -12,7 +12,8 @@
 namespace cli {
 
 bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
-               QFileDevice& out, const std::function<void()>& complete)
+               QFileDevice& out, const std::function<void()>& complete,
+               const std::function<void(const join::StandalonePages&)>& joined)
 {
     // Declared first, so that it goes after every page that uses it.
     const std::unique_ptr<QWebEngineProfile> profile(EngineHost::createPrivateProfile());
@@ -32,8 +33,12 @@ bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings
         sites.back()->setReadiness(settings.site.readiness, settings.pageBound);
         siteList.append(sites.back().get());
     }
-    return join::runJoin({*report, settings.pageReport ? settings.pageReport : report, *report,
-                          *report, result, copy, siteList, settings.pageBound});
+    const bool written =
+        join::runJoin({*report, settings.pageReport ? settings.pageReport : report, *report,
+                       *report, result, copy, siteList, settings.pageBound});
+    if (standaloneJoin && joined)
+        joined(standaloneJoin->pages());
+    return written;
 }
 
 } // namespace cli

@@ -27,9 +27,11 @@ struct JoinSettings
 };
 
 // Joins the report's addresses and writes the joined document to out as its pages arrive, each as
-// soon as every page before it is written; complete() then makes the output final. True when all
-// of it was written.
+// soon as every page before it is written; complete() then makes the output final. A join that
+// stands on its own then tells joined() what it knows of its pages. True when all of it was
+// written.
 bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
-               QFileDevice& out, const std::function<void()>& complete = {});
+               QFileDevice& out, const std::function<void()>& complete = {},
+               const std::function<void(const join::StandalonePages&)>& joined = {});
 
 } // namespace cli
