@@ -34,6 +34,9 @@ const QString ExitStatusAndExamples = QStringLiteral(
     "  vantrel-join -i chapters.txt -o book.pdf\n\n"
     "  vantrel-join --toc --page-size Letter --landscape -j 6 -i site.txt -o book.pdf\n\n"
     "  vantrel-join -i chapters.txt --format pdf -o - > book.pdf\n\n"
+    "  vantrel-join -i library.txt -o library.pdf\n\n"
+    "  vantrel-join --toc --title 'Python library' -i library.txt -o library.pdf\n\n"
+    "  vantrel-join --outline-depth 3 --no-page-numbers -i site.txt -o book.pdf\n\n"
     "  vantrel-join --cookies cookies.txt --scroll --settle 500 -i feed.txt -o feed.html\n\n"
     "  vantrel-join -j 8 -i list.txt -o book.html --report report.json\n");
 
@@ -173,9 +176,11 @@ struct CommandOptions
     QCommandLineOption format{
         QStringLiteral("format"),
         QStringLiteral("Write html or pdf (default: pdf for an output path ending in .pdf, html "
-                       "otherwise). A PDF is the --standalone document printed once: each joined "
-                       "page starts on a new sheet, links between them stay live, backgrounds are "
-                       "printed."),
+                       "otherwise). A PDF is the --standalone document printed as a book, a page "
+                       "at a time: each joined page starts on a new sheet, links between them stay "
+                       "live, backgrounds are printed; an outline of the pages and their headings "
+                       "(--outline-depth), sheet numbers at the foot (--no-page-numbers), a title "
+                       "(--title, else the first page's) and an author (--author)."),
         QStringLiteral("format")};
     QCommandLineOption pageSize{QStringLiteral("page-size"),
                                 QStringLiteral("The PDF's sheet: A4 (default), Letter, Legal, A3 "
