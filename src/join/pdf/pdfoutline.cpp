@@ -4,8 +4,8 @@
 
 namespace {
 
-// Adds the items of entries under parent (the outline itself or an item); answers how many were
-// added.
+// Adds the items of entries under parent (the outline itself or an item), each leading where
+// the parent does when its own destination was not printed; answers how many were added.
 int addItems(PdfMerge& merged, QPDFObjectHandle parent, const QList<OutlineEntry>& entries)
 {
     QPDF& pdf = merged.document();
@@ -14,9 +14,10 @@ int addItems(PdfMerge& merged, QPDFObjectHandle parent, const QList<OutlineEntry
         QPDFObjectHandle item = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
         item.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(entry.title.toStdString()));
         item.replaceKey("/Parent", parent);
-        if (QPDFObjectHandle target = merged.destination(entry.destination);
-            !target.isNull())
+        if (QPDFObjectHandle target = merged.destination(entry.destination); !target.isNull())
             item.replaceKey("/Dest", target);
+        else if (parent.hasKey("/Dest"))
+            item.replaceKey("/Dest", parent.getKey("/Dest"));
         if (previous.isInitialized()) {
             previous.replaceKey("/Next", item);
             item.replaceKey("/Prev", previous);

@@ -34,7 +34,7 @@ struct OutlineEntry
 };
 
 // Gives the merged PDF an outline of entries, in order, that opens at its first level. An entry
-// whose destination no part printed leads nowhere.
+// whose destination no part printed leads where the entry above it does (a page's leads nowhere).
 void addOutline(PdfMerge& merged, const QList<OutlineEntry>& entries);
 
 // The outline of the pages, in order: an entry for each, leading to its first sheet, and under
