@@ -26,6 +26,11 @@
 // its own (pages past 100 repeat the first 100 at addresses of their own):
 //
 //   build/bin/joinbench epub [counts=100,1000] [jobs=1]
+//
+// Or one PDF of generated documentation pages, and of the real library reference of Debian's
+// python3.11-doc when it is installed, at each count, beside the standalone join of the same:
+//
+//   build/bin/joinbench pdf [counts=100,1000] [real counts=100]
 #include "app/progressbar.h"
 #include "cli/joincommand.h"
 #include "cli/joinpages.h"
@@ -37,6 +42,7 @@
 #include "cli/terminalreport.h"
 #include "formfixture.h"
 #include "join/find/pagefinder.h"
+#include "join/pdf/partsource.h"
 #include "join/site/sitebrowser.h"
 #include "testhttpserver.h"
 
@@ -216,7 +222,7 @@ CommandRun runPdf(const QStringList& addresses, int jobs, int& sheets)
     settings.standalone.emplace();
     const QPageLayout layout = cli::Options().pageLayout; // what the command prints on by default
     CommandRun run = measured(addresses, [&](const std::shared_ptr<cli::TerminalReport>& report) {
-        return cli::joinToPdf(report, settings, layout, output);
+        return cli::joinToPdf(report, settings, layout, cli::BookOptions(), output);
     });
     run.bytes = QFileInfo(path).size();
     QProcess info;
@@ -557,6 +563,106 @@ int epub(const char* program, const QList<int>& counts, int jobs)
     return clean ? 0 : 1;
 }
 
+// The pages to print: count generated documentation pages (images and all), or with real,
+// the library reference of Debian's python3.11-doc repeated with distinct query strings up to
+// count; both served on 127.0.0.1.
+const QString RealPages = QStringLiteral("/usr/share/doc/python3.11/html/library");
+
+TestHttpServer::Response servedFile(const QByteArray& path)
+{
+    QFile file(QStringLiteral("/usr/share/doc/python3.11/html") +
+               QString::fromUtf8(path.split('?').value(0)));
+    if (!file.open(QIODevice::ReadOnly))
+        return TestHttpServer::response(404, "text/plain", "missing");
+    const QByteArray type = path.contains(".css")   ? "text/css"
+                            : path.contains(".png") ? "image/png"
+                            : path.contains(".svg") ? "image/svg+xml"
+                            : path.contains(".js")  ? "text/javascript"
+                                                    : "text/html; charset=utf-8";
+    return TestHttpServer::response(200, type, file.readAll());
+}
+
+// One count of the PDF benchmark, in a process of its own so that no earlier run's memory counts:
+// a warm-up, the standalone join, then the PDF. Prints "alone-ms alone-KB pdf-ms pdf-KB sheets
+// bytes clean".
+int pdfRun(bool real, int count)
+{
+    QHash<QByteArray, QByteArray> images = {{"/_static/banner.png", png(64, false)},
+                                            {"/_static/icon.png", png(16, false)}};
+    TestHttpServer server([&images, real, count](const QByteArray& path) {
+        if (real)
+            return servedFile(path);
+        if (path.startsWith("/_"))
+            return TestHttpServer::response(200, "image/png",
+                                            images.value(path, images.value("/_static/icon.png")));
+        // The same sidebar (of the first 100) at every count: pages that do not grow with it.
+        return TestHttpServer::html(
+            docsPage(path.mid(12).split('.').value(0).toInt(), qMin(count, 100)));
+    });
+    QStringList addresses;
+    if (real) {
+        QStringList names = QDir(RealPages).entryList({QStringLiteral("*.html")}, QDir::Files,
+                                                      QDir::Name);
+        for (int i = 0; i < count && !names.isEmpty(); ++i)
+            addresses << server.url(QStringLiteral("/library/%1?n=%2")
+                                        .arg(names[i % qMin<qsizetype>(100, names.size())])
+                                        .arg(i));
+    } else {
+        for (int i = 1; i <= count; ++i)
+            addresses << server.url(QStringLiteral("/chapters/ch%1.html").arg(i));
+    }
+    runCommandEngine(addresses.mid(0, 1), 1);
+    const CommandRun alone = runCommandEngine(addresses, 1, join::StandaloneSettings{});
+    int sheets = 0;
+    const CommandRun pdf = runPdf(addresses, 1, sheets);
+    std::printf("%.1f %ld %.1f %ld %d %lld %d\n", alone.ms, alone.peakKilobytes, pdf.ms,
+                pdf.peakKilobytes, sheets, static_cast<long long>(pdf.bytes),
+                alone.clean && pdf.clean ? 1 : 0);
+    return 0;
+}
+
+int pdfBench(const char* program, const QList<int>& generatedCounts, const QList<int>& realCounts)
+{
+    std::printf("one PDF (-j 1) beside the standalone join of the same pages\n\n");
+    std::printf("pages  kind        pdf s   ms/page  peak tree PSS  / standalone's  sheets   size\n");
+    bool clean = true;
+    const bool haveReal = QDir(RealPages).exists();
+    for (const bool real : {false, true}) {
+        const QList<int>& counts = real ? realCounts : generatedCounts;
+        long firstPeak = 0;
+        for (int count : counts) {
+            if (real && !haveReal)
+                continue;
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            child.start(QString::fromLocal8Bit(program),
+                        {QStringLiteral("pdf-run"), QString::number(real ? 1 : 0),
+                         QString::number(count)});
+            child.waitForFinished(-1);
+            const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
+            if (f.size() != 7) {
+                std::printf("%5d  the run failed\n", count);
+                clean = false;
+                continue;
+            }
+            const long peak = f[3].toLong();
+            clean = clean && f[6] == "1";
+            std::printf("%5d  %-9s %7.1f %9.1f %11.0f MB %15.2f %7d %4.0f MB\n", count,
+                        real ? "real" : "generated", f[2].toDouble() / 1000,
+                        f[2].toDouble() / count, peak / 1024.0, double(peak) / f[1].toLong(),
+                        f[4].toInt(), f[5].toDouble() / 1048576);
+            if (firstPeak == 0)
+                firstPeak = peak;
+            else
+                std::printf("       against %d pages: peak memory x %.3f\n", counts.first(),
+                            double(peak) / firstPeak);
+        }
+    }
+    if (!haveReal)
+        std::printf("(no real pages: Debian's python3.11-doc is not installed)\n");
+    return clean ? 0 : 1;
+}
+
 QList<int> numberList(const char* text)
 {
     QList<int> numbers;
@@ -569,6 +675,7 @@ QList<int> numberList(const char* text)
 int main(int argc, char* argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    PartSource::registerScheme();
     QApplication app(argc, argv);
     if (argc > 1 && QByteArray(argv[1]) == "standalone")
         return standalone(argc > 2 ? qMax(1, QByteArray(argv[2]).toInt()) : 100,
@@ -582,6 +689,11 @@ int main(int argc, char* argv[])
                     argc > 3 ? qMax(1, QByteArray(argv[3]).toInt()) : 1);
     if (argc > 3 && QByteArray(argv[1]) == "epub-run")
         return epubRun(QByteArray(argv[2]).toInt(), QByteArray(argv[3]).toInt());
+    if (argc > 3 && QByteArray(argv[1]) == "pdf-run")
+        return pdfRun(QByteArray(argv[2]) == "1", qMax(1, QByteArray(argv[3]).toInt()));
+    if (argc > 1 && QByteArray(argv[1]) == "pdf")
+        return pdfBench(argv[0], numberList(argc > 2 ? argv[2] : "100,1000"),
+                        numberList(argc > 3 ? argv[3] : "100"));
     if (argc > 1 && QByteArray(argv[1]) == "scale")
         return scale(argv[0], argc > 2 ? QByteArray(argv[2]).toInt() : 84,
                      numberList(argc > 3 ? argv[3] : "100,1000"));

@@ -12,7 +12,7 @@ packages=(
     iputils-ping
     python3
     desktop-file-utils appstream help2man man-db
-    poppler-utils qpdf
+    poppler-utils qpdf libqpdf-dev
     zlib1g-dev
     dpkg-dev
 )

@@ -7,6 +7,7 @@
 #include "epuboutput.h"
 #include "findpages.h"
 #include "join/engine/enginecheck.h"
+#include "join/pdf/partsource.h"
 #include "joinpages.h"
 #include "jsonreport.h"
 #include "output.h"
@@ -57,6 +58,8 @@ bool said(const QString& problem)
 void prepareApplication()
 {
     chooseGuiPlatform();
+    // Parts of a PDF are served to the engine under a scheme of their own, known before it starts.
+    PartSource::registerScheme();
     endFatalStartErrorsWithOneLine();
     // Standard error carries the command's own report; Qt's notes on a headless set-up (no GPU,
     // no runtime folder, the sandbox turned off, a display that does not answer) would bury it.
@@ -109,7 +112,7 @@ int joinInto(Options& options, Output& output)
     if (settings.standalone && output.isFile())
         settings.standalone->wholeAtTheEnd = true;
     const bool written =
-        options.format == Format::Pdf    ? joinToPdf(report, settings, options.pageLayout, output)
+        options.format == Format::Pdf ? joinToPdf(report, settings, options.pageLayout, options.book, output)
         : options.format == Format::Epub ? joinToEpub(report, settings, options.book, output)
                                          : joinPages(report, settings, output.device(),
                                                      [&] { output.complete(); });

@@ -31,16 +31,21 @@ join::ContentCopy::Noted contentNotes(const std::shared_ptr<TerminalReport>& rep
 } // namespace
 
 bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
-               QFileDevice& out, const std::function<void()>& complete)
+               QFileDevice& out, const std::function<void()>& complete,
+               const std::function<void(const join::StandalonePages&)>& joined)
 {
     join::StreamedDocument streamed(out, complete);
     std::optional<join::StandaloneJoin> standaloneJoin;
     if (settings.standalone)
         standaloneJoin.emplace(report->addresses(), *settings.standalone, out, complete,
                                [report](const QString& warning) { report->warn(warning); });
-    if (standaloneJoin)
-        return joinPagesInto(report, settings, standaloneJoin->result(), standaloneJoin->copy());
-    return joinPagesInto(report, settings, streamed, join::PageCopy::serialisedBody());
+    if (!standaloneJoin)
+        return joinPagesInto(report, settings, streamed, join::PageCopy::serialisedBody());
+    const bool written =
+        joinPagesInto(report, settings, standaloneJoin->result(), standaloneJoin->copy());
+    if (joined)
+        joined(standaloneJoin->pages());
+    return written;
 }
 
 bool joinPagesInto(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,

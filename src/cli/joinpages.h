@@ -35,9 +35,11 @@ struct JoinSettings
 
 // Joins the report's addresses and writes the joined document to out as its pages arrive, each as
 // soon as every page before it is written; complete() then sees that all of it is kept (the caller
-// makes it final). True when all of it was written.
+// makes it final). A join that stands on its own then tells joined() what it knows of its pages.
+// True when all of it was written.
 bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
-               QFileDevice& out, const std::function<void()>& complete = {});
+               QFileDevice& out, const std::function<void()>& complete = {},
+               const std::function<void(const join::StandalonePages&)>& joined = {});
 
 // Joins the report's addresses into a result of the caller's, each page copied by copy.
 bool joinPagesInto(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,

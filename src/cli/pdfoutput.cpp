@@ -1,41 +1,62 @@
 #include "pdfoutput.h"
 
-#include "core/apperror.h"
+#include "cli/args/bookoptions.h"
+#include "join/pdf/pdfbook.h"
+#include "join/standalone/standalonepages.h"
 #include "joinpages.h"
-#include "join/pdf/pdfprinter.h"
 #include "output.h"
 #include "terminalreport.h"
 
-#include <QDir>
 #include <QPageLayout>
 #include <QTemporaryFile>
 
 namespace cli {
+namespace {
+
+QList<BookPage> bookPages(const join::StandalonePages& pages)
+{
+    QList<BookPage> book;
+    for (int position = 1; position <= pages.count(); ++position) {
+        BookPage& page = book.emplace_back();
+        page.title = pages.title(position);
+        page.address = pages.address(position);
+        for (const join::Heading& heading : pages.headings(position))
+            page.headings.append({heading.level, heading.text, heading.id});
+    }
+    return book;
+}
+
+} // namespace
 
 bool joinToPdf(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
-               const QPageLayout& layout, Output& output)
+               const QPageLayout& layout, const BookOptions& book, Output& output)
 {
-    // A file, not HTML handed over inline: the engine limits that to a couple of megabytes.
-    QTemporaryFile document(QDir::temp().filePath(QStringLiteral("vantrel-join-XXXXXX.html")));
+    // Never asked its name, so that on Linux it has none: it goes with the process however that
+    // ends.
+    QTemporaryFile document;
     if (!document.open()) {
         report->fail(join::WriteStatement, 0,
                      QStringLiteral("cannot make a temporary file for the document to print: ") +
                          document.errorString());
         return false;
     }
-    if (!joinPages(report, settings, document))
+    JoinSettings joinSettings = settings;
+    joinSettings.standalone->outlineDepth = book.outlineDepth;
+    QList<BookPage> pages;
+    if (!joinPages(report, joinSettings, document, {},
+                   [&pages](const join::StandalonePages& joined) { pages = bookPages(joined); }))
         return false;
     return report->step(join::WriteStatement, 0, [&] {
-        PdfPrinter printer;
-        // Loading a local file, however large, is no page's load: the page bound is its least.
-        const QByteArray pdf =
-            printer.print(document.fileName(), layout,
-                          std::max(settings.pageBound, join::PageLoadBound),
-                          [&report](const QString& warning) { report->warn(warning); });
-        QFileDevice& out = output.device();
-        if (out.write(pdf) != pdf.size())
-            throw AppError(75, QStringLiteral("Cannot write %1: %2")
-                                   .arg(output.path(), out.errorString()));
+        document.seek(0);
+        // Loading a local part, however large, is no page's load: the page bound is its least.
+        const BookSettings bookSettings{layout,
+                                        book.title,
+                                        book.author,
+                                        QStringLiteral("Vantrel " VANTREL_VERSION),
+                                        book.pageNumbers,
+                                        std::max(settings.pageBound, join::PageLoadBound)};
+        printBook(document, pages, bookSettings, output.device(),
+                  [&report](const QString& warning) { report->warn(warning); });
         output.complete();
     });
 }

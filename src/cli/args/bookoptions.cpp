@@ -19,12 +19,13 @@ QList<QCommandLineOption> bookOptions()
 {
     return {
         {Title,
-         QStringLiteral("The document's title (default: the first page's title)."),
+         QStringLiteral("The PDF's title in its properties (default: the first page's title)."),
          QStringLiteral("text")},
-        {Author, QStringLiteral("The document's author."), QStringLiteral("text")},
+        {Author, QStringLiteral("The PDF's author in its properties."), QStringLiteral("text")},
         {OutlineDepth,
-         QStringLiteral("Under each page's entry in the outline, its headings down to this level "
-                        "(0: pages only; default: 2, h1 and h2; at most %1).")
+         QStringLiteral("Under each page's entry in the PDF's outline (its bookmarks), its "
+                        "headings down to this level (0: pages only; default: 2, h1 and h2; at "
+                        "most %1).")
              .arg(MaxOutlineDepth),
          QStringLiteral("n")},
         {NoPageNumbers, QStringLiteral("Print no page numbers at the foot of a PDF's sheets.")},

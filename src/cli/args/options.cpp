@@ -44,6 +44,9 @@ const QString ExitStatusAndExamples = QStringLiteral(
     "  vantrel-join --links-of https://docs.example/index.html --main --title 'Guide' "
     "--author 'Docs team' -o guide.epub\n\n"
     "  vantrel-join -i chapters.txt --format epub -o - > book.epub\n\n"
+    "  vantrel-join -i library.txt -o library.pdf\n\n"
+    "  vantrel-join --toc --title 'Python library' -i library.txt -o library.pdf\n\n"
+    "  vantrel-join --outline-depth 3 --no-page-numbers -i site.txt -o book.pdf\n\n"
     "  vantrel-join --cookies cookies.txt --scroll --settle 500 -i feed.txt -o feed.html\n\n"
     "  vantrel-join -j 8 -i list.txt -o book.html --report report.json\n\n"
     "  vantrel-join --links-of https://docs.example/library/index.html --main --standalone \\\n"
@@ -186,7 +189,9 @@ struct CommandOptions
     QCommandLineOption format{
         QStringLiteral("format"),
         QStringLiteral("html, pdf or epub (default: pdf or epub for a path ending in .pdf or "
-                       ".epub). A PDF or EPUB is made of the --standalone copies."),
+                       ".epub). A PDF is the --standalone document printed as a book: an outline, "
+                       "sheet numbers, a page per part. An EPUB is made of the --standalone "
+                       "copies."),
         QStringLiteral("format")};
     QCommandLineOption pageSize{QStringLiteral("page-size"),
                                 QStringLiteral("The PDF's sheet: A4 (default), Letter, Legal, A3 "

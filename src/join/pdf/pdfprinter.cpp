@@ -1,41 +1,20 @@
 #include "pdfprinter.h"
 
-#include "join/engine/resourcetext.h"
 #include "core/apperror.h"
+#include "join/engine/allowlistinterceptor.h"
 #include "join/engine/enginepage.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
 #include <QWebEngineSettings>
-#include <QWebEngineUrlRequestInterceptor>
 
 #include <memory>
 
 namespace {
 // How often readiness for print is asked.
 constexpr std::chrono::milliseconds ReadyPoll{50};
-
-// The document is printed as it is: it may load nothing from outside.
-class OwnFileAndDataOnly : public QWebEngineUrlRequestInterceptor
-{
-public:
-    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-    void setDocument(const QUrl& document) { m_document = document.adjusted(QUrl::RemoveFragment); }
-    void interceptRequest(QWebEngineUrlRequestInfo& info) override
-    {
-        const QUrl url = info.requestUrl();
-        if (url.scheme() != QLatin1String("data") &&
-            url.adjusted(QUrl::RemoveFragment) != m_document)
-            info.block(true);
-    }
-
-private:
-    QUrl m_document;
-};
-
 } // namespace
 
 void PdfPrinter::configure(EnginePage& page)
@@ -44,25 +23,40 @@ void PdfPrinter::configure(EnginePage& page)
     settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     settings->setAttribute(QWebEngineSettings::PrintElementBackgrounds, true);
     settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
-    page.setUrlRequestInterceptor(new OwnFileAndDataOnly(&page));
+    // The document is printed as it is: it may load nothing from outside.
+    page.setUrlRequestInterceptor(new AllowListInterceptor(
+        [this](const QUrl& url) {
+            return url.scheme() == QLatin1String("data") ||
+                   url.adjusted(QUrl::RemoveFragment) == m_document;
+        },
+        &page));
 }
 
-QByteArray PdfPrinter::print(const QString& path, const QPageLayout& layout,
+QByteArray PdfPrinter::print(const QUrl& url, const QString& prepare, const QPageLayout& layout,
                              std::chrono::milliseconds loadBound,
                              const std::function<void(const QString&)>& warn)
 {
-    const QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    EnginePage* engine = page();
-    engine->findChild<OwnFileAndDataOnly*>()->setDocument(url);
-    load(url);
-    if (!waitUntilComplete(loadBound))
-        throw AppError(QStringLiteral("the joined document did not load within %1 s")
-                           .arg(loadBound.count() / 1000.0));
-    if (!waitUntilReady(loadBound) && warn)
+    loadDocument(url, loadBound);
+    if (!waitUntilReady(prepare, loadBound) && warn)
         warn(QStringLiteral("the PDF's fonts and images were not all ready within %1 s; they are "
                             "printed as they stood")
                  .arg(loadBound.count() / 1000.0));
+    return printLoaded(layout);
+}
 
+void PdfPrinter::loadDocument(const QUrl& url, std::chrono::milliseconds bound)
+{
+    m_document = url.adjusted(QUrl::RemoveFragment);
+    page(); // configured, so that the address is let through
+    load(url);
+    if (!waitUntilComplete(bound) || !rendererLoss().isEmpty())
+        throw AppError(rendererLoss().isEmpty()
+                           ? QStringLiteral("it did not load within %1 s").arg(bound.count() / 1000.0)
+                           : rendererLoss());
+}
+
+QByteArray PdfPrinter::printLoaded(const QPageLayout& layout)
+{
     struct Outcome
     {
         bool done = false;
@@ -73,7 +67,7 @@ QByteArray PdfPrinter::print(const QString& path, const QPageLayout& layout,
     QEventLoop loop;
     outcome->loop = &loop;
     const auto ended = connect(this, &EngineHost::rendererEnded, &loop, &QEventLoop::quit);
-    engine->printToPdf(
+    page()->printToPdf(
         [outcome](const QByteArray& pdf) {
             outcome->done = true;
             outcome->pdf = pdf;
@@ -87,15 +81,14 @@ QByteArray PdfPrinter::print(const QString& path, const QPageLayout& layout,
     }
     disconnect(ended);
     if (!rendererLoss().isEmpty())
-        throw AppError(QStringLiteral("the PDF could not be made: ") + rendererLoss());
+        throw AppError(rendererLoss());
     if (outcome->pdf.isEmpty())
-        throw AppError(QStringLiteral("the PDF could not be made"));
+        throw AppError(QStringLiteral("the engine gave no PDF"));
     return outcome->pdf;
 }
 
-bool PdfPrinter::waitUntilReady(std::chrono::milliseconds bound)
+bool PdfPrinter::waitUntilReady(const QString& prepare, std::chrono::milliseconds bound)
 {
-    static const QString prepare = join::resourceText(QStringLiteral(":/join/print/prepare.js"));
     evaluate(prepare, bound);
     // Fonts and images get ready on their own; asking now and then costs nothing meanwhile.
     QElapsedTimer elapsed;

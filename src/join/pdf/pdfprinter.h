@@ -5,21 +5,21 @@
 #include <QByteArray>
 #include <QPageLayout>
 
-// Prints a finished joined document to PDF with the browser engine. The document is loaded from
-// its file (no limit on its size, as there is for HTML given inline) in a page that fetches
-// nothing but that file and data: addresses and runs none of the document's scripts. Each part
-// marked with data-source starts on a new sheet; links between the parts stay live inside the PDF.
+// Prints one document to PDF with the browser engine, in a page that fetches nothing but that
+// document and data: addresses and runs none of the document's scripts. A printer is meant for
+// one print: its renderer goes with it.
 class PdfPrinter : public EngineHost
 {
     Q_OBJECT
 public:
-    explicit PdfPrinter(QWidget* parent = nullptr) : EngineHost(parent) {}
+    explicit PdfPrinter(QWebEngineProfile* profile) : EngineHost(nullptr, profile) {}
 
-    // The PDF of the HTML file at path. The load and the wait for its fonts and images are
-    // bounded (fonts or images not ready by then print as they stand, and warn() says so); the
-    // printing itself is not (a long document takes long), but a renderer that ends ends it.
-    // Throws AppError when the document cannot be printed.
-    QByteArray print(const QString& path, const QPageLayout& layout,
+    // The PDF of the document at url, once the script prepare (which sets
+    // window.vantrelReadyForPrint true when the fonts and images are ready) has run in it. The
+    // load and the wait for readiness are bounded (fonts or images not ready by then print as
+    // they stand, and warn() says so); the printing itself is not (a long document takes long),
+    // but a renderer that ends ends it. Throws AppError when the document cannot be printed.
+    QByteArray print(const QUrl& url, const QString& prepare, const QPageLayout& layout,
                      std::chrono::milliseconds loadBound,
                      const std::function<void(const QString&)>& warn = {});
 
@@ -27,6 +27,10 @@ protected:
     void configure(EnginePage& page) override;
 
 private:
+    void loadDocument(const QUrl& url, std::chrono::milliseconds bound);
     // False when the fonts and images were not all ready within the bound.
-    bool waitUntilReady(std::chrono::milliseconds bound);
+    bool waitUntilReady(const QString& prepare, std::chrono::milliseconds bound);
+    QByteArray printLoaded(const QPageLayout& layout);
+
+    QUrl m_document;
 };

@@ -2,27 +2,14 @@
 
 #include "core/jsontext.h"
 #include "core/apperror.h"
+#include "join/engine/allowlistinterceptor.h"
 #include "join/engine/enginepage.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QWebEngineSettings>
-#include <QWebEngineUrlRequestInterceptor>
 
 namespace {
-// Lets the result page fetch nothing at all.
-class AboutAndDataOnly : public QWebEngineUrlRequestInterceptor
-{
-public:
-    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-    void interceptRequest(QWebEngineUrlRequestInfo& info) override
-    {
-        const QString scheme = info.requestUrl().scheme();
-        if (scheme != QLatin1String("about") && scheme != QLatin1String("data"))
-            info.block(true);
-    }
-};
-
 // The joined document lives in the result page as a document of its own with no window: nothing
 // in it is ever laid out, painted, fetched or run, so appending stays cheap however much it holds,
 // and copied markup cannot change it or reach a server.
@@ -49,7 +36,12 @@ void JoinedDocument::configure(EnginePage& page)
     QWebEngineSettings* settings = page.settings();
     settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     settings->setAttribute(QWebEngineSettings::AutoLoadImages, false);
-    page.setUrlRequestInterceptor(new AboutAndDataOnly(&page));
+    // The result page fetches nothing at all.
+    page.setUrlRequestInterceptor(new AllowListInterceptor(
+        [](const QUrl& url) {
+            return url.scheme() == QLatin1String("about") || url.scheme() == QLatin1String("data");
+        },
+        &page));
 }
 
 void JoinedDocument::blank()
