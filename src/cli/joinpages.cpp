@@ -1,5 +1,6 @@
 #include "joinpages.h"
 
+#include "join/run/pagecopy.h"
 #include "join/site/sitebrowser.h"
 #include "join/standalone/standalonejoin.h"
 #include "join/stream/streameddocument.h"

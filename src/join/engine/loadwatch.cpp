@@ -31,6 +31,8 @@ void LoadWatch::watch(QWebEnginePage& page)
 
 void LoadWatch::loadingChanged(const QWebEngineLoadingInfo& info)
 {
+    if (m_kept)
+        return;
     if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
         m_last = {};
         return;

@@ -17,6 +17,11 @@ class LoadWatch : public QObject
 public:
     void watch(QWebEnginePage& page);
 
+    // From now on, until follow(), loads that start are not followed: what is known stays that
+    // of the latest load before (a download still counts for it).
+    void keep() { m_kept = true; }
+    void follow() { m_kept = false; }
+
     // Why the latest load gave no proper page, or empty text when it did.
     QString failure() const;
     // The latest load was cancelled, and nothing has said yet that a download cancelled it: the
@@ -46,4 +51,5 @@ private:
 
     QPointer<QWebEnginePage> m_page;
     Outcome m_last;
+    bool m_kept = false;
 };

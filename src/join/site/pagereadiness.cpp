@@ -18,6 +18,8 @@ namespace {
 // that (a page that polls the network all the time would otherwise stop at its first screen).
 constexpr std::chrono::milliseconds StepQuiet{300};
 constexpr std::chrono::milliseconds StepLimit{3000};
+// The longest wait for a page's first frames: a page in a window that is not shown draws none.
+constexpr std::chrono::milliseconds FrameLimit{500};
 // How long past its bound a page may take to answer: one held by a script never does.
 constexpr std::chrono::milliseconds ReportGrace{1000};
 
@@ -26,9 +28,10 @@ constexpr std::chrono::milliseconds ReportGrace{1000};
 PageReadiness::PageReadiness(const join::Readiness& readiness)
     : m_readiness(readiness), m_token(QUuid::createUuid().toString(QUuid::WithoutBraces))
 {
-    m_script = QStringLiteral("(function (options) {\n%1\n%2\n%3\n})")
+    m_script = QStringLiteral("(function (options) {\n%1\n%2\n%3\n%4\n})")
                    .arg(join::resourceText(QStringLiteral(":/join/ready/settle.js")),
                         join::resourceText(QStringLiteral(":/join/ready/scroll.js")),
+                        join::resourceText(QStringLiteral(":/join/ready/frames.js")),
                         join::resourceText(QStringLiteral(":/join/ready/ready.js")));
 }
 
@@ -81,6 +84,7 @@ void PageReadiness::loadFinished()
         {QStringLiteral("settle"), qint64(m_readiness.settle.count())},
         {QStringLiteral("stepQuiet"), qint64(StepQuiet.count())},
         {QStringLiteral("stepLimit"), qint64(StepLimit.count())},
+        {QStringLiteral("frameLimit"), qint64(FrameLimit.count())},
     };
     m_pending = true;
     m_page->runJavaScript(

@@ -8,6 +8,9 @@
 #include "core/urllist.h"
 #include "core/windowpointer.h"
 #include "join/engine/enginecheck.h"
+#include "join/run/pagecopy.h"
+#include "join/site/sitebrowser.h"
+#include "join/site/sitesetup.h"
 #include "joineddocument.h"
 
 #include <QDir>
@@ -79,7 +82,7 @@ public:
         // The insertion runs later; its failure is reported with the page's statement.
         m_document.append(markup, [report = m_report, position] {
             if (auto r = report.lock())
-                r->fail(115, position,
+                r->fail(AppendStatement, position,
                         QStringLiteral("The page could not be added to the joined document"));
         });
     }
@@ -162,6 +165,8 @@ void JoinRun::run(const QString& outputFolder)
     // Statements 105 to 117: the join itself, one page after another in the window's site
     // browser.
     const ListItems items(c.list);
+    // Pages are copied as a browser tab shows them, within their bound.
+    c.site.setReadiness(Readiness{}, bound);
     ResultBrowserDocument result(c.result, outputPath, report);
     const bool written = runJoin({items, report, c.pointer, c.progress, result,
                                   PageCopy::bodyMarkup(), {&c.site}, bound});
