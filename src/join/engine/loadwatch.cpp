@@ -29,14 +29,17 @@ void LoadWatch::watch(QWebEnginePage& page)
             });
 }
 
+void LoadWatch::follow()
+{
+    m_kept = false;
+    m_last = {};
+}
+
 void LoadWatch::loadingChanged(const QWebEngineLoadingInfo& info)
 {
-    if (m_kept)
+    if (m_kept || info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
         return;
-    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
-        m_last = {};
-        return;
-    }
+    m_last = {};
     m_last.finished = true;
     m_last.status = info.status();
     m_last.domain = info.errorDomain();

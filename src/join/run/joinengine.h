@@ -25,7 +25,7 @@ class PageCopy;
 inline constexpr std::chrono::milliseconds PageLoadBound{60000};
 
 // The run's statements, numbered as the window's error box names them.
-inline constexpr int BeginStatement = 105;         // starts the joined document
+inline constexpr int BeginStatement = 105;          // starts the joined document
 inline constexpr int ShownNotCopiedStatement = 106; // what the site browsers show is no page of it
 inline constexpr int CountStatement = 107;
 inline constexpr int AddressStatement = 108;  // reads a listed address

@@ -48,6 +48,7 @@ void PageReadiness::watch(EnginePage& page)
 void PageReadiness::expectPage(std::chrono::milliseconds bound)
 {
     m_expected = true;
+    m_loaded = false;
     m_pending = true;
     m_deadline = Clock::now() + bound;
     ++m_run;
@@ -62,9 +63,13 @@ void PageReadiness::forgetPage()
 
 void PageReadiness::loadStarted()
 {
-    // A new document: whatever was done for the last one is gone with it.
     if (!m_expected)
         return;
+    // Made ready only for its first frames, a page is copied as its load left it: what it loads
+    // next (a refresh) is not waited for.
+    if (m_loaded && !m_readiness.any())
+        return finish(false);
+    // A new document: whatever was done for the last one is gone with it.
     m_pending = true;
     ++m_run;
 }
@@ -73,6 +78,7 @@ void PageReadiness::loadFinished()
 {
     if (!m_expected || !m_page)
         return;
+    m_loaded = true;
     const auto remaining =
         std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now());
     if (remaining.count() <= 0)

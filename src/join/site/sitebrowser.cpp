@@ -107,7 +107,6 @@ void SiteBrowser::navigate(const QString& address)
     page();
     m_rest.stop();
     m_view->show();
-    m_lastLoad.follow();
     if (m_left) {
         m_left = false;
         reachBlankPage();
@@ -121,6 +120,7 @@ void SiteBrowser::navigate(const QString& address)
         waitUntilComplete(StopGrace);
     }
     m_readiness->expectPage(m_pageBound);
+    m_lastLoad.follow();
     load(url);
 }
 

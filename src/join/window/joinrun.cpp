@@ -101,8 +101,8 @@ class JoinRun
 {
 public:
     JoinRun(const JoinControls& controls, std::chrono::milliseconds pageBound)
-        : c(controls), bound(pageBound), report(std::make_shared<ErrorBoxReport>(controls.dialogs)),
-          guard(report->guard)
+        : window(controls), bound(pageBound),
+          report(std::make_shared<ErrorBoxReport>(controls.dialogs)), guard(report->guard)
     {
     }
 
@@ -112,7 +112,7 @@ private:
     bool refuse(const QString& outputFolder);
     bool engineCanStart();
 
-    const JoinControls& c;
+    const JoinControls& window; // what the run reads and shows
     std::chrono::milliseconds bound;
     std::shared_ptr<ErrorBoxReport> report;
     ErrorGuard& guard;
@@ -122,8 +122,8 @@ bool JoinRun::refuse(const QString& outputFolder)
 {
     bool refused = false;
     guard.line(100, [&] {
-        if (c.list.count() <= 0) {
-            c.dialogs.plainMessage(QStringLiteral("No files added."));
+        if (window.list.count() <= 0) {
+            window.dialogs.plainMessage(QStringLiteral("No files added."));
             refused = true;
         }
     });
@@ -131,7 +131,7 @@ bool JoinRun::refuse(const QString& outputFolder)
         return true;
     guard.line(101, [&] {
         if (!FolderExists(outputFolder)) {
-            c.dialogs.plainMessage(
+            window.dialogs.plainMessage(
                 QStringLiteral("Folder does not exist. Please select another folder."));
             refused = true;
         }
@@ -154,7 +154,7 @@ void JoinRun::run(const QString& outputFolder)
     if (refuse(outputFolder) || !engineCanStart())
         return;
 
-    guard.line(102, [&] { c.pointer.setPointerShape(PointerShape::Hourglass); });
+    guard.line(102, [&] { window.pointer.setPointerShape(PointerShape::Hourglass); });
     QString outputPath;
     guard.line(103, [&] {
         outputPath =
@@ -164,21 +164,21 @@ void JoinRun::run(const QString& outputFolder)
 
     // Statements 105 to 117: the join itself, one page after another in the window's site
     // browser.
-    const ListItems items(c.list);
+    const ListItems items(window.list);
     // Pages are copied as a browser tab shows them, within their bound.
-    c.site.setReadiness(Readiness{}, bound);
-    ResultBrowserDocument result(c.result, outputPath, report);
-    const bool written = runJoin({items, report, c.pointer, c.progress, result,
-                                  PageCopy::bodyMarkup(), {&c.site}, bound});
+    window.site.setReadiness(Readiness{}, bound);
+    ResultBrowserDocument result(window.result, outputPath, report);
+    const bool written = runJoin({items, report, window.pointer, window.progress, result,
+                                  PageCopy::bodyMarkup(), {&window.site}, bound});
 
-    guard.line(118, [&] { c.pointer.setPointerShape(PointerShape::Default); });
+    guard.line(118, [&] { window.pointer.setPointerShape(PointerShape::Default); });
     guard.line(119, [&] {
-        c.progress.setProgressValue(0);
-        c.progress.setProgressText(QStringLiteral("Progress Bar"));
+        window.progress.setProgressValue(0);
+        window.progress.setProgressText(QStringLiteral("Progress Bar"));
     });
     // A file that could not be written has had its report: "Done." would claim otherwise.
     if (written)
-        guard.line(120, [&] { c.dialogs.plainMessage(QStringLiteral("Done.")); });
+        guard.line(120, [&] { window.dialogs.plainMessage(QStringLiteral("Done.")); });
 }
 
 } // namespace
