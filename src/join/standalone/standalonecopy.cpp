@@ -97,8 +97,13 @@ QString StandaloneCopy::copyFrom(SiteBrowser& site, int position,
     const QString copyScript =
         script() + jsonArguments({QJsonObject{{QStringLiteral("token"), m_pages.token()},
                                               {QStringLiteral("position"), position}}});
-    const QJsonObject page =
-        QJsonDocument::fromJson(site.copyPage(copyScript, bound).toUtf8()).object();
+    QJsonParseError error;
+    const QJsonDocument answer =
+        QJsonDocument::fromJson(site.copyPage(copyScript, bound).toUtf8(), &error);
+    const QJsonObject page = answer.object();
+    // Anything else would pass for an empty page.
+    if (error.error != QJsonParseError::NoError || !page.value(QStringLiteral("markup")).isString())
+        throw AppError(QStringLiteral("The page's copy gave no markup"));
     const QUrl address(page.value(QStringLiteral("address")).toString());
     m_pages.copied(position, address.toString(), page.value(QStringLiteral("title")).toString());
 
