@@ -20,8 +20,6 @@ constexpr QSize SiteViewport(1280, 720);
 constexpr std::chrono::milliseconds RestAfter{2000};
 // How long the engine may take to tell that a cancelled load was a download.
 constexpr std::chrono::milliseconds DownloadNotice{1000};
-// How many pages one renderer shows before a fresh one takes over.
-constexpr int PagesPerRenderer = 100;
 // How long a renderer may take to answer a trivial script before it counts as held for good by
 // the page's scripts.
 constexpr std::chrono::milliseconds AnswerBound{2000};
@@ -75,7 +73,6 @@ void SiteBrowser::configure(EnginePage& page)
     connect(&m_rest, &QTimer::timeout, m_view, &QWidget::hide);
     m_lastLoad.watch(page);
     m_readiness->watch(page);
-    connect(this, &EngineHost::rendererEnded, this, [this] { m_pagesInRenderer = 0; });
 
     // A saved page in the list must not read the user's other files, nor send them anywhere.
     QWebEngineSettings* settings = page.settings();
@@ -170,11 +167,8 @@ void SiteBrowser::leavePage()
 void SiteBrowser::reachBlankPage()
 {
     // A page held by its scripts on its way out (an unload handler that never ends) would hold
-    // the next address of its site, which loads in the same renderer. And a renderer that has
-    // shown many pages holds more memory than a fresh one, however long a list: it is replaced,
-    // as browsers replace theirs.
-    const bool reachedInTime = waitUntilComplete(StopGrace);
-    if (!reachedInTime || m_pagesInRenderer >= PagesPerRenderer) {
+    // the next address of its site, which loads in the same renderer.
+    if (!waitUntilComplete(StopGrace)) {
         endRenderer();
         // A page whose renderer has ended answers no script until it has loaded a document.
         load(QUrl(QStringLiteral("about:blank")));
@@ -189,7 +183,6 @@ QString SiteBrowser::copyPage(const QString& copyScript, std::chrono::millisecon
 {
     m_readiness->waitUntilReady();
     m_rest.start();
-    ++m_pagesInRenderer;
     // What is known of the load is what the copy shows, whatever the page loads from now on.
     m_lastLoad.keep();
     // Only a renderer held by a script for good fails to answer a trivial one at once; one that

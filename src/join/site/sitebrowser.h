@@ -76,5 +76,4 @@ private:
     QString m_unanswered; // the page did not answer its copy, and its renderer was ended for it
     PageReadiness* m_readiness = nullptr;
     std::chrono::milliseconds m_pageBound{0};
-    int m_pagesInRenderer = 0; // copied since its renderer started
 };
