@@ -10,6 +10,11 @@
 //
 //   build/bin/joinbench scale [kilobytes per page=84] [counts=100,1000]
 //
+// Or the same with real pages: the first 100 HTML files of a folder (served with the folder above
+// it, where such documentation keeps its style sheets, scripts and images).
+//
+//   build/bin/joinbench scale /usr/share/doc/python3.11/html/library [counts=100,1000]
+//
 // Or a standalone join (--standalone) beside a plain one, of generated documentation pages that
 // link to each other and share theme images:
 //
@@ -54,6 +59,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QMimeDatabase>
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QTemporaryDir>
@@ -249,29 +255,73 @@ double plainLoadMs(const QStringList& addresses)
     return timer.nsecsElapsed() / 1e6;
 }
 
+// The files under root, as a web server would serve them ("/a/b.html?q" is root/a/b.html).
+TestHttpServer::Response servedFile(const QString& root, const QByteArray& path)
+{
+    const QString name = QString::fromUtf8(QByteArray::fromPercentEncoding(path.split('?')[0]));
+    QFile file(root + name);
+    if (name.contains(QLatin1String("..")) || !file.open(QIODevice::ReadOnly))
+        return TestHttpServer::response(404, "text/plain", "not found");
+    static const QMimeDatabase types;
+    QByteArray type = types.mimeTypeForFile(name, QMimeDatabase::MatchExtension).name().toUtf8();
+    if (type.startsWith("text/"))
+        type += "; charset=utf-8";
+    return TestHttpServer::response(200, type, file.readAll());
+}
+
+// The addresses of count pages: the same 100 repeated with distinct query strings. With a folder,
+// its first 100 HTML files; otherwise generated pages of about kilobytes each.
+QStringList scaleAddresses(const TestHttpServer& server, const QString& folder, int count)
+{
+    QStringList pages;
+    if (folder.isEmpty()) {
+        for (int i = 1; i <= 100; ++i)
+            pages << QStringLiteral("/page/%1").arg(i);
+    } else {
+        const QDir dir(folder);
+        for (const QString& name :
+             dir.entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name).mid(0, 100))
+            pages << QLatin1Char('/') + dir.dirName() + QLatin1Char('/') + name;
+    }
+    QStringList addresses;
+    for (int i = 0; i < count && !pages.isEmpty(); ++i)
+        addresses << server.url(QStringLiteral("%1?n=%2").arg(pages[i % pages.size()]).arg(i));
+    return addresses;
+}
+
 // One count of the scale benchmark, in a process of its own so that no earlier run's memory counts:
 // a warm-up, the command's engine, then the plain loads. Prints "ms peak-KB plain-ms clean".
-int scaleRun(int kilobytes, int count)
+int scaleRun(int kilobytes, const QString& folder, int count)
 {
-    TestHttpServer server([kilobytes](const QByteArray& path) {
+    const QString root = folder.isEmpty() ? QString() : QDir(folder + "/..").absolutePath();
+    TestHttpServer server([kilobytes, root](const QByteArray& path) {
+        if (!root.isEmpty())
+            return servedFile(root, path);
         // "/page/N?n=K": page N whatever K is
         return TestHttpServer::html(
             generatedPage(path.mid(6).split('?').value(0).toInt(), kilobytes));
     });
-    QStringList addresses;
-    for (int i = 0; i < count; ++i)
-        addresses << server.url(QStringLiteral("/page/%1?n=%2").arg(i % 100 + 1).arg(i));
-    runCommandEngine({server.url(QStringLiteral("/page/0"))}, 1); // starts the engine
+    const QStringList addresses = scaleAddresses(server, folder, count);
+    // Starts the engine, with an address of its own: no measured page comes from the cache.
+    runCommandEngine({addresses.value(0) + QStringLiteral("&warm-up")}, 1);
     const CommandRun run = runCommandEngine(addresses, 1);
     const double plainMs = plainLoadMs(addresses);
     std::printf("%.1f %ld %.1f %d\n", run.ms, run.peakKilobytes, plainMs, run.clean ? 1 : 0);
     return 0;
 }
 
-int scale(const char* program, int kilobytes, const QList<int>& counts)
+// pages: a kilobyte count for generated pages, or a folder of real ones.
+int scale(const char* program, const QString& pages, const QList<int>& counts)
 {
-    std::printf("the same 100 pages of about %d KB, repeated with distinct query strings; -j 1\n\n",
-                kilobytes);
+    bool generated = false;
+    const int kilobytes = pages.toInt(&generated);
+    if (generated)
+        std::printf("the same 100 pages of about %d KB, repeated with distinct query strings; "
+                    "-j 1\n\n",
+                    kilobytes);
+    else
+        std::printf("the first 100 pages of %s, repeated with distinct query strings; -j 1\n\n",
+                    qPrintable(pages));
     std::printf("pages   plain load ms/page  join ms/page  join / plain  peak tree PSS\n");
     bool clean = true;
     double firstMsPerPage = 0;
@@ -280,7 +330,7 @@ int scale(const char* program, int kilobytes, const QList<int>& counts)
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QString::fromLocal8Bit(program),
-                    {QStringLiteral("scale-run"), QString::number(kilobytes), QString::number(count)});
+                    {QStringLiteral("scale-run"), pages, QString::number(count)});
         child.waitForFinished(-1);
         const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
         if (figures.size() != 4) {
@@ -407,23 +457,6 @@ QStringList foundPages(const join::FindRequest& request, int maxPages, double& m
     const QStringList pages = finder.find(request);
     ms = timer.nsecsElapsed() / 1e6;
     return pages;
-}
-
-// Files of a folder on disk, served as a web server would.
-TestHttpServer::Response servedFile(const QString& folder, const QByteArray& path)
-{
-    QFile file(folder + QString::fromUtf8(path.split('?').value(0)));
-    if (!file.open(QIODevice::ReadOnly))
-        return TestHttpServer::response(404, "text/html", "<html><body>missing</body></html>");
-    const QList<QPair<QByteArray, QByteArray>> types = {
-        {".html", "text/html; charset=utf-8"}, {".css", "text/css"},
-        {".js", "text/javascript"},            {".png", "image/png"},
-        {".svg", "image/svg+xml"}};
-    QByteArray type = "application/octet-stream";
-    for (const auto& [ending, name] : types)
-        if (path.endsWith(ending))
-            type = name;
-    return TestHttpServer::response(200, type, file.readAll());
 }
 
 int site(int pages, const QList<int>& jobSettings, const QString& library)
@@ -568,20 +601,6 @@ int epub(const char* program, const QList<int>& counts, int jobs)
 // count; both served on 127.0.0.1.
 const QString RealPages = QStringLiteral("/usr/share/doc/python3.11/html/library");
 
-TestHttpServer::Response servedFile(const QByteArray& path)
-{
-    QFile file(QStringLiteral("/usr/share/doc/python3.11/html") +
-               QString::fromUtf8(path.split('?').value(0)));
-    if (!file.open(QIODevice::ReadOnly))
-        return TestHttpServer::response(404, "text/plain", "missing");
-    const QByteArray type = path.contains(".css")   ? "text/css"
-                            : path.contains(".png") ? "image/png"
-                            : path.contains(".svg") ? "image/svg+xml"
-                            : path.contains(".js")  ? "text/javascript"
-                                                    : "text/html; charset=utf-8";
-    return TestHttpServer::response(200, type, file.readAll());
-}
-
 // One count of the PDF benchmark, in a process of its own so that no earlier run's memory counts:
 // a warm-up, the standalone join, then the PDF. Prints "alone-ms alone-KB pdf-ms pdf-KB sheets
 // bytes clean".
@@ -591,7 +610,7 @@ int pdfRun(bool real, int count)
                                             {"/_static/icon.png", png(16, false)}};
     TestHttpServer server([&images, real, count](const QByteArray& path) {
         if (real)
-            return servedFile(path);
+            return servedFile(QStringLiteral("/usr/share/doc/python3.11/html"), path);
         if (path.startsWith("/_"))
             return TestHttpServer::response(200, "image/png",
                                             images.value(path, images.value("/_static/icon.png")));
@@ -695,10 +714,14 @@ int main(int argc, char* argv[])
         return pdfBench(argv[0], numberList(argc > 2 ? argv[2] : "100,1000"),
                         numberList(argc > 3 ? argv[3] : "100"));
     if (argc > 1 && QByteArray(argv[1]) == "scale")
-        return scale(argv[0], argc > 2 ? QByteArray(argv[2]).toInt() : 84,
+        return scale(argv[0], QString::fromLocal8Bit(argc > 2 ? argv[2] : "84"),
                      numberList(argc > 3 ? argv[3] : "100,1000"));
-    if (argc > 3 && QByteArray(argv[1]) == "scale-run")
-        return scaleRun(QByteArray(argv[2]).toInt(), QByteArray(argv[3]).toInt());
+    if (argc > 3 && QByteArray(argv[1]) == "scale-run") {
+        bool generated = false;
+        const int kilobytes = QByteArray(argv[2]).toInt(&generated);
+        return scaleRun(kilobytes, generated ? QString() : QString::fromLocal8Bit(argv[2]),
+                        QByteArray(argv[3]).toInt());
+    }
     const int pages = argc > 1 ? QByteArray(argv[1]).toInt() : 100;
     const int kilobytes = argc > 2 ? QByteArray(argv[2]).toInt() : 30;
     const int latency = argc > 3 ? QByteArray(argv[3]).toInt() : 0;

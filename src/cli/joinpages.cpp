@@ -1,6 +1,7 @@
 #include "joinpages.h"
 
 #include "join/find/onceperpage.h"
+#include "join/run/pagecopy.h"
 #include "join/site/sitebrowser.h"
 #include "join/standalone/standalonejoin.h"
 #include "join/stream/streameddocument.h"

@@ -7,6 +7,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
+
 class TestHttpServer::Worker : public QObject
 {
 public:
@@ -43,7 +45,8 @@ private:
                 m_owner.m_heads.append(head);
             }
             const Response response = m_handler(path);
-            if (const int delay = m_owner.m_delayMs; delay > 0)
+            if (const int delay = std::max(m_owner.m_delayMs.load(), int(response.delay.count()));
+                delay > 0)
                 QTimer::singleShot(delay, Qt::PreciseTimer, socket,
                                    [socket, response] { respond(socket, response); });
             else

@@ -29,6 +29,8 @@ public:
         // Sends the headers and the body, then keeps the connection open: a page that never
         // finishes loading.
         bool neverFinish = false;
+        // Held this long before it is sent (or the server's delay, if longer).
+        std::chrono::milliseconds delay{0};
     };
     using Handler = std::function<Response(const QByteArray& path)>;
 

@@ -6,7 +6,6 @@
 
 #include <QEventLoop>
 #include <QList>
-#include <QPointer>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
@@ -14,7 +13,6 @@
 #include <QWebEngineSettings>
 
 #include <algorithm>
-#include <memory>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -172,37 +170,22 @@ void EngineHost::endRenderer()
 
 QVariant EngineHost::evaluate(const QString& script, std::chrono::milliseconds bound)
 {
-    // Shared with the callback, which may still arrive after a wait that gave up.
-    struct Outcome
-    {
-        bool done = false;
-        QVariant value;
-        QPointer<QEventLoop> loop;
-    };
     const auto throwIfRendererEnded = [this] {
         if (!m_rendererLoss.isEmpty())
             throw AppError(QStringLiteral("The browser page is gone: ") + m_rendererLoss);
     };
     throwIfRendererEnded();
-    auto outcome = std::make_shared<Outcome>();
-    QEventLoop loop;
-    outcome->loop = &loop;
-    const auto ended = connect(this, &EngineHost::rendererEnded, &loop, &QEventLoop::quit);
-    page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                          [outcome](const QVariant& value) {
-                              outcome->done = true;
-                              outcome->value = value;
-                              if (outcome->loop)
-                                  outcome->loop->quit();
-                          });
-    runEventLoopUntil(
-        loop, [&] { return outcome->done || !m_rendererLoss.isEmpty(); }, bound);
-    disconnect(ended);
-    if (!outcome->done) {
+    EnginePage* engine = page();
+    const std::optional<QVariant> answer = join::waitForCallback<QVariant>(
+        [&](std::function<void(const QVariant&)> done) {
+            engine->runJavaScript(script, QWebEngineScript::ApplicationWorld, std::move(done));
+        },
+        bound, this, &EngineHost::rendererEnded);
+    if (!answer) {
         throwIfRendererEnded();
         throw AppError(QStringLiteral("The browser did not answer in time"));
     }
-    return outcome->value;
+    return *answer;
 }
 
 void EngineHost::setWebChannel(QWebChannel* channel)

@@ -29,12 +29,17 @@ void LoadWatch::watch(QWebEnginePage& page)
             });
 }
 
+void LoadWatch::follow()
+{
+    m_kept = false;
+    m_last = {};
+}
+
 void LoadWatch::loadingChanged(const QWebEngineLoadingInfo& info)
 {
-    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
-        m_last = {};
+    if (m_kept || info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
         return;
-    }
+    m_last = {};
     m_last.finished = true;
     m_last.status = info.status();
     m_last.domain = info.errorDomain();

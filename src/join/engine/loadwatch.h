@@ -17,7 +17,15 @@ class LoadWatch : public QObject
 public:
     void watch(QWebEnginePage& page);
 
-    // Why the latest load gave no proper page, or empty text when it did.
+    // A new address is about to load: nothing is known of it yet, and its loads are followed.
+    void follow();
+    // From now on, until follow(), loads are not followed: what is known stays that of the latest
+    // load before (a download still counts for it).
+    void keep() { m_kept = true; }
+
+    // Why the latest load gave no proper page, or empty text when it did. A load that the page
+    // starts itself (a refresh, a script that sends it elsewhere) counts once it has finished: the
+    // page shows the one before until then.
     QString failure() const;
     // The latest load was cancelled, and nothing has said yet that a download cancelled it: the
     // engine tells of a download only after the load has ended.
@@ -46,4 +54,5 @@ private:
 
     QPointer<QWebEnginePage> m_page;
     Outcome m_last;
+    bool m_kept = false;
 };

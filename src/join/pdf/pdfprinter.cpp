@@ -3,6 +3,7 @@
 #include "core/apperror.h"
 #include "join/engine/allowlistinterceptor.h"
 #include "join/engine/enginepage.h"
+#include "join/engine/eventwait.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -57,34 +58,18 @@ void PdfPrinter::loadDocument(const QUrl& url, std::chrono::milliseconds bound)
 
 QByteArray PdfPrinter::printLoaded(const QPageLayout& layout)
 {
-    struct Outcome
-    {
-        bool done = false;
-        QByteArray pdf;
-        QPointer<QEventLoop> loop;
-    };
-    auto outcome = std::make_shared<Outcome>();
-    QEventLoop loop;
-    outcome->loop = &loop;
-    const auto ended = connect(this, &EngineHost::rendererEnded, &loop, &QEventLoop::quit);
-    page()->printToPdf(
-        [outcome](const QByteArray& pdf) {
-            outcome->done = true;
-            outcome->pdf = pdf;
-            if (outcome->loop)
-                outcome->loop->quit();
+    // A long part takes long, but no part takes this long: a printer that never answers has hung.
+    constexpr std::chrono::hours PrintBound{1};
+    const std::optional<QByteArray> pdf = join::waitForCallback<QByteArray>(
+        [&](std::function<void(const QByteArray&)> done) {
+            page()->printToPdf(std::move(done), layout);
         },
-        layout);
-    while (!outcome->done && rendererLoss().isEmpty()) {
-        if (loop.exec() < 0)
-            break; // the application is quitting
-    }
-    disconnect(ended);
+        PrintBound, static_cast<EngineHost*>(this), &EngineHost::rendererEnded);
     if (!rendererLoss().isEmpty())
         throw AppError(rendererLoss());
-    if (outcome->pdf.isEmpty())
+    if (!pdf || pdf->isEmpty())
         throw AppError(QStringLiteral("the engine gave no PDF"));
-    return outcome->pdf;
+    return *pdf;
 }
 
 bool PdfPrinter::waitUntilReady(const QString& prepare, std::chrono::milliseconds bound)

@@ -6,6 +6,7 @@
 #include "core/windowpointer.h"
 #include "join/engine/eventwait.h"
 #include "join/site/sitebrowser.h"
+#include "pagecopy.h"
 
 #include <QCoreApplication>
 
@@ -52,38 +53,36 @@ private:
 // A listed page, from the moment a site browser starts to load it until its copy is handed on.
 struct PageInHand
 {
-    int position = 0;
     SiteBrowser* site = nullptr;
+    Clock::time_point started; // its load
     Clock::time_point deadline;
     bool copied = false;
-    bool left = false;            // its site browser has left it, copied, to wait for its turn
-    std::optional<QString> text;  // none when nothing could be copied
-    QString loadFailure;          // why its load gave no proper page, empty when it did
-    QString address;              // as listed
-    Clock::time_point started;    // its load
-    std::chrono::milliseconds loadTime{0};
-    std::chrono::milliseconds copyTime{0};
-    QUrl finalUrl;
-    int httpStatus = 0;
+    std::optional<QString> text; // none when nothing could be copied
+    // What is known of it so far: its failure is why its load gave no proper page, empty when it
+    // did, until the page is handed on.
+    PageOutcome outcome;
 };
 
 class Run
 {
 public:
     explicit Run(const JoinSetup& setup)
-        : s(setup), notes(*setup.report), report(notes), bound(setup.pageBound)
+        : setup(setup), notes(*setup.report), report(notes), bound(setup.pageBound)
     {
     }
 
     bool run();
 
 private:
+    void beginEach();
     PageInHand start(int position, SiteBrowser& site);
+    void showProgress(int position, const QString& address);
     void copyAsTheyLoad(std::deque<PageInHand>& pages);
     void copy(PageInHand& page);
-    void handOn(const PageInHand& page);
+    void takeLoadFacts(PageInHand& page, bool loadedInTime);
+    void handOn(PageInHand& page);
 
-    const JoinSetup& s;
+    const JoinSetup& setup;
     FailureNotes notes;
     JoinReport& report;
     std::chrono::milliseconds bound;
@@ -91,23 +90,16 @@ private:
 
 bool Run::run()
 {
-    report.step(105, 0, [&] { s.result.begin(bound); });
-    report.step(106, 0, [&] {
-        // Whatever a site browser shows now (nothing yet, or the last run's page) is no page of
-        // this run.
-        for (SiteBrowser* site : s.sites)
-            site->markCurrentPageCopied(bound);
-    });
-
+    beginEach();
     int itemCount = 0;
-    report.step(107, 0, [&] { itemCount = s.items.count(); });
+    report.step(CountStatement, 0, [&] { itemCount = setup.items.count(); });
     // Copies are handed on strictly in list order, so at most one copy per site browser waits for
     // its turn: memory does not grow with the list.
     std::deque<PageInHand> pages;
-    QList<SiteBrowser*> idle = s.sites;
+    QList<SiteBrowser*> idle = setup.sites;
     int next = 1;
     for (;;) {
-        while (next <= itemCount && !idle.isEmpty() && !s.result.broken())
+        while (next <= itemCount && !idle.isEmpty() && !setup.result.broken())
             pages.push_back(start(next++, *idle.takeFirst()));
         if (pages.empty())
             break;
@@ -117,54 +109,63 @@ bool Run::run()
             idle.append(pages.front().site);
             pages.pop_front();
         }
-        // A page copied before its turn has nothing more to give while it waits.
-        for (PageInHand& page : pages) {
-            if (page.copied && !page.left) {
-                page.site->leavePage();
-                page.left = true;
-            }
-        }
     }
 
     bool finished = false;
     report.step(WriteStatement, 0, [&] {
-        s.result.finish(bound);
+        setup.result.finish(bound);
         finished = true;
     });
     return finished;
 }
 
+void Run::beginEach()
+{
+    report.step(BeginStatement, 0, [&] { setup.result.begin(bound); });
+    report.step(ShownNotCopiedStatement, 0, [&] {
+        // Whatever a site browser shows now (nothing yet, or the last run's page) is no page of
+        // this run.
+        for (SiteBrowser* site : setup.sites)
+            site->markCurrentPageCopied(bound);
+    });
+}
+
 PageInHand Run::start(int position, SiteBrowser& site)
 {
     QString address;
-    report.step(108, position, [&] { address = s.items.textAt(position); });
-    report.step(109, position, [&] {
-        // The count now, not the loop bound: items added meanwhile keep the bar below 100.
-        const int count = s.items.count();
-        if (count == 0)
-            throw AppError(11, QStringLiteral("Division by zero"));
-        s.progress.setProgressValue(static_cast<double>(position) / count * 100.0);
-    });
-    report.step(110, position, [&] {
-        s.progress.setProgressText(QStringLiteral("Processing: ") + ShortDisplayName(address));
-    });
-    report.step(111, position, [&] { QCoreApplication::processEvents(); });
-    report.step(112, position, [&] { s.pointer.setPointerShape(PointerShape::Hourglass); });
-    const Clock::time_point started = Clock::now();
-    const bool loading = report.step(113, position, [&] {
-        if (const QString refusal = s.items.refusalAt(position); !refusal.isEmpty())
+    report.step(AddressStatement, position, [&] { address = setup.items.textAt(position); });
+    showProgress(position, address);
+    PageInHand page;
+    page.site = &site;
+    page.started = Clock::now();
+    const bool loading = report.step(NavigateStatement, position, [&] {
+        if (const QString refusal = setup.items.refusalAt(position); !refusal.isEmpty())
             throw AppError(refusal);
         site.navigate(address);
     });
-    PageInHand page;
-    page.position = position;
-    page.site = &site;
     page.deadline = Clock::now() + bound;
-    page.address = address;
-    page.started = started;
+    page.outcome.position = position;
+    page.outcome.address = address;
     // An address that loads nothing has nothing to copy.
     page.copied = !loading;
     return page;
+}
+
+void Run::showProgress(int position, const QString& address)
+{
+    report.step(ProgressStatement, position, [&] {
+        // The count now, not the loop bound: items added meanwhile keep the bar below 100.
+        const int count = setup.items.count();
+        if (count == 0)
+            throw AppError(11, QStringLiteral("Division by zero"));
+        setup.progress.setProgressValue(static_cast<double>(position) / count * 100.0);
+    });
+    report.step(ProgressTextStatement, position, [&] {
+        setup.progress.setProgressText(QStringLiteral("Processing: ") + ShortDisplayName(address));
+    });
+    report.step(EventsStatement, position, [&] { QCoreApplication::processEvents(); });
+    report.step(PointerStatement, position,
+                [&] { setup.pointer.setPointerShape(PointerShape::Hourglass); });
 }
 
 // Copies each page the moment its load ends (or its bound passes), in whatever order that
@@ -198,41 +199,46 @@ void Run::copyAsTheyLoad(std::deque<PageInHand>& pages)
 
 void Run::copy(PageInHand& page)
 {
+    const int position = page.outcome.position;
     bool inTime = true;
-    report.step(114, page.position,
+    report.step(LoadStatement, position,
                 [&] { inTime = page.site->waitUntilComplete(timeLeft(page.deadline)); });
     const Clock::time_point loaded = Clock::now();
-    report.step(115, page.position, [&] {
-        page.text = s.copy.copyFrom(*page.site, page.position, timeLeft(page.deadline) + CopyGrace);
-    });
-    page.loadTime = between(page.started, loaded);
-    page.copyTime = between(loaded, Clock::now());
-    report.step(116, page.position, [&] { page.site->waitUntilComplete(bound); });
-    // Read now, once a download that ended the load has been announced; never when the page's
-    // turn comes, by when it may have loaded something else.
-    page.loadFailure =
-        inTime ? page.site->loadFailure()
-               : QStringLiteral("not loaded within %1 s").arg(bound.count() / 1000.0);
-    page.finalUrl = page.site->loadedUrl();
-    page.httpStatus = page.site->httpStatus();
+    // A renderer that still answers has the whole page bound for its copy, however long the load
+    // took: a large page is not lost for a slow load.
+    report.step(CopyStatement, position,
+                [&] { page.text = setup.copy.copyFrom(*page.site, position, bound); });
+    page.outcome.loadTime = between(page.started, loaded);
+    page.outcome.copyTime = between(loaded, Clock::now());
+    takeLoadFacts(page, inTime);
+    // Whether its turn has come or not, a copied page has nothing more to give: nothing it does
+    // from now on (timers, a refresh) runs or costs anything.
+    page.site->leavePage();
     page.copied = true;
 }
 
-void Run::handOn(const PageInHand& page)
+// Read when the page is copied: never later, by when it may have loaded something else.
+void Run::takeLoadFacts(PageInHand& page, bool loadedInTime)
 {
+    SiteBrowser& site = *page.site;
+    page.outcome.failure =
+        loadedInTime ? site.loadFailure()
+                     : QStringLiteral("not loaded within %1 s").arg(bound.count() / 1000.0);
+    page.outcome.finalUrl = site.loadedUrl();
+    page.outcome.httpStatus = site.httpStatus();
+}
+
+void Run::handOn(PageInHand& page)
+{
+    PageOutcome& outcome = page.outcome;
     if (page.text)
-        report.step(115, page.position, [&] { s.result.append(page.position, *page.text); });
-    PageOutcome outcome;
-    outcome.position = page.position;
-    outcome.address = page.address;
-    outcome.finalUrl = page.finalUrl;
-    outcome.httpStatus = page.httpStatus;
+        report.step(AppendStatement, outcome.position,
+                    [&] { setup.result.append(outcome.position, *page.text); });
     // As the command names it: how the load went says more than a statement that failed for it.
-    const QString failedStatement = notes.takeFirstFailure(page.position);
-    outcome.failure = page.loadFailure.isEmpty() ? failedStatement : page.loadFailure;
+    const QString failedStatement = notes.takeFirstFailure(outcome.position);
+    if (outcome.failure.isEmpty())
+        outcome.failure = failedStatement;
     outcome.bytes = page.text ? page.text->toUtf8().size() : 0;
-    outcome.loadTime = page.loadTime;
-    outcome.copyTime = page.copyTime;
     report.pageDone(outcome);
 }
 

@@ -2,7 +2,6 @@
 
 #include "core/errorguard.h"
 #include "joinresult.h"
-#include "pagecopy.h"
 #include "pageoutcome.h"
 
 #include <QByteArray>
@@ -20,15 +19,28 @@ class WindowPointer;
 
 namespace join {
 
+class PageCopy;
+
 // How long one page may take to load before it is stopped and copied as it stands.
 inline constexpr std::chrono::milliseconds PageLoadBound{60000};
 
+// The run's statements, numbered as the window's error box names them.
+inline constexpr int BeginStatement = 105;          // starts the joined document
+inline constexpr int ShownNotCopiedStatement = 106; // what the site browsers show is no page of it
+inline constexpr int CountStatement = 107;
+inline constexpr int AddressStatement = 108;  // reads a listed address
+inline constexpr int ProgressStatement = 109; // the share done
+inline constexpr int ProgressTextStatement = 110;
+inline constexpr int EventsStatement = 111; // lets the window take its events
+inline constexpr int PointerStatement = 112;
+inline constexpr int NavigateStatement = 113;
+inline constexpr int LoadStatement = 114; // waits for the page's load
+// Copying a page and adding the copy to the joined document were one statement: both keep its
+// number.
+inline constexpr int CopyStatement = 115;
+inline constexpr int AppendStatement = 115;
 // The statement that writes the joined file.
 inline constexpr int WriteStatement = 117;
-
-// How long a page that no longer loads may take to be copied; a page still held by its scripts
-// after that has its renderer ended.
-inline constexpr std::chrono::milliseconds CopyGrace{2000};
 
 // The addresses to join, counting from 1. Read afresh at every step: the window's list may change
 // while a run goes on.

@@ -18,6 +18,8 @@ namespace {
 // that (a page that polls the network all the time would otherwise stop at its first screen).
 constexpr std::chrono::milliseconds StepQuiet{300};
 constexpr std::chrono::milliseconds StepLimit{3000};
+// The longest wait for a page's first frames: a page in a window that is not shown draws none.
+constexpr std::chrono::milliseconds FrameLimit{500};
 // How long past its bound a page may take to answer: one held by a script never does.
 constexpr std::chrono::milliseconds ReportGrace{1000};
 
@@ -26,9 +28,10 @@ constexpr std::chrono::milliseconds ReportGrace{1000};
 PageReadiness::PageReadiness(const join::Readiness& readiness)
     : m_readiness(readiness), m_token(QUuid::createUuid().toString(QUuid::WithoutBraces))
 {
-    m_script = QStringLiteral("(function (options) {\n%1\n%2\n%3\n})")
+    m_script = QStringLiteral("(function (options) {\n%1\n%2\n%3\n%4\n})")
                    .arg(join::resourceText(QStringLiteral(":/join/ready/settle.js")),
                         join::resourceText(QStringLiteral(":/join/ready/scroll.js")),
+                        join::resourceText(QStringLiteral(":/join/ready/frames.js")),
                         join::resourceText(QStringLiteral(":/join/ready/ready.js")));
 }
 
@@ -45,6 +48,7 @@ void PageReadiness::watch(EnginePage& page)
 void PageReadiness::expectPage(std::chrono::milliseconds bound)
 {
     m_expected = true;
+    m_loaded = false;
     m_pending = true;
     m_deadline = Clock::now() + bound;
     ++m_run;
@@ -59,9 +63,13 @@ void PageReadiness::forgetPage()
 
 void PageReadiness::loadStarted()
 {
-    // A new document: whatever was done for the last one is gone with it.
     if (!m_expected)
         return;
+    // Made ready only for its first frames, a page is copied as its load left it: what it loads
+    // next (a refresh) is not waited for.
+    if (m_loaded && !m_readiness.any())
+        return finish(false);
+    // A new document: whatever was done for the last one is gone with it.
     m_pending = true;
     ++m_run;
 }
@@ -70,6 +78,7 @@ void PageReadiness::loadFinished()
 {
     if (!m_expected || !m_page)
         return;
+    m_loaded = true;
     const auto remaining =
         std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now());
     if (remaining.count() <= 0)
@@ -81,6 +90,7 @@ void PageReadiness::loadFinished()
         {QStringLiteral("settle"), qint64(m_readiness.settle.count())},
         {QStringLiteral("stepQuiet"), qint64(StepQuiet.count())},
         {QStringLiteral("stepLimit"), qint64(StepLimit.count())},
+        {QStringLiteral("frameLimit"), qint64(FrameLimit.count())},
     };
     m_pending = true;
     m_page->runJavaScript(

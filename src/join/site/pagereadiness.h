@@ -47,6 +47,7 @@ private:
     QString m_token; // a page's report carries it; no page script can know it
     int m_run = 0;   // each load's readying has a number of its own; only the latest counts
     bool m_expected = false;
+    bool m_loaded = false; // a load of the page expected has finished
     bool m_pending = false;
     Clock::time_point m_deadline;
 };

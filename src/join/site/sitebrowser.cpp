@@ -20,8 +20,9 @@ constexpr QSize SiteViewport(1280, 720);
 constexpr std::chrono::milliseconds RestAfter{2000};
 // How long the engine may take to tell that a cancelled load was a download.
 constexpr std::chrono::milliseconds DownloadNotice{1000};
-// The least a page made ready (scrolled, settled) is given for its copy.
-constexpr std::chrono::milliseconds ReadyCopyBound{1000};
+// How long a renderer may take to answer a trivial script before it counts as held for good by
+// the page's scripts.
+constexpr std::chrono::milliseconds AnswerBound{2000};
 
 const QString MarkAsCopied = QStringLiteral("window.vantrelCopied = true");
 
@@ -39,6 +40,11 @@ QString refusal(const QUrl& url)
                           "are pages");
 }
 } // namespace
+
+SiteBrowser::SiteBrowser(QWidget* parent, QWebEngineProfile* sharedProfile)
+    : EngineHost(parent, sharedProfile), m_readiness(new PageReadiness({}))
+{
+}
 
 SiteBrowser::~SiteBrowser()
 {
@@ -66,8 +72,7 @@ void SiteBrowser::configure(EnginePage& page)
     m_rest.setInterval(RestAfter);
     connect(&m_rest, &QTimer::timeout, m_view, &QWidget::hide);
     m_lastLoad.watch(page);
-    if (m_readiness)
-        m_readiness->watch(page);
+    m_readiness->watch(page);
 
     // A saved page in the list must not read the user's other files, nor send them anywhere.
     QWebEngineSettings* settings = page.settings();
@@ -103,11 +108,8 @@ void SiteBrowser::navigate(const QString& address)
     m_rest.stop();
     m_view->show();
     if (m_left) {
-        // The blank page counts as copied: an address that gives no new document (a download)
-        // must not have it copied in its place.
         m_left = false;
-        waitUntilComplete(StopGrace);
-        markCurrentPageCopied(StopGrace);
+        reachBlankPage();
     }
     // An address with a fragment that matches the current page's as the engine writes it (with a
     // trailing slash, without a default port, ...) would only scroll and never report a finished
@@ -117,8 +119,8 @@ void SiteBrowser::navigate(const QString& address)
         load(QUrl(QStringLiteral("about:blank")));
         waitUntilComplete(StopGrace);
     }
-    if (m_readiness)
-        m_readiness->expectPage(m_pageBound);
+    m_readiness->expectPage(m_pageBound);
+    m_lastLoad.follow();
     load(url);
 }
 
@@ -126,9 +128,9 @@ void SiteBrowser::setReadiness(const join::Readiness& readiness,
                                std::chrono::milliseconds pageBound)
 {
     delete m_readiness;
-    m_readiness = readiness.any() ? new PageReadiness(readiness) : nullptr;
+    m_readiness = new PageReadiness(readiness);
     m_pageBound = pageBound;
-    if (m_readiness && engineStarted())
+    if (engineStarted())
         m_readiness->watch(*page());
 }
 
@@ -157,39 +159,64 @@ QString SiteBrowser::loadFailure()
 
 void SiteBrowser::leavePage()
 {
-    if (m_readiness)
-        m_readiness->forgetPage();
+    m_readiness->forgetPage();
     load(QUrl(QStringLiteral("about:blank")));
     m_left = true;
 }
 
+void SiteBrowser::reachBlankPage()
+{
+    // A page held by its scripts on its way out (an unload handler that never ends) would hold
+    // the next address of its site, which loads in the same renderer.
+    if (!waitUntilComplete(StopGrace)) {
+        endRenderer();
+        // A page whose renderer has ended answers no script until it has loaded a document.
+        load(QUrl(QStringLiteral("about:blank")));
+        waitUntilComplete(StopGrace);
+    }
+    // The blank page counts as copied: an address that gives no new document (a download) must
+    // not have it copied in its place.
+    markCurrentPageCopied(StopGrace);
+}
+
 QString SiteBrowser::copyPage(const QString& copyScript, std::chrono::milliseconds bound)
 {
-    if (m_readiness) {
-        // What the wait took comes off the copy's bound, so that the page's bound still holds.
-        const std::chrono::milliseconds waited = m_readiness->waitUntilReady();
-        bound = std::max(bound - waited, ReadyCopyBound);
-    }
+    m_readiness->waitUntilReady();
     m_rest.start();
-    QVariant answer;
+    // What is known of the load is what the copy shows, whatever the page loads from now on.
+    m_lastLoad.keep();
+    // Only a renderer held by a script for good fails to answer a trivial one at once; one that
+    // answers may take the whole bound over a large page.
+    runCopyScript(QStringLiteral("true"), AnswerBound);
+    return markupIn(runCopyScript(copyScript, bound));
+}
+
+QVariant SiteBrowser::runCopyScript(const QString& script, std::chrono::milliseconds bound)
+{
     try {
-        answer = evaluate(copyScript, bound);
+        return evaluate(script, bound);
     } catch (const AppError&) {
-        // A renderer that ended is reported with the page it took along.
-        if (!rendererLoss().isEmpty())
-            throw AppError(
-                QStringLiteral("%1 could not be copied: %2").arg(m_address, rendererLoss()));
-        // One that does not answer is busy for good, as far as a join can tell.
-        endRenderer();
-        m_unanswered = QStringLiteral("the page did not answer within %1 s (a script that never "
-                                      "ends?)")
-                           .arg(bound.count() / 1000.0);
-        throw AppError(QStringLiteral("%1 could not be copied: %2").arg(m_address, m_unanswered));
     }
+    // A renderer that ended is reported with the page it took along.
+    if (!rendererLoss().isEmpty())
+        throw AppError(QStringLiteral("%1 could not be copied: %2").arg(m_address, rendererLoss()));
+    // One that does not answer is busy for good, as far as a join can tell.
+    endRenderer();
+    m_unanswered = QStringLiteral("the page did not answer within %1 s (a script that never ends?)")
+                       .arg(bound.count() / 1000.0);
+    throw AppError(QStringLiteral("%1 could not be copied: %2").arg(m_address, m_unanswered));
+}
+
+QString SiteBrowser::markupIn(const QVariant& answer)
+{
     if (answer.toString() == QLatin1String("stale"))
         throw AppError(QStringLiteral("The address gave no new page to copy"));
-    const QVariantMap page = answer.toMap();
-    if (!page.contains(QStringLiteral("markup")))
+    if (answer.toString() == QLatin1String("nobody"))
         throw AppError(91, QStringLiteral("The page has no body to copy"));
-    return page.value(QStringLiteral("markup")).toString();
+    const QVariant markup = answer.toMap().value(QStringLiteral("markup"));
+    // Anything else (a copy script that failed, or answered in another form) would pass for an
+    // empty page.
+    if (markup.typeId() != QMetaType::QString)
+        throw AppError(QStringLiteral("The page's copy gave no markup"));
+    return markup.toString();
 }

@@ -117,8 +117,13 @@ QString StandaloneCopy::copyFrom(SiteBrowser& site, int position, std::chrono::m
                                               {QStringLiteral("outlineDepth"), m_outlineDepth}}});
     if (!m_serialiser.isEmpty())
         copyScript.insert(copyScript.size() - 1, QStringLiteral(", ") + m_serialiser);
-    const QJsonObject page =
-        QJsonDocument::fromJson(site.copyPage(copyScript, bound).toUtf8()).object();
+    QJsonParseError error;
+    const QJsonDocument answer =
+        QJsonDocument::fromJson(site.copyPage(copyScript, bound).toUtf8(), &error);
+    const QJsonObject page = answer.object();
+    // Anything else would pass for an empty page.
+    if (error.error != QJsonParseError::NoError || !page.value(QStringLiteral("markup")).isString())
+        throw AppError(QStringLiteral("The page's copy gave no markup"));
     const QUrl address(page.value(QStringLiteral("address")).toString());
     m_pages.copied(position, address.toString(), page.value(QStringLiteral("title")).toString());
     m_pages.setHeadings(position, headingsOf(page.value(QStringLiteral("headings")).toArray()));

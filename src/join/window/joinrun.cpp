@@ -8,6 +8,9 @@
 #include "core/urllist.h"
 #include "core/windowpointer.h"
 #include "join/engine/enginecheck.h"
+#include "join/run/pagecopy.h"
+#include "join/site/sitebrowser.h"
+#include "join/site/sitesetup.h"
 #include "joineddocument.h"
 
 #include <QDir>
@@ -79,7 +82,7 @@ public:
         // The insertion runs later; its failure is reported with the page's statement.
         m_document.append(markup, [report = m_report, position] {
             if (auto r = report.lock())
-                r->fail(115, position,
+                r->fail(AppendStatement, position,
                         QStringLiteral("The page could not be added to the joined document"));
         });
     }
@@ -98,8 +101,8 @@ class JoinRun
 {
 public:
     JoinRun(const JoinControls& controls, std::chrono::milliseconds pageBound)
-        : c(controls), bound(pageBound), report(std::make_shared<ErrorBoxReport>(controls.dialogs)),
-          guard(report->guard)
+        : window(controls), bound(pageBound),
+          report(std::make_shared<ErrorBoxReport>(controls.dialogs)), guard(report->guard)
     {
     }
 
@@ -109,7 +112,7 @@ private:
     bool refuse(const QString& outputFolder);
     bool engineCanStart();
 
-    const JoinControls& c;
+    const JoinControls& window; // what the run reads and shows
     std::chrono::milliseconds bound;
     std::shared_ptr<ErrorBoxReport> report;
     ErrorGuard& guard;
@@ -119,8 +122,8 @@ bool JoinRun::refuse(const QString& outputFolder)
 {
     bool refused = false;
     guard.line(100, [&] {
-        if (c.list.count() <= 0) {
-            c.dialogs.plainMessage(QStringLiteral("No files added."));
+        if (window.list.count() <= 0) {
+            window.dialogs.plainMessage(QStringLiteral("No files added."));
             refused = true;
         }
     });
@@ -128,7 +131,7 @@ bool JoinRun::refuse(const QString& outputFolder)
         return true;
     guard.line(101, [&] {
         if (!FolderExists(outputFolder)) {
-            c.dialogs.plainMessage(
+            window.dialogs.plainMessage(
                 QStringLiteral("Folder does not exist. Please select another folder."));
             refused = true;
         }
@@ -151,7 +154,7 @@ void JoinRun::run(const QString& outputFolder)
     if (refuse(outputFolder) || !engineCanStart())
         return;
 
-    guard.line(102, [&] { c.pointer.setPointerShape(PointerShape::Hourglass); });
+    guard.line(102, [&] { window.pointer.setPointerShape(PointerShape::Hourglass); });
     QString outputPath;
     guard.line(103, [&] {
         outputPath =
@@ -161,19 +164,21 @@ void JoinRun::run(const QString& outputFolder)
 
     // Statements 105 to 117: the join itself, one page after another in the window's site
     // browser.
-    const ListItems items(c.list);
-    ResultBrowserDocument result(c.result, outputPath, report);
-    const bool written = runJoin({items, report, c.pointer, c.progress, result,
-                                  PageCopy::bodyMarkup(), {&c.site}, bound});
+    const ListItems items(window.list);
+    // Pages are copied as a browser tab shows them, within their bound.
+    window.site.setReadiness(Readiness{}, bound);
+    ResultBrowserDocument result(window.result, outputPath, report);
+    const bool written = runJoin({items, report, window.pointer, window.progress, result,
+                                  PageCopy::bodyMarkup(), {&window.site}, bound});
 
-    guard.line(118, [&] { c.pointer.setPointerShape(PointerShape::Default); });
+    guard.line(118, [&] { window.pointer.setPointerShape(PointerShape::Default); });
     guard.line(119, [&] {
-        c.progress.setProgressValue(0);
-        c.progress.setProgressText(QStringLiteral("Progress Bar"));
+        window.progress.setProgressValue(0);
+        window.progress.setProgressText(QStringLiteral("Progress Bar"));
     });
     // A file that could not be written has had its report: "Done." would claim otherwise.
     if (written)
-        guard.line(120, [&] { c.dialogs.plainMessage(QStringLiteral("Done.")); });
+        guard.line(120, [&] { window.dialogs.plainMessage(QStringLiteral("Done.")); });
 }
 
 } // namespace

@@ -1,7 +1,7 @@
-// Makes the loaded page ready to copy as its reader sees it (scrolled through, settled), then
-// says so on the console with the token it was given: the page's scripts cannot see this script
-// world, so cannot say it in its place. Whatever goes wrong, it says so all the same, so that the
-// copy does not wait for nothing. `options` comes from the program.
+// Makes the loaded page ready to copy as its reader sees it (scrolled through, its first frames
+// drawn, settled), then says so on the console with the token it was given: the page's scripts
+// cannot see this script world, so cannot say it in its place. Whatever goes wrong, it says so
+// all the same, so that the copy does not wait for nothing. `options` comes from the program.
 (async () => {
     let activity = null;
     let settled = false;
@@ -11,6 +11,10 @@
         settled = true;
         if (options.scroll)
             settled = await scrollThrough(activity, deadline, options.stepQuiet, options.stepLimit);
+        // What a browser tab shows within a frame of its load (an image that an
+        // IntersectionObserver loads as it comes into view) is there: at the top, where the
+        // page is copied from.
+        await firstFrames(deadline, options.frameLimit);
         if (options.settle > 0)
             settled = await activity.quiet(options.settle, ['network', 'document'], Infinity) &&
                       settled;
