@@ -1,8 +1,8 @@
 // The window's controls: where each one sits (in twips), what it says, how it looks.
 #include "form1.h"
 
-#include "join/window/joineddocument.h"
 #include "join/site/sitebrowser.h"
+#include "join/window/joineddocument.h"
 #include "progressbar.h"
 #include "pushbutton.h"
 #include "twips.h"

@@ -1,6 +1,6 @@
 #include "epuboutput.h"
 
-#include "args/bookoptions.h"
+#include "cli/args/bookoptions.h"
 #include "core/apperror.h"
 #include "join/epub/epubjoin.h"
 #include "joinpages.h"
@@ -44,8 +44,8 @@ void copyTo(QFile& archive, Output& output)
     while (!archive.atEnd()) {
         const QByteArray part = archive.read(1 << 20);
         if (part.isEmpty() || out.write(part) != part.size())
-            throw AppError(75, QStringLiteral("Cannot write %1: %2")
-                                   .arg(output.path(), out.errorString()));
+            throw AppError(
+                75, QStringLiteral("Cannot write %1: %2").arg(output.path(), out.errorString()));
     }
     output.complete();
 }
@@ -65,10 +65,11 @@ bool joinToEpub(const std::shared_ptr<TerminalReport>& report, const JoinSetting
     }
     join::StandaloneSettings standalone = settings.standalone.value_or(join::StandaloneSettings{});
     standalone.outlineDepth = book.outlineDepth;
-    join::EpubJoin epub(report->addresses(), standalone, {book.title, book.author, standalone.contents},
-                        inPlace ? static_cast<QIODevice&>(output.device()) : archive,
-                        [&] { inPlace ? output.complete() : copyTo(archive, output); },
-                        [report](const QString& warning) { report->warn(warning); });
+    join::EpubJoin epub(
+        report->addresses(), standalone, {book.title, book.author, standalone.contents},
+        inPlace ? static_cast<QIODevice&>(output.device()) : archive,
+        [&] { inPlace ? output.complete() : copyTo(archive, output); },
+        [report](const QString& warning) { report->warn(warning); });
     JoinSettings epubSettings = settings;
     epubSettings.pageReport = std::make_shared<FailuresToBook>(
         settings.pageReport ? settings.pageReport : std::shared_ptr<join::JoinReport>(report),

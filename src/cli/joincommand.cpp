@@ -100,9 +100,14 @@ int joinInto(Options& options, Output& output)
     }
     said(refererNote(options.reader, options.addresses));
     // Found pages are joined once each, however many of their addresses redirect to one another.
-    JoinSettings settings{options.jobs,  options.timeout, options.standalone,
-                          options.reader.site, jsonReport, options.content,
-                          {},            !options.find.requests.isEmpty()};
+    JoinSettings settings{options.jobs,
+                          options.timeout,
+                          options.standalone,
+                          options.reader.site,
+                          jsonReport,
+                          options.content,
+                          {},
+                          !options.find.requests.isEmpty()};
     if (jsonReport)
         settings.contentNoted = [jsonReport](int position, const QString& rule) {
             jsonReport->noteContent(position, rule);
@@ -112,10 +117,11 @@ int joinInto(Options& options, Output& output)
     if (settings.standalone && output.isFile())
         settings.standalone->wholeAtTheEnd = true;
     const bool written =
-        options.format == Format::Pdf ? joinToPdf(report, settings, options.pageLayout, options.book, output)
-        : options.format == Format::Epub ? joinToEpub(report, settings, options.book, output)
-                                         : joinPages(report, settings, output.device(),
-                                                     [&] { output.complete(); });
+        options.format == Format::Pdf
+            ? joinToPdf(report, settings, options.pageLayout, options.book, output)
+        : options.format == Format::Epub
+            ? joinToEpub(report, settings, options.book, output)
+            : joinPages(report, settings, output.device(), [&] { output.complete(); });
     report->finish();
     return saveBoth(written, *report, jsonReport.get(), output);
 }

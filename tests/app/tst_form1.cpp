@@ -4,8 +4,8 @@
 #include "core/apperror.h"
 #include "core/apptitle.h"
 #include "formfixture.h"
-#include "join/window/joineddocument.h"
 #include "join/site/sitebrowser.h"
+#include "join/window/joineddocument.h"
 
 #include <QFile>
 #include <QGroupBox>

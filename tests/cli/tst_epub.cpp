@@ -90,7 +90,8 @@ class TestEpub : public QObject
             return TestHttpServer::html(
                 "<html><head><title>Second page</title></head><body><h1>Two</h1>"
                 "<img src=/img/dot.png alt=again><img src=/img/logo.svg alt=logo>"
-                "<embed src=/x.swf><object data=/x.swf></object><script>x()</script></body></html>");
+                "<embed src=/x.swf><object "
+                "data=/x.swf></object><script>x()</script></body></html>");
         if (path == "/three")
             return TestHttpServer::html("<html><head><title>Third page</title></head><body>"
                                         "<p id=target>here</p></body></html>");
@@ -153,12 +154,12 @@ private slots:
         QStringList entries;
         for (const auto& match : entry.globalMatch(nav))
             entries.append(match.captured(1) + ' ' + match.captured(2));
-        QCOMPARE(entries, QStringList({"page-1.xhtml First page", "page-1.xhtml#p1-h1 Start",
-                                       "page-1.xhtml#p1-a_b Spaced id",
-                                       "page-1.xhtml#p1-h2 Second part", "page-2.xhtml Second page",
-                                       "page-2.xhtml#p2-h1 Two", "page-3.xhtml Third page",
-                                       "page-4.xhtml " + url("/download"),
-                                       "page-5.xhtml http://127.0.0.1:1/refused"}));
+        QCOMPARE(entries,
+                 QStringList({"page-1.xhtml First page", "page-1.xhtml#p1-h1 Start",
+                              "page-1.xhtml#p1-a_b Spaced id", "page-1.xhtml#p1-h2 Second part",
+                              "page-2.xhtml Second page", "page-2.xhtml#p2-h1 Two",
+                              "page-3.xhtml Third page", "page-4.xhtml " + url("/download"),
+                              "page-5.xhtml http://127.0.0.1:1/refused"}));
         // Nested: the h2 entries sit in a list inside the h1's entry.
         QVERIFY(nav.contains("Start</a><ol><li><a href=\"page-1.xhtml#p1-a_b\""));
         const QString opf = QString::fromUtf8(book.files.value("EPUB/package.opf"));
@@ -190,7 +191,8 @@ private slots:
     void images_areInsideTheBookEachOnce()
     {
         const QString opf = QString::fromUtf8(book.files.value("EPUB/package.opf"));
-        static const QRegularExpression imageItem("href=\"(images/[^\"]*)\" media-type=\"([^\"]*)\"");
+        static const QRegularExpression imageItem(
+            "href=\"(images/[^\"]*)\" media-type=\"([^\"]*)\"");
         QStringList items;
         for (const auto& match : imageItem.globalMatch(opf))
             items.append(match.captured(1) + ' ' + match.captured(2));
@@ -202,8 +204,8 @@ private slots:
         static const QRegularExpression source("<img [^>]*src=\"([^\"]*)\"");
         for (const char* chapter : {"EPUB/page-1.xhtml", "EPUB/page-2.xhtml"})
             sources += captured(source, QString::fromUtf8(book.files.value(chapter)));
-        QCOMPARE(sources, QStringList({"images/1.png", "images/2.png", "images/2.png",
-                                       "images/3.svg"}));
+        QCOMPARE(sources,
+                 QStringList({"images/1.png", "images/2.png", "images/2.png", "images/3.svg"}));
         QVERIFY(book.files.value("EPUB/page-1.xhtml").contains(">a lost picture</span>"));
     }
 
@@ -211,7 +213,8 @@ private slots:
     {
         QProcess process;
         process.setWorkingDirectory(dir.path());
-        const Finished f = runCommand(process, {"-q", "--format", "epub", "-o", "-", url("/three")});
+        const Finished f =
+            runCommand(process, {"-q", "--format", "epub", "-o", "-", url("/three")});
         QCOMPARE(f.status, 0);
         QFile file(dir.filePath("piped.epub"));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(f.out) == f.out.size());

@@ -27,7 +27,8 @@ Response routes(const QByteArray& path)
     if (path == "/book/1")
         return TestHttpServer::html(
             "<html><head><title>Première</title></head><body><h1>One</h1><h2>One A</h2>"
-            "<p><a href='/book/3#deep'>to deep</a></p><h3>One A i</h3><h2>One B</h2></body></html>");
+            "<p><a href='/book/3#deep'>to deep</a></p><h3>One A i</h3><h2>One "
+            "B</h2></body></html>");
     if (path == "/book/2")
         return TestHttpServer::html("<html><head><title>Two</title></head><body><h1>Two</h1>"
                                     "<h4>Two, too deep</h4></body></html>");
@@ -81,8 +82,8 @@ QList<int> linkTargets(QPDF& pdf, int sheet)
 QString sheetText(const QString& pdf, int first, int last)
 {
     QProcess process;
-    process.start("pdftotext", {"-layout", "-f", QString::number(first), "-l",
-                                QString::number(last), pdf, "-"});
+    process.start("pdftotext",
+                  {"-layout", "-f", QString::number(first), "-l", QString::number(last), pdf, "-"});
     process.waitForFinished(30000);
     return QString::fromUtf8(process.readAllStandardOutput());
 }
@@ -146,18 +147,17 @@ private slots:
         QTest::addColumn<QStringList>("outline");
         QTest::addColumn<QString>("title");
         QTest::newRow("pages only") << QStringList{"--outline-depth", "0"}
-                                    << QStringList{"Première 1", "Two 2", "Three 3"}
-                                    << "Première";
+                                    << QStringList{"Première 1", "Two 2", "Three 3"} << "Première";
         QTest::newRow("default: h1 and h2")
             << QStringList{"--title", "Книга"}
-            << QStringList{"Première 1", "  One 1", "    One A 1", "    One B 1",
-                           "Two 2", "  Two 2", "Three 3", "  Three 3", "    Deep 4"}
+            << QStringList{"Première 1", "  One 1", "    One A 1", "    One B 1", "Two 2",
+                           "  Two 2",    "Three 3", "  Three 3",   "    Deep 4"}
             << "Книга";
         QTest::newRow("down to h3")
             << QStringList{"--outline-depth", "3"}
-            << QStringList{"Première 1", "  One 1", "    One A 1", "      One A i 1",
-                           "    One B 1", "Two 2", "  Two 2", "Three 3", "  Three 3",
-                           "    Deep 4", "      Deeper 4"}
+            << QStringList{"Première 1",  "  One 1",    "    One A 1",   "      One A i 1",
+                           "    One B 1", "Two 2",      "  Two 2",       "Three 3",
+                           "  Three 3",   "    Deep 4", "      Deeper 4"}
             << "Première";
     }
 
@@ -166,8 +166,8 @@ private slots:
         QFETCH(QStringList, options);
         QFETCH(QStringList, outline);
         QFETCH(QString, title);
-        const Finished f = run(QStringList{"-q", "--author", "Ann", "-o", "book.pdf"} + options +
-                               book());
+        const Finished f =
+            run(QStringList{"-q", "--author", "Ann", "-o", "book.pdf"} + options + book());
         QCOMPARE(f.status, 0);
         QPDF pdf;
         pdf.processFile(path("book.pdf").toLocal8Bit().constData());
@@ -259,8 +259,8 @@ private slots:
                  err.constData());
         QCOMPARE(QDir(temporary->path()).entryList(QDir::Files), QStringList{"book.pdf"});
         QVERIFY(old.open(QIODevice::ReadOnly) && old.readAll() == "old");
-        QCOMPARE(QDir(temporaryFolder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
-                                                        QDir::Hidden),
+        QCOMPARE(QDir(temporaryFolder.path())
+                     .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList());
     }
 #endif

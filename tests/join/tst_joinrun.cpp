@@ -4,8 +4,8 @@
 #include "formfixture.h"
 #include "join/engine/enginecheck.h"
 #include "join/run/pagecopy.h"
-#include "join/window/joineddocument.h"
 #include "join/site/sitebrowser.h"
+#include "join/window/joineddocument.h"
 #include "testhttpserver.h"
 #include "testmain.h"
 
@@ -440,7 +440,8 @@ private slots:
         SiteBrowser site; // as the command line has it
         site.navigate(server.url("/frame-built"));
         site.waitUntilComplete(std::chrono::seconds(4));
-        const QString markup = join::PageCopy::bodyMarkup().copyFrom(site, 1, std::chrono::seconds(4));
+        const QString markup =
+            join::PageCopy::bodyMarkup().copyFrom(site, 1, std::chrono::seconds(4));
         QVERIFY2(markup.contains("<p>built in a frame, visible</p>"), qPrintable(markup));
     }
 

@@ -11,9 +11,9 @@ namespace cli {
 // What makes the joined pages a book: its properties and how far its outline reaches.
 struct BookOptions
 {
-    QString title;  // empty: the first page's title
-    QString author; // empty: none
-    int outlineDepth = 2; // headings h1 to hN under each page's entry; 0: pages only
+    QString title;           // empty: the first page's title
+    QString author;          // empty: none
+    int outlineDepth = 2;    // headings h1 to hN under each page's entry; 0: pages only
     bool pageNumbers = true; // a PDF's sheets carry their numbers
 };
 

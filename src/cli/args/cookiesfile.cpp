@@ -73,8 +73,8 @@ std::optional<QNetworkCookie> parseLine(QByteArray line, QString& problem)
     else if (!subdomains || !secure)
         problem = QStringLiteral("the second and fourth fields must be TRUE or FALSE");
     else if (!expiryIsNumber || expiry < 0)
-        problem = QStringLiteral("the expiry '%1' is no number of seconds")
-                      .arg(textOfBytes(fields[4]));
+        problem =
+            QStringLiteral("the expiry '%1' is no number of seconds").arg(textOfBytes(fields[4]));
     else
         problem = fieldProblem(domain, fields);
     if (!problem.isEmpty())

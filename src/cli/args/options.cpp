@@ -177,10 +177,10 @@ struct CommandOptions
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Write to path ('-': standard output; default: joined.html)."),
         QStringLiteral("path")};
-    QCommandLineOption jobs{{QStringLiteral("j"), QStringLiteral("jobs")},
-                            QStringLiteral("Load up to n pages at once, 1 to %1 (default: 1).")
-                                .arg(MaxJobs),
-                            QStringLiteral("n")};
+    QCommandLineOption jobs{
+        {QStringLiteral("j"), QStringLiteral("jobs")},
+        QStringLiteral("Load up to n pages at once, 1 to %1 (default: 1).").arg(MaxJobs),
+        QStringLiteral("n")};
     QCommandLineOption timeout{
         {QStringLiteral("t"), QStringLiteral("timeout")},
         QStringLiteral("Copy a page as it stands after this many seconds (default: %1).")
@@ -228,9 +228,9 @@ struct CommandOptions
     // Every option the parser knows, in the order --help lists them.
     QList<QCommandLineOption> all() const
     {
-        return QList<QCommandLineOption>{input,     output, jobs,  timeout,    format,   pageSize,
-                                         landscape, margin, quiet, standalone, contents,
-                                         maxResource} +
+        return QList<QCommandLineOption>{input,  output,     jobs,      timeout,
+                                         format, pageSize,   landscape, margin,
+                                         quiet,  standalone, contents,  maxResource} +
                readerOptions() + bookOptions() + findOptions() + contentOptions() +
                QList<QCommandLineOption>{help, version};
     }
@@ -396,15 +396,14 @@ CommandLine parseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Joins web pages into one HTML file (or one PDF or EPUB): loads each address in a browser engine, "
+        "Joins web pages into one HTML file (or one PDF or EPUB): loads each address in a browser "
+        "engine, "
         "waits until the page has loaded completely, and appends the markup of its body to one "
         "document, in the order given. Needs no display."));
     const CommandOptions named;
     parser.addOptions(named.all());
-    parser.addPositionalArgument(
-        QStringLiteral("address"),
-        AddressHelp,
-        QStringLiteral("[address...]"));
+    parser.addPositionalArgument(QStringLiteral("address"), AddressHelp,
+                                 QStringLiteral("[address...]"));
 
     if (!parser.parse(arguments))
         return usageError(shownText(parser.errorText()));
@@ -424,9 +423,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
         [&] { return readStandaloneOptions(parser, named, options); },
         [&] { return readReaderOptions(parser, options.reader); },
         [&] { return readBookOptions(parser, options.book); },
-        [&] {
-            return readFindOptions(parser, parser.positionalArguments().size(), options.find);
-        },
+        [&] { return readFindOptions(parser, parser.positionalArguments().size(), options.find); },
         [&] { return readContentOptions(parser, options.content); },
         [&] { return readAddresses(arguments, parser, named, options); },
     };

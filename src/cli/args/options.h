@@ -1,11 +1,11 @@
 #pragma once
 
-#include "exitstatus.h"
-#include "join/run/joinengine.h"
-#include "join/content/contentrule.h"
-#include "join/standalone/standalonejoin.h"
 #include "bookoptions.h"
+#include "exitstatus.h"
 #include "findoptions.h"
+#include "join/content/contentrule.h"
+#include "join/run/joinengine.h"
+#include "join/standalone/standalonejoin.h"
 #include "readeroptions.h"
 
 #include <QPageLayout>
@@ -32,15 +32,14 @@ struct Options
     bool quiet = false;
     Format format = Format::Html;
     // A PDF's sheets: A4 upright with 10 mm margins unless asked otherwise.
-    QPageLayout pageLayout{QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
-                           QPageLayout::Millimeter};
+    QPageLayout pageLayout{QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                           QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter};
     // --standalone: a document that stands on its own; none: the faithful copy.
     std::optional<join::StandaloneSettings> standalone;
     ReaderOptions reader;
     BookOptions book;
-    FindOptions find; // pages found from a contents page, sitemap or next links
+    FindOptions find;          // pages found from a contents page, sitemap or next links
     join::ContentRule content; // what is kept of each page
-
 };
 
 // A join to run, or a text to print and the status to exit with: help or version (standard

@@ -64,8 +64,7 @@ QList<QCommandLineOption> readerOptions()
          QStringLiteral("Before copying a page, wait until it has been quiet for ms "
                         "milliseconds."),
          QStringLiteral("ms")},
-        {Report,
-         QStringLiteral("Write a JSON report on every address to file."),
+        {Report, QStringLiteral("Write a JSON report on every address to file."),
          QStringLiteral("file")},
     };
 }

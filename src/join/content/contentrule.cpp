@@ -38,8 +38,7 @@ ContentCopy::ContentCopy(PageCopy& copy, const ContentRule& rule, Noted noted)
                    QLatin1Char('(') + jsonText(settings) + QLatin1Char(')');
 }
 
-QString ContentCopy::copyFrom(SiteBrowser& site, int position,
-                              std::chrono::milliseconds bound)
+QString ContentCopy::copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound)
 {
     // Sent ahead of the copy's script, which the page runs next, with no wait between them: a
     // page that does not answer is the copy's to deal with, within the copy's bound.

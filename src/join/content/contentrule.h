@@ -31,8 +31,7 @@ public:
 
     ContentCopy(PageCopy& copy, const ContentRule& rule, Noted noted);
 
-    QString copyFrom(SiteBrowser& site, int position,
-                     std::chrono::milliseconds bound) override;
+    QString copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound) override;
 
 private:
     PageCopy& m_copy;

@@ -34,7 +34,7 @@ public:
     // Runs the event loop until a load of one of the hosts is no longer running (finished, or its
     // renderer ended), the bound passes or the application is quitting. Stops nothing.
     static void waitUntilAnyComplete(const QList<EngineHost*>& hosts,
-                                      std::chrono::milliseconds bound);
+                                     std::chrono::milliseconds bound);
 
     // Runs a script in the program's own script world (page scripts cannot see or change it) and
     // waits for its result with an event loop. Throws AppError when none comes within the bound

@@ -72,11 +72,11 @@ QString BookImages::place(const QString& address)
     if (!data.startsWith("data:") || comma < 0)
         return path;
     QByteArray type = data.mid(5, data.indexOf(';') - 5);
-    const QByteArray bytes =
-        inBookForm(address, type, QByteArray::fromBase64(data.mid(comma + 1)));
+    const QByteArray bytes = inBookForm(address, type, QByteArray::fromBase64(data.mid(comma + 1)));
     if (bytes.isEmpty())
         return path;
-    const QString name = QStringLiteral("images/%1.%2").arg(m_items.size() + 1).arg(coreTypes().value(type));
+    const QString name =
+        QStringLiteral("images/%1.%2").arg(m_items.size() + 1).arg(coreTypes().value(type));
     // Compressed images gain nothing from being compressed again.
     if (!m_zip.add(m_folder + name, bytes, type == "image/svg+xml"))
         return path;
@@ -85,8 +85,7 @@ QString BookImages::place(const QString& address)
     return path;
 }
 
-QByteArray BookImages::inBookForm(const QString& address, QByteArray& type,
-                                  const QByteArray& bytes)
+QByteArray BookImages::inBookForm(const QString& address, QByteArray& type, const QByteArray& bytes)
 {
     if (type == "image/svg+xml") {
         const QByteArray svg = mendedSvg(bytes);

@@ -22,8 +22,8 @@ class ZipWriter;
 // How a book is made, beyond its pages.
 struct BookSettings
 {
-    QString title;  // empty: the first page's
-    QString author; // empty: none
+    QString title;             // empty: the first page's
+    QString author;            // empty: none
     bool contentsPage = false; // the navigation document is read first, as a contents page
 };
 
@@ -67,13 +67,14 @@ private:
     int m_written = 0;
     QString m_language; // the first page's
     QString m_identifier;
-    QHash<int, QPair<QString, QString>> m_failures; // address, why; until their chapters are written
+    QHash<int, QPair<QString, QString>>
+        m_failures;                     // address, why; until their chapters are written
     QHash<int, QString> m_failedTitles; // of the chapters that say why their page failed
-    QHash<int, QSet<QString>> m_ids;           // of the chapters written
+    QHash<int, QSet<QString>> m_ids;    // of the chapters written
     // Ids that links lead to in chapters still to come: a chapter without one of them gets it,
     // so that no link dangles.
     QHash<int, QSet<QString>> m_promised;
-    QHash<int, QString> m_properties;          // svg, mathml
+    QHash<int, QString> m_properties; // svg, mathml
 };
 
 } // namespace join

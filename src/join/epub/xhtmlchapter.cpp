@@ -16,8 +16,8 @@ bool isNameStart(QChar c)
     const auto in = [u](char16_t from, char16_t to) { return u >= from && u <= to; };
     return in(u'a', u'z') || in(u'A', u'Z') || u == u'_' || in(0xC0, 0xD6) || in(0xD8, 0xF6) ||
            in(0xF8, 0x2FF) || in(0x370, 0x37D) || in(0x37F, 0x1FFF) || in(0x200C, 0x200D) ||
-           in(0x2070, 0x218F) || in(0x2C00, 0x2FEF) || in(0x3001, 0xD7FF) ||
-           c.isSurrogate() || in(0xF900, 0xFDCF) || in(0xFDF0, 0xFFFD);
+           in(0x2070, 0x218F) || in(0x2C00, 0x2FEF) || in(0x3001, 0xD7FF) || c.isSurrogate() ||
+           in(0xF900, 0xFDCF) || in(0xFDF0, 0xFFFD);
 }
 
 bool isNameChar(QChar c)
@@ -223,8 +223,9 @@ XhtmlChapter xhtmlChapter(const QString& copy, const ChapterFrame& frame,
     const QString content = text.mid(bodyAt + 13, endAt - bodyAt - 13);
     writer.collectIds(content);
     const QString styles = writer.decided(text.mid(headAt + 6, bodyAt - headAt - 6));
-    chapter.document = document(frame, chapter.language.isEmpty() ? frame.language : chapter.language,
-                                styles, writer.written(content));
+    chapter.document =
+        document(frame, chapter.language.isEmpty() ? frame.language : chapter.language, styles,
+                 writer.written(content));
     return chapter;
 }
 

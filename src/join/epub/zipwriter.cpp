@@ -74,7 +74,7 @@ zip_fileinfo now()
 
 ZipWriter::ZipWriter(QIODevice& out) : m_out(out)
 {
-    zlib_filefunc64_def functions{openDevice, readDevice, writeDevice, tellDevice,
+    zlib_filefunc64_def functions{openDevice, readDevice,  writeDevice, tellDevice,
                                   seekDevice, closeDevice, deviceError, &m_out};
     m_zip = zipOpen2_64("", APPEND_STATUS_CREATE, nullptr, &functions);
     if (!m_zip)
@@ -103,12 +103,12 @@ bool ZipWriter::add(const QString& name, const QByteArray& bytes, bool compresse
     // No extra fields and no zip64 marks: a reader finds a stored first entry's bytes at a fixed
     // place (an EPUB's mimetype).
     if (zipOpenNewFileInZip4_64(m_zip, path.constData(), &info, nullptr, 0, nullptr, 0, nullptr,
-                                compressed ? Z_DEFLATED : 0, Z_DEFAULT_COMPRESSION, 0,
-                                -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, 0,
+                                compressed ? Z_DEFLATED : 0, Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS,
+                                DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, 0,
                                 1 << 11 /* names in UTF-8 */, 0) != ZIP_OK)
         return failed(QStringLiteral("add %1").arg(name));
-    const bool written =
-        bytes.isEmpty() || zipWriteInFileInZip(m_zip, bytes.constData(), uInt(bytes.size())) == ZIP_OK;
+    const bool written = bytes.isEmpty() || zipWriteInFileInZip(m_zip, bytes.constData(),
+                                                                uInt(bytes.size())) == ZIP_OK;
     if (zipCloseFileInZip(m_zip) != ZIP_OK || !written)
         return failed(QStringLiteral("write %1").arg(name));
     return true;

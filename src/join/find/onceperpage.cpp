@@ -13,8 +13,7 @@ OncePerPage::OncePerPage(PageCopy& copy, const QStringList& addresses,
         m_listed.insert(pageKey(QUrl::fromUserInput(addresses[i])), int(i + 1));
 }
 
-QString OncePerPage::copyFrom(SiteBrowser& site, int position,
-                              std::chrono::milliseconds bound)
+QString OncePerPage::copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound)
 {
     const QUrl loaded = site.loadedUrl();
     const QString key = pageKey(loaded);

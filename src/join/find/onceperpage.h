@@ -18,8 +18,7 @@ public:
     OncePerPage(PageCopy& copy, const QStringList& addresses,
                 std::function<void(const QString&)> note);
 
-    QString copyFrom(SiteBrowser& site, int position,
-                     std::chrono::milliseconds bound) override;
+    QString copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound) override;
 
 private:
     PageCopy& m_copy;

@@ -87,8 +87,8 @@ struct JoinSetup
     std::shared_ptr<JoinReport> report;
     WindowPointer& pointer;
     ProgressDisplay& progress;
-    JoinResult& result;    // takes each page's text in list order
-    PageCopy& copy;        // what is taken of each page, as the result wants it
+    JoinResult& result; // takes each page's text in list order
+    PageCopy& copy;     // what is taken of each page, as the result wants it
     // As many pages load at once as there are site browsers.
     QList<SiteBrowser*> sites;
     std::chrono::milliseconds pageBound;

@@ -1,9 +1,9 @@
 #include "pagereadiness.h"
 
 #include "core/jsontext.h"
-#include "join/engine/resourcetext.h"
 #include "join/engine/enginepage.h"
 #include "join/engine/eventwait.h"
+#include "join/engine/resourcetext.h"
 
 #include <QEventLoop>
 #include <QJsonDocument>
@@ -93,10 +93,8 @@ void PageReadiness::loadFinished()
         {QStringLiteral("frameLimit"), qint64(FrameLimit.count())},
     };
     m_pending = true;
-    m_page->runJavaScript(
-        m_script + '(' + jsonText(options) +
-            ");",
-        QWebEngineScript::ApplicationWorld);
+    m_page->runJavaScript(m_script + '(' + jsonText(options) + ");",
+                          QWebEngineScript::ApplicationWorld);
 }
 
 void PageReadiness::consoleMessage(const QString& message)

@@ -1,7 +1,7 @@
 #include "sitebrowser.h"
 
-#include "core/webaddress.h"
 #include "core/apperror.h"
+#include "core/webaddress.h"
 #include "join/engine/enginepage.h"
 #include "join/engine/eventwait.h"
 #include "pagereadiness.h"
@@ -149,8 +149,7 @@ QString SiteBrowser::loadFailure()
     if (m_lastLoad.downloadMayFollow()) {
         QEventLoop loop;
         // Connected after the watch, so the watch has taken note when the loop ends.
-        connect(page()->profile(), &QWebEngineProfile::downloadRequested, &loop,
-                &QEventLoop::quit);
+        connect(page()->profile(), &QWebEngineProfile::downloadRequested, &loop, &QEventLoop::quit);
         join::runEventLoopUntil(
             loop, [this] { return !m_lastLoad.downloadMayFollow(); }, DownloadNotice);
     }

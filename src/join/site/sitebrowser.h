@@ -71,8 +71,8 @@ private:
     QPointer<QWebEngineView> m_view;
     QTimer m_rest; // sends a copied page to the background when no next address follows
     LoadWatch m_lastLoad;
-    QString m_address; // the address last navigated to, as reports show it
-    bool m_left = false; // the page was left after its copy; the blank page is not copied yet
+    QString m_address;    // the address last navigated to, as reports show it
+    bool m_left = false;  // the page was left after its copy; the blank page is not copied yet
     QString m_unanswered; // the page did not answer its copy, and its renderer was ended for it
     PageReadiness* m_readiness = nullptr;
     std::chrono::milliseconds m_pageBound{0};

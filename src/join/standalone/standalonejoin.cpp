@@ -14,8 +14,8 @@ StandaloneJoin::StandaloneJoin(const QStringList& addresses, const StandaloneSet
     : m_pages(std::make_unique<StandalonePages>(addresses)),
       m_images(std::make_unique<ImageStore>(settings.maxResourceBytes, std::move(warn))),
       m_fetch(std::make_unique<ImageFetch>(*m_images)),
-      m_copy(std::make_unique<StandaloneCopy>(*m_pages, *m_images, *m_fetch,
-                                                    settings.outlineDepth)),
+      m_copy(
+          std::make_unique<StandaloneCopy>(*m_pages, *m_images, *m_fetch, settings.outlineDepth)),
       m_document(std::make_unique<StandaloneDocument>(out, std::move(complete), *m_pages, *m_images,
                                                       settings.contents || settings.wholeAtTheEnd,
                                                       settings.contents))

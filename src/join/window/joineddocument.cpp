@@ -1,7 +1,7 @@
 #include "joineddocument.h"
 
-#include "core/jsontext.h"
 #include "core/apperror.h"
+#include "core/jsontext.h"
 #include "join/engine/allowlistinterceptor.h"
 #include "join/engine/enginepage.h"
 
@@ -24,8 +24,7 @@ QString insertScript(const QString& markup)
 {
     // Markup travels as a JSON string literal, never as script text.
     const QString literal = jsonText(markup);
-    return QStringLiteral("window.vantrelJoined.body.insertAdjacentHTML('beforeend', ") +
-           literal +
+    return QStringLiteral("window.vantrelJoined.body.insertAdjacentHTML('beforeend', ") + literal +
            QStringLiteral("); ++window.vantrelBodies; true");
 }
 } // namespace

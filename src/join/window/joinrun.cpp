@@ -88,7 +88,8 @@ public:
     }
     void finish(std::chrono::milliseconds bound) override
     {
-        writeFileAtomically(m_path, m_document.serialise(bound).toUtf8() + QByteArrayLiteral("\r\n"));
+        writeFileAtomically(m_path,
+                            m_document.serialise(bound).toUtf8() + QByteArrayLiteral("\r\n"));
     }
 
 private:
@@ -168,8 +169,14 @@ void JoinRun::run(const QString& outputFolder)
     // Pages are copied as a browser tab shows them, within their bound.
     window.site.setReadiness(Readiness{}, bound);
     ResultBrowserDocument result(window.result, outputPath, report);
-    const bool written = runJoin({items, report, window.pointer, window.progress, result,
-                                  PageCopy::bodyMarkup(), {&window.site}, bound});
+    const bool written = runJoin({items,
+                                  report,
+                                  window.pointer,
+                                  window.progress,
+                                  result,
+                                  PageCopy::bodyMarkup(),
+                                  {&window.site},
+                                  bound});
 
     guard.line(118, [&] { window.pointer.setPointerShape(PointerShape::Default); });
     guard.line(119, [&] {
