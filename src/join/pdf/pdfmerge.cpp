@@ -162,6 +162,30 @@ int PdfMerge::sheetsOf(const QByteArray& pdf)
     return int(part.getAllPages().size());
 }
 
+// Writes the part's sheets, the first being the whole's sheet first, as numbered in sheets, under
+// the page tree numbered pages.
+void PdfMerge::writePart(PdfObjectWriter& writer, int spooled, int pages,
+                         const std::vector<int>& sheets, size_t first)
+{
+    const std::unique_ptr<QPDF> part = open(spooled);
+    QPDFPageDocumentHelper(*part).pushInheritedAttributesToPage();
+    writer.beginDocument();
+    QPDFObjectHandle parent = part->makeIndirectObject(QPDFObjectHandle::newDictionary());
+    writer.alias(parent, pages);
+    if (!m_marker.isEmpty())
+        relink(*part);
+    if (m_numbersMargin >= 0)
+        ::numberSheets(*part, int(first), m_sheets, m_numbersMargin);
+    // Numbered first, so that whatever leads to a sheet of the part leads to the one written.
+    std::vector<QPDFObjectHandle> partSheets = part->getAllPages();
+    for (size_t i = 0; i < partSheets.size(); ++i)
+        writer.alias(partSheets[i], sheets[first + i]);
+    for (size_t i = 0; i < partSheets.size(); ++i) {
+        partSheets[i].replaceKey("/Parent", parent);
+        writer.write(partSheets[i], sheets[first + i]);
+    }
+}
+
 void PdfMerge::write(QIODevice& out)
 {
     place();
@@ -175,21 +199,10 @@ void PdfMerge::write(QIODevice& out)
         kids += QByteArray::number(sheets.back()) + " 0 R ";
     }
     // One part at a time: its structure goes once its sheets are written.
-    size_t sheet = 0;
-    for (const Part& spooled : m_parts) {
-        const std::unique_ptr<QPDF> part = open(spooled.spooled);
-        QPDFPageDocumentHelper(*part).pushInheritedAttributesToPage();
-        writer.beginDocument();
-        QPDFObjectHandle parent = part->makeIndirectObject(QPDFObjectHandle::newDictionary());
-        writer.alias(parent, pages);
-        if (!m_marker.isEmpty())
-            relink(*part);
-        if (m_numbersMargin >= 0)
-            ::numberSheets(*part, int(sheet), m_sheets, m_numbersMargin);
-        for (QPDFObjectHandle page : part->getAllPages()) {
-            page.replaceKey("/Parent", parent);
-            writer.write(page, sheets[sheet++]);
-        }
+    size_t first = 0;
+    for (const Part& part : m_parts) {
+        writePart(writer, part.spooled, pages, sheets, first);
+        first += size_t(part.sheets);
     }
     writer.beginDocument();
     for (size_t i = 0; i < m_standIns.size(); ++i)

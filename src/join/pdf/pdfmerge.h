@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+class PdfObjectWriter;
 class QIODevice;
 
 // One PDF made of printed parts: their sheets in order, and their named destinations (where the
@@ -65,6 +66,8 @@ private:
     };
 
     std::unique_ptr<QPDF> open(int spooled);
+    void writePart(PdfObjectWriter& writer, int spooled, int pages, const std::vector<int>& sheets,
+                   size_t first);
     void place();
     void relink(QPDF& part);
     QPDFObjectHandle linkedAcross(QPDFObjectHandle annotation);
