@@ -17,7 +17,8 @@ class QIODevice;
 // One PDF made of printed parts: their sheets in order, and their named destinations (where the
 // engine printed each element that something links to) carried over into one list for the whole.
 // The parts stay in a spool until the PDF is written, one part after another: only the
-// destinations, the outline and the properties are held in memory. Errors of the PDF library come out as std::exception.
+// destinations, the outline and the properties are held in memory. Errors of the PDF library
+// come out as std::exception.
 class PdfMerge
 {
 public:
