@@ -230,6 +230,9 @@ CommandRun runPdf(const QStringList& addresses, int jobs, int& sheets)
     CommandRun run = measured(addresses, [&](const std::shared_ptr<cli::TerminalReport>& report) {
         return cli::joinToPdf(report, settings, layout, cli::BookOptions(), output);
     });
+    // The save file is written beside its place and only moved there when made final.
+    if (!output.commit().isEmpty())
+        run.clean = false;
     run.bytes = QFileInfo(path).size();
     QProcess info;
     info.start(QStringLiteral("pdfinfo"), {path});

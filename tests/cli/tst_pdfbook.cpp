@@ -195,6 +195,8 @@ private slots:
         const QString contents = sheetText(path("book.pdf"), 1, 1);
         for (const char* entry : {"Première +2\n", "Two +3\n", "Three +4\n"})
             QVERIFY2(contents.contains(QRegularExpression(entry)), qPrintable(contents));
+        // Written object by object: its cross-reference table must hold without repair.
+        QVERIFY(!pdf.anyWarnings());
     }
 
     void sheetNumbers_riseAtEachFoot_unlessTurnedOff_data()

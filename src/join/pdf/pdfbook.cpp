@@ -9,7 +9,6 @@
 #include "pdfmerge.h"
 #include "pdfoutline.h"
 #include "pdfprinter.h"
-#include "sheetnumbers.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -128,7 +127,7 @@ void BookPrinter::finish(QIODevice& out)
     m_merge.linkAcrossParts(m_marker);
     addOutline(m_merge, outlineOf(m_pages));
     if (m_settings.sheetNumbers)
-        numberSheets(m_merge.document(), m_settings.layout.marginsPoints().bottom());
+        m_merge.numberSheets(m_settings.layout.marginsPoints().bottom());
     m_merge.setProperties(
         m_settings.title.isEmpty() && !m_pages.isEmpty() ? m_pages[0].title : m_settings.title,
         m_settings.author, m_settings.creator);

@@ -1,33 +1,17 @@
 #include "pdfmerge.h"
 
 #include "core/apperror.h"
+#include "pdfobjectwriter.h"
+#include "sheetnumbers.h"
 
 #include <QDateTime>
 #include <QIODevice>
 #include <map>
+#include <set>
 
-#include <qpdf/Pipeline.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
-#include <qpdf/QPDFWriter.hh>
 
 namespace {
-
-// Where the PDF library writes: the output device, each write checked.
-class DevicePipeline : public Pipeline
-{
-public:
-    explicit DevicePipeline(QIODevice& out) : Pipeline("output", nullptr), m_out(out) {}
-
-    void write(unsigned char const* data, size_t length) override
-    {
-        if (m_out.write(reinterpret_cast<const char*>(data), qint64(length)) != qint64(length))
-            throw AppError(75, QStringLiteral("Cannot write the PDF: ") + m_out.errorString());
-    }
-    void finish() override {}
-
-private:
-    QIODevice& m_out;
-};
 
 QByteArray nameOf(const std::string& key)
 {
@@ -46,74 +30,83 @@ PdfMerge::PdfMerge() : m_merged(std::make_unique<QPDF>())
 
 PdfMerge::~PdfMerge() = default;
 
-QHash<QByteArray, int> PdfMerge::add(const QByteArray& pdf, bool atFront)
+std::unique_ptr<QPDF> PdfMerge::open(int spooled)
 {
     auto part = std::make_unique<QPDF>();
     part->setSuppressWarnings(true);
-    part->processInputSource(m_spool.source(m_spool.add(pdf)));
-    QPDFPageDocumentHelper merged(*m_merged);
-    const std::vector<QPDFObjectHandle> before = m_merged->getAllPages();
-    std::vector<QPDFObjectHandle> sheets;
-    for (QPDFObjectHandle sheet : part->getAllPages()) {
-        if (atFront && !before.empty())
-            merged.addPageAt(QPDFPageObjectHelper(sheet), true, QPDFPageObjectHelper(before[0]));
-        else
-            merged.addPage(QPDFPageObjectHelper(sheet), false);
-        sheets.push_back(sheet);
-    }
-    QHash<QByteArray, int> sheetOf;
-    addDestinations(*part, sheets, sheetOf);
-    m_parts.push_back(std::move(part));
-    return sheetOf;
+    part->processInputSource(m_spool.source(spooled));
+    return part;
 }
 
-int PdfMerge::sheets() const
+QHash<QByteArray, int> PdfMerge::add(const QByteArray& pdf, bool atFront)
 {
-    return int(m_merged->getAllPages().size());
-}
-
-void PdfMerge::addDestinations(QPDF& part, const std::vector<QPDFObjectHandle>& sheets,
-                               QHash<QByteArray, int>& sheetOf)
-{
+    Part added{m_spool.add(pdf), 0, {}};
+    // Read for its sheets and destinations, then let go until the PDF is written.
+    const std::unique_ptr<QPDF> part = open(added.spooled);
     std::map<QPDFObjGen, int> indexOf;
-    for (size_t i = 0; i < sheets.size(); ++i)
-        indexOf[sheets[i].getObjGen()] = int(i);
-    QPDFObjectHandle names = part.getRoot().getKey("/Dests");
-    if (!names.isDictionary())
-        return;
-    for (const std::string& key : names.getKeys()) {
+    for (const QPDFObjectHandle& sheet : part->getAllPages())
+        indexOf[sheet.getObjGen()] = added.sheets++;
+    QHash<QByteArray, int> sheetOf;
+    QPDFObjectHandle names = part->getRoot().getKey("/Dests");
+    for (const std::string& key : names.isDictionary() ? names.getKeys() : std::set<std::string>{}) {
         QPDFObjectHandle target = names.getKey(key);
         if (target.isDictionary())
             target = target.getKey("/D");
         if (!target.isArray() || target.getArrayNItems() < 1 ||
             !indexOf.count(target.getArrayItem(0).getObjGen()))
             continue;
-        const int index = indexOf[target.getArrayItem(0).getObjGen()];
-        // The sheet as merged (a copy of the part's), then the position as the engine gave it.
-        QPDFObjectHandle copied = QPDFObjectHandle::newArray();
-        copied.appendItem(m_merged->copyForeignObject(sheets[size_t(index)]));
+        Destination destination{nameOf(key), indexOf[target.getArrayItem(0).getObjGen()], {}};
         for (int i = 1; i < target.getArrayNItems(); ++i)
-            copied.appendItem(QPDFObjectHandle::parse(target.getArrayItem(i).unparse()));
-        m_destinations.replaceKey(key, copied);
-        sheetOf.insert(nameOf(key), index);
+            destination.position.push_back(target.getArrayItem(i).unparse());
+        sheetOf.insert(destination.name, destination.sheet);
+        added.destinations.push_back(std::move(destination));
+    }
+    m_sheets += added.sheets;
+    m_parts.insert(atFront ? m_parts.begin() : m_parts.end(), std::move(added));
+    return sheetOf;
+}
+
+// Gives each sheet its stand-in and each destination its place among all sheets.
+void PdfMerge::place()
+{
+    if (!m_standIns.empty() || m_sheets == 0)
+        return;
+    for (int i = 0; i < m_sheets; ++i)
+        m_standIns.push_back(m_merged->makeIndirectObject(QPDFObjectHandle::newDictionary()));
+    int first = 0;
+    for (const Part& part : m_parts) {
+        for (const Destination& destination : part.destinations) {
+            QPDFObjectHandle placed = QPDFObjectHandle::newArray();
+            placed.appendItem(m_standIns[size_t(first + destination.sheet)]);
+            for (const std::string& item : destination.position)
+                placed.appendItem(QPDFObjectHandle::parse(item));
+            m_destinations.replaceKey("/" + destination.name.toStdString(), placed);
+        }
+        first += part.sheets;
     }
 }
 
 QPDFObjectHandle PdfMerge::destination(const QByteArray& name)
 {
+    place();
     return m_destinations.getKey("/" + name.toStdString());
 }
 
 void PdfMerge::linkAcrossParts(const QByteArray& marker)
 {
-    for (QPDFObjectHandle sheet : m_merged->getAllPages()) {
+    m_marker = marker;
+}
+
+void PdfMerge::relink(QPDF& part)
+{
+    for (QPDFObjectHandle sheet : part.getAllPages()) {
         QPDFObjectHandle annotations = sheet.getKey("/Annots");
         if (!annotations.isArray())
             continue;
         QPDFObjectHandle kept = QPDFObjectHandle::newArray();
         bool changed = false;
         for (QPDFObjectHandle annotation : annotations.aitems()) {
-            QPDFObjectHandle linked = linkedAcross(annotation, marker);
+            QPDFObjectHandle linked = linkedAcross(annotation);
             changed = changed || !linked.isSameObjectAs(annotation);
             if (!linked.isNull())
                 kept.appendItem(linked);
@@ -124,16 +117,16 @@ void PdfMerge::linkAcrossParts(const QByteArray& marker)
 }
 
 // The annotation as it stays: itself, made a link to a destination, or null when it goes.
-QPDFObjectHandle PdfMerge::linkedAcross(QPDFObjectHandle annotation, const QByteArray& marker)
+QPDFObjectHandle PdfMerge::linkedAcross(QPDFObjectHandle annotation)
 {
     QPDFObjectHandle action = annotation.isDictionary() ? annotation.getKey("/A")
                                                               : QPDFObjectHandle::newNull();
     if (!action.isDictionary() || !action.getKey("/URI").isString())
         return annotation;
     const QByteArray uri = QByteArray::fromStdString(action.getKey("/URI").getStringValue());
-    if (!uri.startsWith(marker))
+    if (!uri.startsWith(m_marker))
         return annotation;
-    const QByteArray name = QByteArray::fromPercentEncoding(uri.mid(marker.size()));
+    const QByteArray name = QByteArray::fromPercentEncoding(uri.mid(m_marker.size()));
     if (destination(name).isNull())
         return QPDFObjectHandle::newNull();
     annotation.removeKey("/A");
@@ -169,10 +162,58 @@ int PdfMerge::sheetsOf(const QByteArray& pdf)
     return int(part.getAllPages().size());
 }
 
+// Writes the part's sheets, the first being the whole's sheet first, as numbered in sheets, under
+// the page tree numbered pages.
+void PdfMerge::writePart(PdfObjectWriter& writer, int spooled, int pages,
+                         const std::vector<int>& sheets, size_t first)
+{
+    const std::unique_ptr<QPDF> part = open(spooled);
+    QPDFPageDocumentHelper(*part).pushInheritedAttributesToPage();
+    writer.beginDocument();
+    QPDFObjectHandle parent = part->makeIndirectObject(QPDFObjectHandle::newDictionary());
+    writer.alias(parent, pages);
+    if (!m_marker.isEmpty())
+        relink(*part);
+    if (m_numbersMargin >= 0)
+        ::numberSheets(*part, int(first), m_sheets, m_numbersMargin);
+    // Numbered first, so that whatever leads to a sheet of the part leads to the one written.
+    std::vector<QPDFObjectHandle> partSheets = part->getAllPages();
+    for (size_t i = 0; i < partSheets.size(); ++i)
+        writer.alias(partSheets[i], sheets[first + i]);
+    for (size_t i = 0; i < partSheets.size(); ++i) {
+        partSheets[i].replaceKey("/Parent", parent);
+        writer.write(partSheets[i], sheets[first + i]);
+    }
+}
+
 void PdfMerge::write(QIODevice& out)
 {
-    DevicePipeline pipeline(out);
-    QPDFWriter writer(*m_merged);
-    writer.setOutputPipeline(&pipeline);
-    writer.write();
+    place();
+    PdfObjectWriter writer(out);
+    const int catalog = writer.reserve();
+    const int pages = writer.reserve();
+    std::vector<int> sheets;
+    QByteArray kids;
+    for (int i = 0; i < m_sheets; ++i) {
+        sheets.push_back(writer.reserve());
+        kids += QByteArray::number(sheets.back()) + " 0 R ";
+    }
+    // One part at a time: its structure goes once its sheets are written.
+    size_t first = 0;
+    for (const Part& part : m_parts) {
+        writePart(writer, part.spooled, pages, sheets, first);
+        first += size_t(part.sheets);
+    }
+    writer.beginDocument();
+    for (size_t i = 0; i < m_standIns.size(); ++i)
+        writer.alias(m_standIns[i], sheets[i]);
+    QPDFObjectHandle tree = m_merged->makeIndirectObject(QPDFObjectHandle::newDictionary());
+    writer.alias(tree, pages);
+    QPDFObjectHandle root = m_merged->getRoot();
+    root.replaceKey("/Pages", tree);
+    writer.write(root, catalog);
+    writer.writeText(pages, "<< /Type /Pages /Kids [ " + kids + "] /Count " +
+                                QByteArray::number(m_sheets) + " >>");
+    QPDFObjectHandle info = m_merged->getTrailer().getKey("/Info");
+    writer.finish(catalog, info.isDictionary() ? writer.write(info) : 0);
 }

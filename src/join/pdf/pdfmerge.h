@@ -11,12 +11,14 @@
 #include <memory>
 #include <vector>
 
+class PdfObjectWriter;
 class QIODevice;
 
 // One PDF made of printed parts: their sheets in order, and their named destinations (where the
 // engine printed each element that something links to) carried over into one list for the whole.
-// The parts stay in a spool until the PDF is written; only their structure is held in memory.
-// Errors of the PDF library come out as std::exception.
+// The parts stay in a spool until the PDF is written, one part after another: only the
+// destinations, the outline and the properties are held in memory. Errors of the PDF library
+// come out as std::exception.
 class PdfMerge
 {
 public:
@@ -26,14 +28,17 @@ public:
     // Adds a printed part's sheets after all others, or before all others. Answers on which of
     // the part's sheets (0: its first) each of its named destinations lies.
     QHash<QByteArray, int> add(const QByteArray& pdf, bool atFront = false);
-    int sheets() const;
+    int sheets() const { return m_sheets; }
 
     // A link from one part to an element printed in another was written as a web link to
     // marker followed by the element's id, escaped: it becomes a link to that element's
     // destination, and one to an element no part printed is dropped.
     void linkAcrossParts(const QByteArray& marker);
     // Where the named destination lies ([sheet /XYZ left top zoom]); null when no part has it.
+    // Asked once all parts are in.
     QPDFObjectHandle destination(const QByteArray& name);
+    // Each sheet gets its number at the foot, within a bottom margin of that many points.
+    void numberSheets(double bottomMargin) { m_numbersMargin = bottomMargin; }
 
     // The document's title, author (when not empty) and creator, and the time it was made.
     void setProperties(const QString& title, const QString& author, const QString& creator);
@@ -41,18 +46,39 @@ public:
     // How many sheets a printed part has.
     static int sheetsOf(const QByteArray& pdf);
 
+    // The document's own objects: the outline and the properties (its sheets are stand-ins).
     QPDF& document() { return *m_merged; }
     // Writes the whole PDF to out. Throws AppError when out will not take it.
     void write(QIODevice& out);
 
 private:
-    void addDestinations(QPDF& part, const std::vector<QPDFObjectHandle>& sheets,
-                         QHash<QByteArray, int>& sheetOf);
-    QPDFObjectHandle linkedAcross(QPDFObjectHandle annotation, const QByteArray& marker);
+    // Where a part printed an element: its sheet in the part, then the position's items.
+    struct Destination
+    {
+        QByteArray name;
+        int sheet;
+        std::vector<std::string> position;
+    };
+    struct Part
+    {
+        int spooled;
+        int sheets;
+        std::vector<Destination> destinations;
+    };
+
+    std::unique_ptr<QPDF> open(int spooled);
+    void writePart(PdfObjectWriter& writer, int spooled, int pages, const std::vector<int>& sheets,
+                   size_t first);
+    void place();
+    void relink(QPDF& part);
+    QPDFObjectHandle linkedAcross(QPDFObjectHandle annotation);
 
     PartSpool m_spool;
+    std::vector<Part> m_parts; // in their order in the PDF
+    int m_sheets = 0;
     std::unique_ptr<QPDF> m_merged;
-    // Read while the PDF is written: the sheets' contents are copied from them then.
-    std::vector<std::unique_ptr<QPDF>> m_parts;
+    std::vector<QPDFObjectHandle> m_standIns; // for the sheets, where the destinations point
     QPDFObjectHandle m_destinations;
+    QByteArray m_marker;
+    double m_numbersMargin = -1;
 };

@@ -37,18 +37,17 @@ void addFont(QPDFObjectHandle sheet, QPDFObjectHandle font)
 
 } // namespace
 
-void numberSheets(QPDF& pdf, double bottomMargin)
+void numberSheets(QPDF& pdf, int before, int count, double bottomMargin)
 {
     // One of the standard fonts every reader has: nothing to embed.
     QPDFObjectHandle font = pdf.makeIndirectObject(QPDFObjectHandle::parse(
         "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>"));
     const std::vector<QPDFObjectHandle> sheets = pdf.getAllPages();
-    const std::string count = std::to_string(sheets.size());
-    int number = 0;
+    int number = before;
     for (QPDFObjectHandle sheet : sheets) {
         QPDFPageObjectHelper page(sheet);
         const QPDFObjectHandle::Rectangle box = page.getMediaBox().getArrayAsRectangle();
-        const std::string text = std::to_string(++number) + " / " + count;
+        const std::string text = std::to_string(++number) + " / " + std::to_string(count);
         const double x = (box.llx + box.urx - widthOf(text)) / 2;
         const double y = box.lly + std::max(bottomMargin / 2 - FontSize / 3, 2.0);
         addFont(sheet, font);
