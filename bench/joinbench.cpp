@@ -37,11 +37,11 @@
 //
 //   build/bin/joinbench pdf [counts=100,1000] [real counts=100]
 #include "app/progressbar.h"
-#include "cli/joincommand.h"
-#include "cli/joinpages.h"
 #include "cli/args/bookoptions.h"
 #include "cli/args/options.h"
 #include "cli/epuboutput.h"
+#include "cli/joincommand.h"
+#include "cli/joinpages.h"
 #include "cli/output.h"
 #include "cli/pdfoutput.h"
 #include "cli/terminalreport.h"
@@ -59,12 +59,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QMimeDatabase>
 #include <QLineEdit>
+#include <QMimeDatabase>
 #include <QPageLayout>
-#include <QTemporaryDir>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QThread>
 #include <QTimer>
@@ -452,9 +452,8 @@ QStringList foundPages(const join::FindRequest& request, int maxPages, double& m
 {
     join::FindSettings settings;
     settings.maxPages = maxPages;
-    join::PageFinder finder(settings, [](const QString& note) {
-        std::printf("  note: %s\n", qPrintable(note));
-    });
+    join::PageFinder finder(
+        settings, [](const QString& note) { std::printf("  note: %s\n", qPrintable(note)); });
     QElapsedTimer timer;
     timer.start();
     const QStringList pages = finder.find(request);
@@ -487,9 +486,9 @@ int site(int pages, const QList<int>& jobSettings, const QString& library)
     std::printf("%d generated pages (30 KB each), their contents page and sitemap\n", pages);
     std::printf("jobs  -i list ms  --links-of ms (finding)  finding / join\n");
     double sitemapMs = 0;
-    const QStringList mapped = foundPages({join::FindRequest::Kind::Sitemap,
-                                           server.url(QStringLiteral("/site/sitemap.xml")), {}},
-                                          pages, sitemapMs);
+    const QStringList mapped = foundPages(
+        {join::FindRequest::Kind::Sitemap, server.url(QStringLiteral("/site/sitemap.xml")), {}},
+        pages, sitemapMs);
     std::printf("the same pages by their sitemap: %lld, found in %.0f ms\n\n",
                 qlonglong(mapped.size()), sitemapMs);
     bool clean = addresses.size() == pages + 1 && mapped == addresses.mid(1);
@@ -497,8 +496,8 @@ int site(int pages, const QList<int>& jobSettings, const QString& library)
         const CommandRun listed = runCommandEngine(addresses, jobs);
         const QStringList found = foundPages(contents, pages + 1, findMs);
         const CommandRun joined = runCommandEngine(found, jobs, std::nullopt, {}, true);
-        std::printf("%-5d %10.0f %14.0f (%6.0f) %14.2f %%\n", jobs, listed.ms,
-                    findMs + joined.ms, findMs, 100 * findMs / joined.ms);
+        std::printf("%-5d %10.0f %14.0f (%6.0f) %14.2f %%\n", jobs, listed.ms, findMs + joined.ms,
+                    findMs, 100 * findMs / joined.ms);
         clean = clean && listed.clean && joined.clean && listed.digest == joined.digest;
     }
 
@@ -514,8 +513,9 @@ int site(int pages, const QList<int>& jobSettings, const QString& library)
     main.main = true;
     const CommandRun plain = runCommandEngine(reference, 4, join::StandaloneSettings{});
     const CommandRun kept = runCommandEngine(reference, 4, join::StandaloneSettings{}, main);
-    std::printf("\nthe library reference, %lld pages by its contents page (found in %.0f ms), -j 4\n",
-                qlonglong(reference.size()), findMs);
+    std::printf(
+        "\nthe library reference, %lld pages by its contents page (found in %.0f ms), -j 4\n",
+        qlonglong(reference.size()), findMs);
     std::printf("--standalone         %8.2f MB %8.0f ms\n", plain.bytes / 1048576.0, plain.ms);
     std::printf("--main --standalone  %8.2f MB %8.0f ms  (%.2f x the size)\n",
                 kept.bytes / 1048576.0, kept.ms, double(kept.bytes) / plain.bytes);
@@ -574,8 +574,8 @@ int epub(const char* program, const QList<int>& counts, int jobs)
     for (int count : counts) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QString::fromLocal8Bit(program), {QStringLiteral("epub-run"),
-                                                      QString::number(count), QString::number(jobs)});
+        child.start(QString::fromLocal8Bit(program),
+                    {QStringLiteral("epub-run"), QString::number(count), QString::number(jobs)});
         child.waitForFinished(-1);
         const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
         if (figures.size() != 7) {
@@ -623,8 +623,8 @@ int pdfRun(bool real, int count)
     });
     QStringList addresses;
     if (real) {
-        QStringList names = QDir(RealPages).entryList({QStringLiteral("*.html")}, QDir::Files,
-                                                      QDir::Name);
+        QStringList names =
+            QDir(RealPages).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
         for (int i = 0; i < count && !names.isEmpty(); ++i)
             addresses << server.url(QStringLiteral("/library/%1?n=%2")
                                         .arg(names[i % qMin<qsizetype>(100, names.size())])
@@ -646,7 +646,8 @@ int pdfRun(bool real, int count)
 int pdfBench(const char* program, const QList<int>& generatedCounts, const QList<int>& realCounts)
 {
     std::printf("one PDF (-j 1) beside the standalone join of the same pages\n\n");
-    std::printf("pages  kind        pdf s   ms/page  peak tree PSS  / standalone's  sheets   size\n");
+    std::printf(
+        "pages  kind        pdf s   ms/page  peak tree PSS  / standalone's  sheets   size\n");
     bool clean = true;
     const bool haveReal = QDir(RealPages).exists();
     for (const bool real : {false, true}) {
@@ -657,9 +658,9 @@ int pdfBench(const char* program, const QList<int>& generatedCounts, const QList
                 continue;
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            child.start(QString::fromLocal8Bit(program),
-                        {QStringLiteral("pdf-run"), QString::number(real ? 1 : 0),
-                         QString::number(count)});
+            child.start(
+                QString::fromLocal8Bit(program),
+                {QStringLiteral("pdf-run"), QString::number(real ? 1 : 0), QString::number(count)});
             child.waitForFinished(-1);
             const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
             if (f.size() != 7) {

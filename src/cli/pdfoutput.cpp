@@ -49,12 +49,10 @@ bool joinToPdf(const std::shared_ptr<TerminalReport>& report, const JoinSettings
     return report->step(join::WriteStatement, 0, [&] {
         document.seek(0);
         // Loading a local part, however large, is no page's load: the page bound is its least.
-        const BookSettings bookSettings{layout,
-                                        book.title,
-                                        book.author,
-                                        QStringLiteral("Vantrel " VANTREL_VERSION),
-                                        book.pageNumbers,
-                                        std::max(settings.pageBound, join::PageLoadBound)};
+        const BookSettings bookSettings{
+            layout,           book.title,
+            book.author,      QStringLiteral("Vantrel " VANTREL_VERSION),
+            book.pageNumbers, std::max(settings.pageBound, join::PageLoadBound)};
         printBook(document, pages, bookSettings, output.device(),
                   [&report](const QString& warning) { report->warn(warning); });
         output.complete();

@@ -85,8 +85,8 @@ private:
     void readFile(qint64 at, char* buffer, qint64 size)
     {
         if (!m_file.seek(m_start + at) || m_file.read(buffer, size) != size)
-            throw std::runtime_error(m_name + ": cannot be read back: " +
-                                     m_file.errorString().toStdString());
+            throw std::runtime_error(
+                m_name + ": cannot be read back: " + m_file.errorString().toStdString());
     }
 
     QFileDevice& m_file;

@@ -75,9 +75,9 @@ void BookPrinter::print(QIODevice& joined, QIODevice& out)
 void BookPrinter::printPages(JoinedSections& sections)
 {
     for (int position = 1; position <= m_pages.size(); ++position) {
-        const QByteArray pdf =
-            printPart(sections.section(position, int(m_pages.size())), {},
-                      QStringLiteral("page %1 (%2)").arg(position).arg(m_pages[position - 1].address));
+        const QByteArray pdf = printPart(
+            sections.section(position, int(m_pages.size())), {},
+            QStringLiteral("page %1 (%2)").arg(position).arg(m_pages[position - 1].address));
         const int before = m_merge.sheets();
         m_firstSheets.append(before + m_merge.add(pdf).value(sectionId(position)));
     }
@@ -128,9 +128,9 @@ void BookPrinter::finish(QIODevice& out)
     addOutline(m_merge, outlineOf(m_pages));
     if (m_settings.sheetNumbers)
         m_merge.numberSheets(m_settings.layout.marginsPoints().bottom());
-    m_merge.setProperties(
-        m_settings.title.isEmpty() && !m_pages.isEmpty() ? m_pages[0].title : m_settings.title,
-        m_settings.author, m_settings.creator);
+    m_merge.setProperties(m_settings.title.isEmpty() && !m_pages.isEmpty() ? m_pages[0].title
+                                                                           : m_settings.title,
+                          m_settings.author, m_settings.creator);
     m_merge.write(out);
 }
 

@@ -48,7 +48,8 @@ QHash<QByteArray, int> PdfMerge::add(const QByteArray& pdf, bool atFront)
         indexOf[sheet.getObjGen()] = added.sheets++;
     QHash<QByteArray, int> sheetOf;
     QPDFObjectHandle names = part->getRoot().getKey("/Dests");
-    for (const std::string& key : names.isDictionary() ? names.getKeys() : std::set<std::string>{}) {
+    for (const std::string& key :
+         names.isDictionary() ? names.getKeys() : std::set<std::string>{}) {
         QPDFObjectHandle target = names.getKey(key);
         if (target.isDictionary())
             target = target.getKey("/D");
@@ -119,8 +120,8 @@ void PdfMerge::relink(QPDF& part)
 // The annotation as it stays: itself, made a link to a destination, or null when it goes.
 QPDFObjectHandle PdfMerge::linkedAcross(QPDFObjectHandle annotation)
 {
-    QPDFObjectHandle action = annotation.isDictionary() ? annotation.getKey("/A")
-                                                              : QPDFObjectHandle::newNull();
+    QPDFObjectHandle action =
+        annotation.isDictionary() ? annotation.getKey("/A") : QPDFObjectHandle::newNull();
     if (!action.isDictionary() || !action.getKey("/URI").isString())
         return annotation;
     const QByteArray uri = QByteArray::fromStdString(action.getKey("/URI").getStringValue());
@@ -134,8 +135,7 @@ QPDFObjectHandle PdfMerge::linkedAcross(QPDFObjectHandle annotation)
     return annotation;
 }
 
-void PdfMerge::setProperties(const QString& title, const QString& author,
-                             const QString& creator)
+void PdfMerge::setProperties(const QString& title, const QString& author, const QString& creator)
 {
     QPDFObjectHandle info = m_merged->makeIndirectObject(QPDFObjectHandle::newDictionary());
     // Text the PDF way: in its own encoding where that will do, in UTF-16 where not.

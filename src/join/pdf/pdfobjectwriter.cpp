@@ -77,7 +77,8 @@ QByteArray PdfObjectWriter::body(QPDFObjectHandle object)
     QPDFObjectHandle dictionary = object.getDict().shallowCopy();
     dictionary.replaceKey("/Length", QPDFObjectHandle::newInteger(qint64(data->getSize())));
     return text(dictionary, true) + "\nstream\n" +
-           QByteArray(reinterpret_cast<const char*>(data->getBuffer()), qsizetype(data->getSize())) +
+           QByteArray(reinterpret_cast<const char*>(data->getBuffer()),
+                      qsizetype(data->getSize())) +
            "\nendstream";
 }
 
@@ -110,8 +111,8 @@ void PdfObjectWriter::finish(int root, int info)
     for (const qint64 offset : m_offsets)
         text += offset < 0 ? QByteArray("0000000000 65535 f \n")
                            : QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    text += "trailer\n<< /Size " + QByteArray::number(qsizetype(m_offsets.size()) + 1) +
-            " /Root " + QByteArray::number(root) + " 0 R";
+    text += "trailer\n<< /Size " + QByteArray::number(qsizetype(m_offsets.size()) + 1) + " /Root " +
+            QByteArray::number(root) + " 0 R";
     if (info > 0)
         text += " /Info " + QByteArray::number(info) + " 0 R";
     put(text + " >>\nstartxref\n" + QByteArray::number(table) + "\n%%EOF\n");

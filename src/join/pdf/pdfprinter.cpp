@@ -51,9 +51,10 @@ void PdfPrinter::loadDocument(const QUrl& url, std::chrono::milliseconds bound)
     page(); // configured, so that the address is let through
     load(url);
     if (!waitUntilComplete(bound) || !rendererLoss().isEmpty())
-        throw AppError(rendererLoss().isEmpty()
-                           ? QStringLiteral("it did not load within %1 s").arg(bound.count() / 1000.0)
-                           : rendererLoss());
+        throw AppError(
+            rendererLoss().isEmpty()
+                ? QStringLiteral("it did not load within %1 s").arg(bound.count() / 1000.0)
+                : rendererLoss());
 }
 
 QByteArray PdfPrinter::printLoaded(const QPageLayout& layout)

@@ -27,7 +27,8 @@ double widthOf(const std::string& text)
 void addFont(QPDFObjectHandle sheet, QPDFObjectHandle font)
 {
     QPDFObjectHandle resources = sheet.getKey("/Resources");
-    resources = resources.isDictionary() ? resources.shallowCopy() : QPDFObjectHandle::newDictionary();
+    resources =
+        resources.isDictionary() ? resources.shallowCopy() : QPDFObjectHandle::newDictionary();
     QPDFObjectHandle fonts = resources.getKey("/Font");
     fonts = fonts.isDictionary() ? fonts.shallowCopy() : QPDFObjectHandle::newDictionary();
     fonts.replaceKey(FontKey, font);
