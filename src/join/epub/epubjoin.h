@@ -13,10 +13,6 @@ class QIODevice;
 namespace join {
 
 class PageCopy;
-class ImageFetch;
-class ImageStore;
-class StandaloneCopy;
-class StandalonePages;
 
 // The parts of one join into a book, which the join engine runs like any other: the standalone
 // copy of each page, written as XHTML, and the book it goes into. Images the book leaves out are
@@ -29,14 +25,11 @@ public:
              std::function<void(const QString&)> warn);
     ~EpubJoin();
 
-    PageCopy& copy();
+    PageCopy& copy() { return m_copying.copy(); }
     EpubBook& result() { return *m_book; }
 
 private:
-    std::unique_ptr<StandalonePages> m_pages;
-    std::unique_ptr<ImageStore> m_resources;
-    std::unique_ptr<ImageFetch> m_fetch;
-    std::unique_ptr<StandaloneCopy> m_copy;
+    StandaloneCopying m_copying;
     std::unique_ptr<EpubBook> m_book;
 };
 

@@ -36,8 +36,8 @@ QByteArray imageType(const QString& contentType, const QByteArray& head)
 
 } // namespace
 
-ImageStore::ImageStore(qint64 limit, std::function<void(const QString&)> warn)
-    : m_limit(limit), m_warn(std::move(warn))
+ImageStore::ImageStore(qint64 limit, std::function<void(const QString&)> warn, QString fate)
+    : m_limit(limit), m_warn(std::move(warn)), m_fate(std::move(fate))
 {
 }
 
@@ -59,7 +59,7 @@ void ImageStore::giveUp(const QString& address, const QString& problem)
         return;
     m_givenUp.insert(address);
     if (!problem.isEmpty() && m_warn)
-        m_warn(QStringLiteral("%1 is left as an address: %2").arg(address, problem));
+        m_warn(QStringLiteral("%1 %2: %3").arg(address, m_fate, problem));
 }
 
 void ImageStore::leaveOut(const QString& start)

@@ -17,7 +17,9 @@ namespace join {
 class ImageStore
 {
 public:
-    ImageStore(qint64 limit, std::function<void(const QString&)> warn);
+    // fate says what becomes of an image that is not kept, as warnings name it.
+    ImageStore(qint64 limit, std::function<void(const QString&)> warn,
+               QString fate = QStringLiteral("is left as an address"));
     ~ImageStore();
 
     qint64 limit() const { return m_limit; }
@@ -47,6 +49,7 @@ private:
 
     qint64 m_limit;
     std::function<void(const QString&)> m_warn;
+    QString m_fate;
     QTemporaryFile m_file;
     qint64 m_end = 0;                               // of what m_file holds
     QHash<QString, QPair<qint64, qint64>> m_stored; // where each data: address lies in m_file

@@ -32,6 +32,29 @@ struct StandaloneSettings
     bool wholeAtTheEnd = false;
 };
 
+// What every join of standalone copies holds, whatever it writes them into: its pages, their
+// images and the copy of each page that fills both. Images not kept are named through warn(),
+// with fate saying what becomes of them; serialiser is StandaloneCopy's.
+class StandaloneCopying
+{
+public:
+    StandaloneCopying(const QStringList& addresses, const StandaloneSettings& settings,
+                      std::function<void(const QString&)> warn, QString serialiser = {},
+                      QString fate = QStringLiteral("is left as an address"));
+    ~StandaloneCopying();
+
+    // What is known of the pages so far: addresses, titles, headings.
+    StandalonePages& pages() const { return *m_pages; }
+    ImageStore& images() const { return *m_images; }
+    PageCopy& copy();
+
+private:
+    std::unique_ptr<StandalonePages> m_pages;
+    std::unique_ptr<ImageStore> m_images;
+    std::unique_ptr<ImageFetch> m_fetch;
+    std::unique_ptr<StandaloneCopy> m_copy;
+};
+
 // The parts of one standalone join, which the join engine runs like any other: the copy of each
 // page, and the document it writes to out. Images left as addresses are named through warn().
 class StandaloneJoin
@@ -42,16 +65,12 @@ public:
                    std::function<void(const QString&)> warn);
     ~StandaloneJoin();
 
-    PageCopy& copy();
+    PageCopy& copy() { return m_copying.copy(); }
     JoinResult& result();
-    // What is known of the pages so far: addresses, titles, headings.
-    const StandalonePages& pages() const { return *m_pages; }
+    const StandalonePages& pages() const { return m_copying.pages(); }
 
 private:
-    std::unique_ptr<StandalonePages> m_pages;
-    std::unique_ptr<ImageStore> m_images;
-    std::unique_ptr<ImageFetch> m_fetch;
-    std::unique_ptr<StandaloneCopy> m_copy;
+    StandaloneCopying m_copying;
     std::unique_ptr<StandaloneDocument> m_document;
 };
 
