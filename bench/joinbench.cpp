@@ -33,9 +33,10 @@
 //   build/bin/joinbench epub [counts=100,1000] [jobs=1]
 //
 // Or one PDF of generated documentation pages, and of the real library reference of Debian's
-// python3.11-doc when it is installed, at each count, beside the standalone join of the same:
+// python3.11-doc when it is installed, at each count, beside the standalone join of the same;
+// jobs pages are loaded, and parts printed, at once:
 //
-//   build/bin/joinbench pdf [counts=100,1000] [real counts=100]
+//   build/bin/joinbench pdf [counts=100,1000] [real counts=100] [jobs=1]
 #include "app/progressbar.h"
 #include "cli/args/bookoptions.h"
 #include "cli/args/options.h"
@@ -607,7 +608,7 @@ const QString RealPages = QStringLiteral("/usr/share/doc/python3.11/html/library
 // One count of the PDF benchmark, in a process of its own so that no earlier run's memory counts:
 // a warm-up, the standalone join, then the PDF. Prints "alone-ms alone-KB pdf-ms pdf-KB sheets
 // bytes clean".
-int pdfRun(bool real, int count)
+int pdfRun(bool real, int count, int jobs)
 {
     QHash<QByteArray, QByteArray> images = {{"/_static/banner.png", png(64, false)},
                                             {"/_static/icon.png", png(16, false)}};
@@ -634,18 +635,19 @@ int pdfRun(bool real, int count)
             addresses << server.url(QStringLiteral("/chapters/ch%1.html").arg(i));
     }
     runCommandEngine(addresses.mid(0, 1), 1);
-    const CommandRun alone = runCommandEngine(addresses, 1, join::StandaloneSettings{});
+    const CommandRun alone = runCommandEngine(addresses, jobs, join::StandaloneSettings{});
     int sheets = 0;
-    const CommandRun pdf = runPdf(addresses, 1, sheets);
+    const CommandRun pdf = runPdf(addresses, jobs, sheets);
     std::printf("%.1f %ld %.1f %ld %d %lld %d\n", alone.ms, alone.peakKilobytes, pdf.ms,
                 pdf.peakKilobytes, sheets, static_cast<long long>(pdf.bytes),
                 alone.clean && pdf.clean ? 1 : 0);
     return 0;
 }
 
-int pdfBench(const char* program, const QList<int>& generatedCounts, const QList<int>& realCounts)
+int pdfBench(const char* program, const QList<int>& generatedCounts, const QList<int>& realCounts,
+             int jobs)
 {
-    std::printf("one PDF (-j 1) beside the standalone join of the same pages\n\n");
+    std::printf("one PDF (-j %d) beside the standalone join of the same pages\n\n", jobs);
     std::printf(
         "pages  kind        pdf s   ms/page  peak tree PSS  / standalone's  sheets   size\n");
     bool clean = true;
@@ -658,9 +660,9 @@ int pdfBench(const char* program, const QList<int>& generatedCounts, const QList
                 continue;
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            child.start(
-                QString::fromLocal8Bit(program),
-                {QStringLiteral("pdf-run"), QString::number(real ? 1 : 0), QString::number(count)});
+            child.start(QString::fromLocal8Bit(program),
+                        {QStringLiteral("pdf-run"), QString::number(real ? 1 : 0),
+                         QString::number(count), QString::number(jobs)});
             child.waitForFinished(-1);
             const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
             if (f.size() != 7) {
@@ -712,11 +714,13 @@ int main(int argc, char* argv[])
                     argc > 3 ? qMax(1, QByteArray(argv[3]).toInt()) : 1);
     if (argc > 3 && QByteArray(argv[1]) == "epub-run")
         return epubRun(QByteArray(argv[2]).toInt(), QByteArray(argv[3]).toInt());
-    if (argc > 3 && QByteArray(argv[1]) == "pdf-run")
-        return pdfRun(QByteArray(argv[2]) == "1", qMax(1, QByteArray(argv[3]).toInt()));
+    if (argc > 4 && QByteArray(argv[1]) == "pdf-run")
+        return pdfRun(QByteArray(argv[2]) == "1", qMax(1, QByteArray(argv[3]).toInt()),
+                      qMax(1, QByteArray(argv[4]).toInt()));
     if (argc > 1 && QByteArray(argv[1]) == "pdf")
         return pdfBench(argv[0], numberList(argc > 2 ? argv[2] : "100,1000"),
-                        numberList(argc > 3 ? argv[3] : "100"));
+                        numberList(argc > 3 ? argv[3] : "100"),
+                        argc > 4 ? qMax(1, QByteArray(argv[4]).toInt()) : 1);
     if (argc > 1 && QByteArray(argv[1]) == "scale")
         return scale(argv[0], QString::fromLocal8Bit(argc > 2 ? argv[2] : "84"),
                      numberList(argc > 3 ? argv[3] : "100,1000"));

@@ -52,7 +52,8 @@ bool joinToPdf(const std::shared_ptr<TerminalReport>& report, const JoinSettings
         const BookSettings bookSettings{
             layout,           book.title,
             book.author,      QStringLiteral("Vantrel " VANTREL_VERSION),
-            book.pageNumbers, std::max(settings.pageBound, join::PageLoadBound)};
+            book.pageNumbers, std::max(settings.pageBound, join::PageLoadBound),
+            settings.jobs};
         printBook(document, pages, bookSettings, output.device(),
                   [&report](const QString& warning) { report->warn(warning); });
         output.complete();

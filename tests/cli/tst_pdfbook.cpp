@@ -183,9 +183,18 @@ private slots:
         QVERIFY(info.getKey("/Creator").getUTF8Value().rfind("Vantrel ", 0) == 0);
     }
 
+    void linksAcrossParts_leadToTheSheetOfTheirTarget_andContentsShowStartingSheets_data()
+    {
+        QTest::addColumn<QString>("jobs");
+        QTest::newRow("one part at a time") << "1";
+        // Parts printed at once, finishing in any order, are still merged in theirs.
+        QTest::newRow("three at once") << "3";
+    }
+
     void linksAcrossParts_leadToTheSheetOfTheirTarget_andContentsShowStartingSheets()
     {
-        const Finished f = run(QStringList{"-q", "--toc", "-o", "book.pdf"} + book());
+        QFETCH(QString, jobs);
+        const Finished f = run(QStringList{"-q", "-j", jobs, "--toc", "-o", "book.pdf"} + book());
         QCOMPARE(f.status, 0);
         QPDF pdf;
         pdf.processFile(path("book.pdf").toLocal8Bit().constData());

@@ -18,17 +18,24 @@ void PartSource::registerScheme()
 
 QUrl PartSource::offer(QByteArray html)
 {
-    m_html = std::move(html);
-    return QUrl(QString::fromLatin1(Scheme) + QStringLiteral(":part-%1").arg(++m_offered));
+    const QString path = QStringLiteral("part-%1").arg(++m_offers);
+    m_offered.insert(path, std::move(html));
+    return QUrl(QString::fromLatin1(Scheme) + QLatin1Char(':') + path);
+}
+
+void PartSource::withdraw(const QUrl& address)
+{
+    m_offered.remove(address.path());
 }
 
 void PartSource::requestStarted(QWebEngineUrlRequestJob* job)
 {
-    if (job->requestUrl().path() != QStringLiteral("part-%1").arg(m_offered)) {
+    const auto offered = m_offered.constFind(job->requestUrl().path());
+    if (offered == m_offered.constEnd()) {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
     }
     auto* body = new QBuffer(job);
-    body->setData(m_html);
+    body->setData(*offered);
     job->reply(QByteArrayLiteral("text/html;charset=utf-8"), body);
 }

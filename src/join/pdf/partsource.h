@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QUrl>
 #include <QWebEngineUrlSchemeHandler>
 
-// Serves the part of a document being printed to the engine from memory, at an address of a
-// scheme of its own: the part needs no file, so none is left behind however the program ends.
+// Serves the parts of a document being printed to the engine from memory, each at an address of a
+// scheme of its own: a part needs no file, so none is left behind however the program ends.
 class PartSource : public QWebEngineUrlSchemeHandler
 {
     Q_OBJECT
@@ -16,11 +17,12 @@ public:
 
     using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
 
-    // The address html is served at, until the next offer.
+    // The address html is served at, until it is withdrawn.
     QUrl offer(QByteArray html);
+    void withdraw(const QUrl& address);
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
 private:
-    QByteArray m_html;
-    int m_offered = 0;
+    QHash<QString, QByteArray> m_offered; // by path
+    int m_offers = 0;
 };

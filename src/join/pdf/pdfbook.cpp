@@ -5,10 +5,10 @@
 #include "join/engine/enginehost.h"
 #include "join/engine/resourcetext.h"
 #include "joinedsections.h"
+#include "partprinting.h"
 #include "partsource.h"
 #include "pdfmerge.h"
 #include "pdfoutline.h"
-#include "pdfprinter.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,6 +16,7 @@
 #include <QWebEngineProfile>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -44,9 +45,14 @@ public:
     void print(QIODevice& joined, QIODevice& out);
 
 private:
+    PartPrinting printing(int atOnce)
+    {
+        return PartPrinting(*m_profile, m_source, m_settings.layout, m_settings.loadBound, atOnce,
+                            m_warn);
+    }
     void printPages(JoinedSections& sections);
     void printContents(const QByteArray& contents);
-    QByteArray printPart(const QByteArray& body, const QJsonObject& sheets, const QString& what);
+    PrintPart part(const QByteArray& body, const QJsonObject& sheets, const QString& what) const;
     void finish(QIODevice& out);
 
     const QList<BookPage>& m_pages;
@@ -74,13 +80,22 @@ void BookPrinter::print(QIODevice& joined, QIODevice& out)
 
 void BookPrinter::printPages(JoinedSections& sections)
 {
-    for (int position = 1; position <= m_pages.size(); ++position) {
-        const QByteArray pdf = printPart(
-            sections.section(position, int(m_pages.size())), {},
-            QStringLiteral("page %1 (%2)").arg(position).arg(m_pages[position - 1].address));
-        const int before = m_merge.sheets();
-        m_firstSheets.append(before + m_merge.add(pdf).value(sectionId(position)));
-    }
+    int given = 0;
+    printing(m_settings.printersAtOnce)
+        .print(
+            [&]() -> std::optional<PrintPart> {
+                if (given == m_pages.size())
+                    return std::nullopt;
+                ++given;
+                return part(
+                    sections.section(given, int(m_pages.size())), {},
+                    QStringLiteral("page %1 (%2)").arg(given).arg(m_pages[given - 1].address));
+            },
+            [&](const QByteArray& pdf) {
+                const int position = int(m_firstSheets.size()) + 1;
+                const int before = m_merge.sheets();
+                m_firstSheets.append(before + m_merge.add(pdf).value(sectionId(position)));
+            });
 }
 
 void BookPrinter::printContents(const QByteArray& contents)
@@ -92,7 +107,7 @@ void BookPrinter::printContents(const QByteArray& contents)
         for (int position = 1; position <= m_firstSheets.size(); ++position)
             numbers.insert(QString::fromLatin1(sectionId(position)),
                            sheets + m_firstSheets[position - 1] + 1);
-        pdf = printPart(contents, numbers, QStringLiteral("the list of contents"));
+        pdf = printing(1).printOne(part(contents, numbers, QStringLiteral("the list of contents")));
         const int printed = PdfMerge::sheetsOf(pdf);
         if (printed == sheets)
             break;
@@ -101,25 +116,19 @@ void BookPrinter::printContents(const QByteArray& contents)
     m_merge.add(pdf, true);
 }
 
-// Prints the part in a printer of its own, whose renderer goes with it.
-QByteArray BookPrinter::printPart(const QByteArray& body, const QJsonObject& sheets,
-                                  const QString& what)
+// The part's document: the joined document's head and body, readied for print by the script.
+PrintPart BookPrinter::part(const QByteArray& body, const QJsonObject& sheets,
+                            const QString& what) const
 {
     static const QString prepare = join::resourceText(QStringLiteral(":/join/print/prepare.js"));
     QJsonObject settings{{QStringLiteral("marker"), QString::fromLatin1(m_marker)}};
     if (!sheets.isEmpty())
         settings.insert(QStringLiteral("sheets"), sheets);
-    const QString script =
-        prepare + QStringLiteral("(") +
-        QString::fromUtf8(QJsonDocument(settings).toJson(QJsonDocument::Compact)) +
-        QStringLiteral(")");
-    try {
-        PdfPrinter printer(m_profile.get());
-        return printer.print(m_source.offer(m_head + body), script, m_settings.layout,
-                             m_settings.loadBound, m_warn);
-    } catch (const AppError& error) {
-        throw AppError(QStringLiteral("cannot print %1 to PDF: %2").arg(what, error.description()));
-    }
+    return {m_head + body,
+            prepare + QStringLiteral("(") +
+                QString::fromUtf8(QJsonDocument(settings).toJson(QJsonDocument::Compact)) +
+                QStringLiteral(")"),
+            what};
 }
 
 void BookPrinter::finish(QIODevice& out)

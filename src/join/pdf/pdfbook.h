@@ -21,6 +21,8 @@ struct BookSettings
     bool sheetNumbers = true;
     // Bounds the load of each part and the wait for its fonts and images.
     std::chrono::milliseconds loadBound{30000};
+    // Parts printed at once, each in a renderer of its own.
+    int printersAtOnce = 1;
 };
 
 // Prints a joined document that stands on its own (read from joined, section by section) to one

@@ -1,22 +1,32 @@
 #include "pdfprinter.h"
 
-#include "core/apperror.h"
 #include "join/engine/allowlistinterceptor.h"
 #include "join/engine/enginepage.h"
-#include "join/engine/eventwait.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QPointer>
-#include <QTimer>
 #include <QWebEngineSettings>
-
-#include <memory>
 
 namespace {
 // How often readiness for print is asked.
 constexpr std::chrono::milliseconds ReadyPoll{50};
+// A long part takes long, but no part takes this long: a printer that never answers has hung.
+constexpr std::chrono::hours PrintBound{1};
 } // namespace
+
+PdfPrinter::PdfPrinter(QWebEngineProfile* profile) : EngineHost(nullptr, profile)
+{
+    m_bound.setSingleShot(true);
+    connect(&m_bound, &QTimer::timeout, this, &PdfPrinter::boundPassed);
+    connect(this, &EngineHost::loadCompleted, this, [this] {
+        if (m_stage == Stage::Loading)
+            loaded();
+    });
+    connect(this, &EngineHost::rendererEnded, this, [this] { fail(rendererLoss()); });
+}
+
+PdfPrinter::~PdfPrinter()
+{
+    *m_alive = false;
+}
 
 void PdfPrinter::configure(EnginePage& page)
 {
@@ -33,58 +43,95 @@ void PdfPrinter::configure(EnginePage& page)
         &page));
 }
 
-QByteArray PdfPrinter::print(const QUrl& url, const QString& prepare, const QPageLayout& layout,
-                             std::chrono::milliseconds loadBound,
-                             const std::function<void(const QString&)>& warn)
-{
-    loadDocument(url, loadBound);
-    if (!waitUntilReady(prepare, loadBound) && warn)
-        warn(QStringLiteral("the PDF's fonts and images were not all ready within %1 s; they are "
-                            "printed as they stood")
-                 .arg(loadBound.count() / 1000.0));
-    return printLoaded(layout);
-}
-
-void PdfPrinter::loadDocument(const QUrl& url, std::chrono::milliseconds bound)
+void PdfPrinter::start(const QUrl& url, const QString& prepare, const QPageLayout& layout,
+                       std::chrono::milliseconds loadBound)
 {
     m_document = url.adjusted(QUrl::RemoveFragment);
+    m_prepare = prepare;
+    m_layout = layout;
+    m_loadBound = loadBound;
     page(); // configured, so that the address is let through
+    m_stage = Stage::Loading;
+    m_bound.start(loadBound);
     load(url);
-    if (!waitUntilComplete(bound) || !rendererLoss().isEmpty())
-        throw AppError(
-            rendererLoss().isEmpty()
-                ? QStringLiteral("it did not load within %1 s").arg(bound.count() / 1000.0)
-                : rendererLoss());
 }
 
-QByteArray PdfPrinter::printLoaded(const QPageLayout& layout)
+template <typename T>
+std::function<void(const T&)> PdfPrinter::whileWaiting(std::function<void(const T&)> answer)
 {
-    // A long part takes long, but no part takes this long: a printer that never answers has hung.
-    constexpr std::chrono::hours PrintBound{1};
-    const std::optional<QByteArray> pdf = join::waitForCallback<QByteArray>(
-        [&](std::function<void(const QByteArray&)> done) {
-            page()->printToPdf(std::move(done), layout);
-        },
-        PrintBound, static_cast<EngineHost*>(this), &EngineHost::rendererEnded);
-    if (!rendererLoss().isEmpty())
-        throw AppError(rendererLoss());
-    if (!pdf || pdf->isEmpty())
-        throw AppError(QStringLiteral("the engine gave no PDF"));
-    return *pdf;
+    return [alive = m_alive, answer = std::move(answer)](const T& value) {
+        if (*alive)
+            answer(value);
+    };
 }
 
-bool PdfPrinter::waitUntilReady(const QString& prepare, std::chrono::milliseconds bound)
+void PdfPrinter::loaded()
 {
-    evaluate(prepare, bound);
-    // Fonts and images get ready on their own; asking now and then costs nothing meanwhile.
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!evaluate(QStringLiteral("window.vantrelReadyForPrint"), bound).toBool()) {
-        if (elapsed.elapsed() > bound.count())
-            return false;
-        QEventLoop pause;
-        QTimer::singleShot(ReadyPoll, &pause, &QEventLoop::quit);
-        pause.exec();
+    m_stage = Stage::Readying;
+    m_bound.start(m_loadBound);
+    evaluateLater(m_prepare, whileWaiting<QVariant>([this](const QVariant&) { askReady(); }));
+}
+
+// Fonts and images get ready on their own; asking now and then costs nothing meanwhile.
+void PdfPrinter::askReady()
+{
+    if (m_stage != Stage::Readying)
+        return;
+    evaluateLater(QStringLiteral("window.vantrelReadyForPrint"),
+                  whileWaiting<QVariant>([this](const QVariant& ready) {
+                      if (m_stage != Stage::Readying)
+                          return;
+                      if (ready.toBool())
+                          printNow();
+                      else
+                          QTimer::singleShot(ReadyPoll, this, &PdfPrinter::askReady);
+                  }));
+}
+
+void PdfPrinter::printNow()
+{
+    m_stage = Stage::Printing;
+    m_bound.start(PrintBound);
+    page()->printToPdf(whileWaiting<QByteArray>([this](const QByteArray& pdf) {
+                           if (m_stage != Stage::Printing)
+                               return;
+                           if (pdf.isEmpty()) {
+                               fail(rendererLoss().isEmpty()
+                                        ? QStringLiteral("the engine gave no PDF")
+                                        : rendererLoss());
+                               return;
+                           }
+                           m_stage = Stage::Done;
+                           m_bound.stop();
+                           emit printed(pdf);
+                       }),
+                       m_layout);
+}
+
+void PdfPrinter::boundPassed()
+{
+    switch (m_stage) {
+    case Stage::Loading:
+        fail(QStringLiteral("it did not load within %1 s").arg(m_loadBound.count() / 1000.0));
+        break;
+    case Stage::Readying:
+        emit notReady();
+        printNow();
+        break;
+    case Stage::Printing:
+        fail(QStringLiteral("the engine gave no PDF within an hour"));
+        break;
+    case Stage::Idle:
+    case Stage::Done:
+        break;
     }
-    return true;
+}
+
+void PdfPrinter::fail(const QString& why)
+{
+    if (m_stage == Stage::Idle || m_stage == Stage::Done)
+        return;
+    m_stage = Stage::Done;
+    m_bound.stop();
+    emit failed(why);
 }
