@@ -9,6 +9,9 @@
 
 #include <QPageLayout>
 #include <QTemporaryFile>
+#include <QThread>
+
+#include <algorithm>
 
 namespace cli {
 namespace {
@@ -50,10 +53,10 @@ bool joinToPdf(const std::shared_ptr<TerminalReport>& report, const JoinSettings
         document.seek(0);
         // Loading a local part, however large, is no page's load: the page bound is its least.
         const BookSettings bookSettings{
-            layout,           book.title,
-            book.author,      QStringLiteral("Vantrel " VANTREL_VERSION),
+            layout, book.title, book.author, QStringLiteral("Vantrel " VANTREL_VERSION),
             book.pageNumbers, std::max(settings.pageBound, join::PageLoadBound),
-            settings.jobs};
+            // Printing is the processor's work alone: more printers than cores only take memory.
+            std::min(settings.jobs, std::max(1, QThread::idealThreadCount()))};
         printBook(document, pages, bookSettings, output.device(),
                   [&report](const QString& warning) { report->warn(warning); });
         output.complete();

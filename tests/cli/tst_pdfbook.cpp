@@ -188,7 +188,7 @@ private slots:
         QTest::addColumn<QString>("jobs");
         QTest::newRow("one part at a time") << "1";
         // Parts printed at once, finishing in any order, are still merged in theirs.
-        QTest::newRow("three at once") << "3";
+        QTest::newRow("several at once") << "3";
     }
 
     void linksAcrossParts_leadToTheSheetOfTheirTarget_andContentsShowStartingSheets()

@@ -179,8 +179,8 @@ struct CommandOptions
         QStringLiteral("path")};
     QCommandLineOption jobs{
         {QStringLiteral("j"), QStringLiteral("jobs")},
-        QStringLiteral("Load up to n pages at once, and print up to n parts of a PDF at once, 1 "
-                       "to %1 (default: 1).")
+        QStringLiteral("Load up to n pages at once, and print up to n parts of a PDF at once "
+                       "(no more than the processor's cores), 1 to %1 (default: 1).")
             .arg(MaxJobs),
         QStringLiteral("n")};
     QCommandLineOption timeout{

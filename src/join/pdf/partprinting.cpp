@@ -82,10 +82,11 @@ void PartPrinting::print(const std::function<std::optional<PrintPart>()>& next,
                                  queued.ended = true;
                                  loop.quit();
                              });
-            QObject::connect(printer, &PdfPrinter::notReady, &loop, [this] {
+            QObject::connect(printer, &PdfPrinter::notReady, &loop, [this, what = part->what] {
                 if (m_warn)
-                    m_warn(QStringLiteral("the PDF's fonts and images were not all ready within "
-                                          "%1 s; they are printed as they stood")
+                    m_warn(QStringLiteral("the fonts and images of %1 were not all ready for the "
+                                          "PDF within %2 s; they are printed as they stood")
+                               .arg(what)
                                .arg(m_loadBound.count() / 1000.0));
             });
             printer->start(queued.address, part->prepare, m_layout, m_loadBound);
