@@ -29,6 +29,14 @@ QList<BookPage> bookPages(const join::StandalonePages& pages)
     return book;
 }
 
+// Printing loads nothing from the network, so it need not wait on -j 1 as loading does: two
+// printers by default. More than the processor's cores would only take memory.
+int printersAtOnce(int jobs)
+{
+    constexpr int DefaultPrinters = 2;
+    return std::min(std::max(jobs, DefaultPrinters), std::max(1, QThread::idealThreadCount()));
+}
+
 } // namespace
 
 bool joinToPdf(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
@@ -52,11 +60,13 @@ bool joinToPdf(const std::shared_ptr<TerminalReport>& report, const JoinSettings
     return report->step(join::WriteStatement, 0, [&] {
         document.seek(0);
         // Loading a local part, however large, is no page's load: the page bound is its least.
-        const BookSettings bookSettings{
-            layout, book.title, book.author, QStringLiteral("Vantrel " VANTREL_VERSION),
-            book.pageNumbers, std::max(settings.pageBound, join::PageLoadBound),
-            // Printing is the processor's work alone: more printers than cores only take memory.
-            std::min(settings.jobs, std::max(1, QThread::idealThreadCount()))};
+        const BookSettings bookSettings{layout,
+                                        book.title,
+                                        book.author,
+                                        QStringLiteral("Vantrel " VANTREL_VERSION),
+                                        book.pageNumbers,
+                                        std::max(settings.pageBound, join::PageLoadBound),
+                                        printersAtOnce(settings.jobs)};
         printBook(document, pages, bookSettings, output.device(),
                   [&report](const QString& warning) { report->warn(warning); });
         output.complete();

@@ -183,18 +183,11 @@ private slots:
         QVERIFY(info.getKey("/Creator").getUTF8Value().rfind("Vantrel ", 0) == 0);
     }
 
-    void linksAcrossParts_leadToTheSheetOfTheirTarget_andContentsShowStartingSheets_data()
-    {
-        QTest::addColumn<QString>("jobs");
-        QTest::newRow("one part at a time") << "1";
-        // Parts printed at once, finishing in any order, are still merged in theirs.
-        QTest::newRow("several at once") << "3";
-    }
-
+    // Parts are printed two at once (on two cores or more), finishing in any order, and merged
+    // in theirs.
     void linksAcrossParts_leadToTheSheetOfTheirTarget_andContentsShowStartingSheets()
     {
-        QFETCH(QString, jobs);
-        const Finished f = run(QStringList{"-q", "-j", jobs, "--toc", "-o", "book.pdf"} + book());
+        const Finished f = run(QStringList{"-q", "--toc", "-o", "book.pdf"} + book());
         QCOMPARE(f.status, 0);
         QPDF pdf;
         pdf.processFile(path("book.pdf").toLocal8Bit().constData());
@@ -265,8 +258,11 @@ private slots:
         QVERIFY(finished.wait(120000));
         QCOMPARE(process.exitCode(), 3);
         const QStringList lines = QString::fromUtf8(err).split('\n', Qt::SkipEmptyParts);
+        // Both parts print at once and both renderers end: either may be named first.
         QVERIFY2(lines.last().startsWith("vantrel-join: cannot print page 1 (" +
-                                         server.url("/book/1") + ") to PDF: "),
+                                         server.url("/book/1") + ") to PDF: ") ||
+                     lines.last().startsWith("vantrel-join: cannot print page 2 (" +
+                                             server.url("/long") + ") to PDF: "),
                  err.constData());
         QCOMPARE(QDir(temporary->path()).entryList(QDir::Files), QStringList{"book.pdf"});
         QVERIFY(old.open(QIODevice::ReadOnly) && old.readAll() == "old");

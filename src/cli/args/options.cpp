@@ -179,8 +179,8 @@ struct CommandOptions
         QStringLiteral("path")};
     QCommandLineOption jobs{
         {QStringLiteral("j"), QStringLiteral("jobs")},
-        QStringLiteral("Load up to n pages at once, and print up to n parts of a PDF at once "
-                       "(no more than the processor's cores), 1 to %1 (default: 1).")
+        QStringLiteral("Load up to n pages at once, 1 to %1 (default: 1). A PDF's parts are "
+                       "printed n at once, at least 2, no more than the processor's cores.")
             .arg(MaxJobs),
         QStringLiteral("n")};
     QCommandLineOption timeout{
