@@ -1,5 +1,7 @@
 #include "savecheck.h"
 
+#include "core/fileshortfall.h"
+
 #include <QFileDevice>
 
 #ifdef Q_OS_UNIX
@@ -13,7 +15,7 @@ namespace cli {
 QString keepWritten(QFileDevice& file)
 {
     if (!file.flush() || file.error() != QFileDevice::NoError)
-        return file.errorString();
+        return shortfallOf(file);
 #ifdef Q_OS_UNIX
     struct stat status;
     const int fd = file.handle();

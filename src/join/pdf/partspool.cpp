@@ -1,6 +1,7 @@
 #include "partspool.h"
 
 #include "core/apperror.h"
+#include "core/fileshortfall.h"
 
 #include <qpdf/InputSource.hh>
 
@@ -115,7 +116,7 @@ int PartSpool::add(const QByteArray& pdf)
     const qint64 start = m_file.size();
     if (!m_file.seek(start) || m_file.write(pdf) != pdf.size() || !m_file.flush())
         throw AppError(75, QStringLiteral("Cannot keep the PDF's parts in the temporary folder: ") +
-                               m_file.errorString());
+                               shortfallOf(m_file));
     m_parts.append({start, pdf.size()});
     return int(m_parts.size()) - 1;
 }

@@ -1,6 +1,7 @@
 #include "pdfobjectwriter.h"
 
 #include "core/apperror.h"
+#include "core/fileshortfall.h"
 
 #include <QIODevice>
 
@@ -15,7 +16,7 @@ PdfObjectWriter::PdfObjectWriter(QIODevice& out) : m_out(out)
 void PdfObjectWriter::put(const QByteArray& bytes)
 {
     if (m_out.write(bytes) != bytes.size())
-        throw AppError(75, QStringLiteral("Cannot write the PDF: ") + m_out.errorString());
+        throw AppError(75, QStringLiteral("Cannot write the PDF: ") + shortfallOf(m_out));
     m_at += bytes.size();
 }
 

@@ -1,5 +1,6 @@
 #include "imagestore.h"
 
+#include "core/fileshortfall.h"
 #include "temporaryfile.h"
 
 #include <QRegularExpression>

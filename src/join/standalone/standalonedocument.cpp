@@ -5,6 +5,7 @@
 #include "join/engine/resourcetext.h"
 #include "markers.h"
 #include "standalonepages.h"
+#include "core/fileshortfall.h"
 #include "temporaryfile.h"
 
 namespace join {

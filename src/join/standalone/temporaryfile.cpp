@@ -3,8 +3,6 @@
 #include <QFile>
 #include <QTemporaryFile>
 
-#include <cerrno>
-
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
@@ -21,11 +19,6 @@ QString openNameless(QTemporaryFile& file)
     ::unlink(QFile::encodeName(file.fileName()).constData());
 #endif
     return {};
-}
-
-QString shortfallOf(const QFileDevice& file)
-{
-    return file.error() != QFileDevice::NoError ? file.errorString() : qt_error_string(ENOSPC);
 }
 
 } // namespace join

@@ -1,6 +1,7 @@
 #include "streameddocument.h"
 
 #include "core/apperror.h"
+#include "core/fileshortfall.h"
 
 #include <QFileDevice>
 
@@ -49,7 +50,7 @@ void StreamedDocument::write(const QString& text)
     const QByteArray bytes = m_encoder.encode(text);
     // Flushed at once: a reader at the other end of a pipe sees each page as it is written.
     if (m_out.write(bytes) != bytes.size() || !m_out.flush())
-        m_error = QStringLiteral("Cannot write the joined document: ") + m_out.errorString();
+        m_error = QStringLiteral("Cannot write the joined document: ") + shortfallOf(m_out);
 }
 
 } // namespace join
