@@ -8,6 +8,7 @@
 #include <QIODevice>
 #include <map>
 #include <set>
+#include <utility>
 
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
@@ -58,7 +59,8 @@ QHash<QByteArray, int> PdfMerge::add(const QByteArray& pdf, bool atFront)
             continue;
         Destination destination{nameOf(key), indexOf[target.getArrayItem(0).getObjGen()], {}};
         for (int i = 1; i < target.getArrayNItems(); ++i)
-            destination.position.push_back(target.getArrayItem(i).unparse());
+            destination.position +=
+                ' ' + QByteArray::fromStdString(target.getArrayItem(i).unparse());
         sheetOf.insert(destination.name, destination.sheet);
         added.destinations.push_back(std::move(destination));
     }
@@ -67,7 +69,8 @@ QHash<QByteArray, int> PdfMerge::add(const QByteArray& pdf, bool atFront)
     return sheetOf;
 }
 
-// Gives each sheet its stand-in and each destination its place among all sheets.
+// Gives each sheet its stand-in and each destination its place among all sheets; of two alike
+// named, the later.
 void PdfMerge::place()
 {
     if (!m_standIns.empty() || m_sheets == 0)
@@ -76,13 +79,8 @@ void PdfMerge::place()
         m_standIns.push_back(m_merged->makeIndirectObject(QPDFObjectHandle::newDictionary()));
     int first = 0;
     for (const Part& part : m_parts) {
-        for (const Destination& destination : part.destinations) {
-            QPDFObjectHandle placed = QPDFObjectHandle::newArray();
-            placed.appendItem(m_standIns[size_t(first + destination.sheet)]);
-            for (const std::string& item : destination.position)
-                placed.appendItem(QPDFObjectHandle::parse(item));
-            m_destinations.replaceKey("/" + destination.name.toStdString(), placed);
-        }
+        for (const Destination& destination : part.destinations)
+            m_placed.insert(destination.name, {first + destination.sheet, &destination});
         first += part.sheets;
     }
 }
@@ -90,7 +88,33 @@ void PdfMerge::place()
 QPDFObjectHandle PdfMerge::destination(const QByteArray& name)
 {
     place();
-    return m_destinations.getKey("/" + name.toStdString());
+    const auto placed = m_placed.constFind(name);
+    if (placed == m_placed.constEnd())
+        return QPDFObjectHandle::newNull();
+    QPDFObjectHandle target =
+        QPDFObjectHandle::parse("[" + placed->second->position.toStdString() + " ]");
+    target.insertItem(0, m_standIns[size_t(placed->first)]);
+    return target;
+}
+
+// The list of destinations, written a piece at a time: as objects of the PDF library, a long
+// book's would take many times the memory.
+void PdfMerge::writeDestinations(PdfObjectWriter& writer, int number,
+                                 const std::vector<int>& sheets)
+{
+    constexpr qsizetype Piece = 64 * 1024;
+    writer.beginText(number);
+    QByteArray text = "<<";
+    for (auto placed = m_placed.constBegin(); placed != m_placed.constEnd(); ++placed) {
+        text += QByteArray::fromStdString(
+                    QPDFObjectHandle::newName("/" + placed.key().toStdString()).unparse()) +
+                " [" + QByteArray::number(sheets[size_t(placed->first)]) + " 0 R" +
+                placed->second->position + "] ";
+        if (text.size() > Piece)
+            writer.appendText(std::exchange(text, {}));
+    }
+    writer.appendText(text + ">>");
+    writer.endText();
 }
 
 void PdfMerge::linkAcrossParts(const QByteArray& marker)
@@ -128,7 +152,8 @@ QPDFObjectHandle PdfMerge::linkedAcross(QPDFObjectHandle annotation)
     if (!uri.startsWith(m_marker))
         return annotation;
     const QByteArray name = QByteArray::fromPercentEncoding(uri.mid(m_marker.size()));
-    if (destination(name).isNull())
+    place();
+    if (!m_placed.contains(name))
         return QPDFObjectHandle::newNull();
     annotation.removeKey("/A");
     annotation.replaceKey("/Dest", QPDFObjectHandle::newName("/" + name.toStdString()));
@@ -207,6 +232,8 @@ void PdfMerge::write(QIODevice& out)
     writer.beginDocument();
     for (size_t i = 0; i < m_standIns.size(); ++i)
         writer.alias(m_standIns[i], sheets[i]);
+    const int destinations = writer.reserve();
+    writer.alias(m_destinations, destinations);
     QPDFObjectHandle tree = m_merged->makeIndirectObject(QPDFObjectHandle::newDictionary());
     writer.alias(tree, pages);
     QPDFObjectHandle root = m_merged->getRoot();
@@ -214,6 +241,7 @@ void PdfMerge::write(QIODevice& out)
     writer.write(root, catalog);
     writer.writeText(pages, "<< /Type /Pages /Kids [ " + kids + "] /Count " +
                                 QByteArray::number(m_sheets) + " >>");
+    writeDestinations(writer, destinations, sheets);
     QPDFObjectHandle info = m_merged->getTrailer().getKey("/Info");
     writer.finish(catalog, info.isDictionary() ? writer.write(info) : 0);
 }

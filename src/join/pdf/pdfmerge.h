@@ -52,12 +52,13 @@ public:
     void write(QIODevice& out);
 
 private:
-    // Where a part printed an element: its sheet in the part, then the position's items.
+    // Where a part printed an element: its sheet in the part, then the position's items as the
+    // PDF writes them ("/XYZ 40 700 0"). Kept as text: a book may have hundreds of thousands.
     struct Destination
     {
         QByteArray name;
         int sheet;
-        std::vector<std::string> position;
+        QByteArray position;
     };
     struct Part
     {
@@ -70,6 +71,7 @@ private:
     void writePart(PdfObjectWriter& writer, int spooled, int pages, const std::vector<int>& sheets,
                    size_t first);
     void place();
+    void writeDestinations(PdfObjectWriter& writer, int number, const std::vector<int>& sheets);
     void relink(QPDF& part);
     QPDFObjectHandle linkedAcross(QPDFObjectHandle annotation);
 
@@ -78,7 +80,9 @@ private:
     int m_sheets = 0;
     std::unique_ptr<QPDF> m_merged;
     std::vector<QPDFObjectHandle> m_standIns; // for the sheets, where the destinations point
-    QPDFObjectHandle m_destinations;
+    // Each destination's place among all sheets, by name, once the parts are all in.
+    QHash<QByteArray, std::pair<int, const Destination*>> m_placed;
+    QPDFObjectHandle m_destinations; // a stand-in for the list written as text
     QByteArray m_marker;
     double m_numbersMargin = -1;
 };

@@ -65,8 +65,15 @@ int PdfObjectWriter::write(QPDFObjectHandle object, int number)
 
 void PdfObjectWriter::writeText(int number, const QByteArray& body)
 {
+    beginText(number);
+    put(body);
+    endText();
+}
+
+void PdfObjectWriter::beginText(int number)
+{
     m_offsets[size_t(number - 1)] = m_at;
-    put(QByteArray::number(number) + " 0 obj\n" + body + "\nendobj\n");
+    put(QByteArray::number(number) + " 0 obj\n");
 }
 
 // The object as written where it is defined: a stream with its data as the part had it.

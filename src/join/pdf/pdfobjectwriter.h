@@ -29,6 +29,10 @@ public:
     // written yet; answers its number.
     int write(QPDFObjectHandle object, int number = 0);
     void writeText(int number, const QByteArray& body);
+    // The same in pieces, for an object too large to be held whole.
+    void beginText(int number);
+    void appendText(const QByteArray& piece) { put(piece); }
+    void endText() { put("\nendobj\n"); }
     // The cross-reference table and the trailer (info 0: none).
     void finish(int root, int info);
 
