@@ -16,7 +16,9 @@ namespace {
 // the printers at work past a long part, few enough to bound what is held for the order's sake.
 constexpr int HeldPerPrinter = 8;
 
-struct Queued
+} // namespace
+
+struct PartPrinting::Queued
 {
     QString what;
     QUrl address;
@@ -26,14 +28,39 @@ struct Queued
     QString failure;
 };
 
-} // namespace
-
 PartPrinting::PartPrinting(QWebEngineProfile& profile, PartSource& source,
                            const QPageLayout& layout, std::chrono::milliseconds loadBound,
                            int atOnce, std::function<void(const QString&)> warn)
     : m_profile(profile), m_source(source), m_layout(layout), m_loadBound(loadBound),
       m_atOnce(qMax(1, atOnce)), m_warn(std::move(warn))
 {
+}
+
+void PartPrinting::start(Queued& queued, PrintPart part, QEventLoop& loop)
+{
+    queued.what = part.what;
+    queued.address = m_source.offer(std::move(part.html));
+    queued.printer = std::make_unique<PdfPrinter>(&m_profile);
+    PdfPrinter* printer = queued.printer.get();
+    // The entry stays put until it is handed on, after its printer is let go.
+    QObject::connect(printer, &PdfPrinter::printed, &loop, [&queued, &loop](const QByteArray& pdf) {
+        queued.pdf = pdf;
+        queued.ended = true;
+        loop.quit();
+    });
+    QObject::connect(printer, &PdfPrinter::failed, &loop, [&queued, &loop](const QString& why) {
+        queued.failure = why;
+        queued.ended = true;
+        loop.quit();
+    });
+    QObject::connect(printer, &PdfPrinter::notReady, &loop, [this, what = part.what] {
+        if (m_warn)
+            m_warn(QStringLiteral("the fonts and images of %1 were not all ready for the PDF "
+                                  "within %2 s; they are printed as they stood")
+                       .arg(what)
+                       .arg(m_loadBound.count() / 1000.0));
+    });
+    printer->start(queued.address, part.prepare, m_layout, m_loadBound);
 }
 
 void PartPrinting::print(const std::function<std::optional<PrintPart>()>& next,
@@ -60,37 +87,11 @@ void PartPrinting::print(const std::function<std::optional<PrintPart>()>& next,
         while (!exhausted && printing < m_atOnce &&
                int(queue.size()) < m_atOnce * (1 + HeldPerPrinter)) {
             std::optional<PrintPart> part = next();
-            if (!part) {
-                exhausted = true;
-                return;
+            exhausted = !part;
+            if (part) {
+                start(queue[given++], *std::move(part), loop);
+                ++printing;
             }
-            Queued& queued = queue[given++];
-            queued.what = part->what;
-            queued.address = m_source.offer(std::move(part->html));
-            queued.printer = std::make_unique<PdfPrinter>(&m_profile);
-            PdfPrinter* printer = queued.printer.get();
-            // The entry stays put in the map until it is handed on, after its printer is let go.
-            QObject::connect(printer, &PdfPrinter::printed, &loop,
-                             [&queued, &loop](const QByteArray& pdf) {
-                                 queued.pdf = pdf;
-                                 queued.ended = true;
-                                 loop.quit();
-                             });
-            QObject::connect(printer, &PdfPrinter::failed, &loop,
-                             [&queued, &loop](const QString& why) {
-                                 queued.failure = why;
-                                 queued.ended = true;
-                                 loop.quit();
-                             });
-            QObject::connect(printer, &PdfPrinter::notReady, &loop, [this, what = part->what] {
-                if (m_warn)
-                    m_warn(QStringLiteral("the fonts and images of %1 were not all ready for the "
-                                          "PDF within %2 s; they are printed as they stood")
-                               .arg(what)
-                               .arg(m_loadBound.count() / 1000.0));
-            });
-            printer->start(queued.address, part->prepare, m_layout, m_loadBound);
-            ++printing;
         }
     };
 

@@ -9,6 +9,7 @@
 #include <optional>
 
 class PartSource;
+class QEventLoop;
 class QWebEngineProfile;
 
 // One part of a document to print: its HTML, the script that readies it for print, and what a
@@ -38,6 +39,10 @@ public:
     QByteArray printOne(PrintPart part);
 
 private:
+    struct Queued;
+    // Offers the part and starts its printer, which tells queued and quits loop when it ends.
+    void start(Queued& queued, PrintPart part, QEventLoop& loop);
+
     QWebEngineProfile& m_profile;
     PartSource& m_source;
     const QPageLayout m_layout;
