@@ -37,6 +37,7 @@
 // jobs pages are loaded, and parts printed, at once:
 //
 //   build/bin/joinbench pdf [counts=100,1000] [real counts=100] [jobs=1]
+//   build/bin/joinbench look [counts=100,1000] [docs=/usr/share/doc/python3.11/html]
 #include "app/progressbar.h"
 #include "cli/args/bookoptions.h"
 #include "cli/args/options.h"
@@ -217,7 +218,7 @@ CommandRun runCommandEngine(const QStringList& addresses, int jobs,
 
 // The same addresses joined to one PDF, as `vantrel-join -o book.pdf` makes it; sheets counts the
 // PDF's sheets (0 when pdfinfo is not there to tell).
-CommandRun runPdf(const QStringList& addresses, int jobs, int& sheets)
+CommandRun runPdf(const QStringList& addresses, int jobs, int& sheets, bool plain = false)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("book.pdf"));
@@ -227,6 +228,7 @@ CommandRun runPdf(const QStringList& addresses, int jobs, int& sheets)
     cli::JoinSettings settings;
     settings.jobs = jobs;
     settings.standalone.emplace();
+    settings.look.styles = !plain;
     const QPageLayout layout = cli::Options().pageLayout; // what the command prints on by default
     CommandRun run = measured(addresses, [&](const std::shared_ptr<cli::TerminalReport>& report) {
         return cli::joinToPdf(report, settings, layout, cli::BookOptions(), output);
@@ -688,6 +690,48 @@ int pdfBench(const char* program, const QList<int>& generatedCounts, const QList
     return clean ? 0 : 1;
 }
 
+// The pages' look against the plain look, on real pages: the standalone file's time and size and
+// how many classes its stylesheet holds, at each count (the same pages repeated), then a PDF of
+// the first count's pages both ways.
+int lookBench(const QString& library, const QList<int>& counts)
+{
+    const QString root = QDir(library).absolutePath();
+    TestHttpServer server([root](const QByteArray& path) { return servedFile(root, path); });
+    std::printf("pages  look    time s   size MB  classes\n");
+    for (const int count : counts) {
+        const QStringList addresses =
+            scaleAddresses(server, root + QStringLiteral("/library"), count);
+        for (const bool plain : {true, false}) {
+            QTemporaryFile out;
+            if (!out.open())
+                return 1;
+            cli::JoinSettings settings;
+            settings.standalone.emplace();
+            settings.standalone->wholeAtTheEnd = true;
+            settings.look.styles = !plain;
+            const CommandRun run =
+                measured(addresses, [&](const std::shared_ptr<cli::TerminalReport>& report) {
+                    return cli::joinPages(report, settings, out);
+                });
+            out.seek(0);
+            const QByteArray head = out.read(4 * 1024 * 1024);
+            const qsizetype headEnd = head.indexOf("</head>");
+            const int classes = int(head.left(headEnd).count("\n.v"));
+            std::printf("%5d  %-5s %8.1f %9.1f %8d%s\n", count, plain ? "plain" : "look",
+                        run.ms / 1000, out.size() / 1e6, classes, run.clean ? "" : "  (not clean)");
+        }
+    }
+    const QStringList addresses =
+        scaleAddresses(server, root + QStringLiteral("/library"), counts.value(0, 100));
+    for (const bool plain : {true, false}) {
+        int sheets = 0;
+        const CommandRun run = runPdf(addresses, 1, sheets, plain);
+        std::printf("%5d  %-5s PDF %6.1f s  %d sheets  %.1f MB\n", int(addresses.size()),
+                    plain ? "plain" : "look", run.ms / 1000, sheets, run.bytes / 1e6);
+    }
+    return 0;
+}
+
 QList<int> numberList(const char* text)
 {
     QList<int> numbers;
@@ -721,6 +765,10 @@ int main(int argc, char* argv[])
         return pdfBench(argv[0], numberList(argc > 2 ? argv[2] : "100,1000"),
                         numberList(argc > 3 ? argv[3] : "100"),
                         argc > 4 ? qMax(1, QByteArray(argv[4]).toInt()) : 1);
+    if (argc > 1 && QByteArray(argv[1]) == "look")
+        return lookBench(
+            QString::fromLocal8Bit(argc > 3 ? argv[3] : "/usr/share/doc/python3.11/html"),
+            numberList(argc > 2 ? argv[2] : "100,1000"));
     if (argc > 1 && QByteArray(argv[1]) == "scale")
         return scale(argv[0], QString::fromLocal8Bit(argc > 2 ? argv[2] : "84"),
                      numberList(argc > 3 ? argv[3] : "100,1000"));

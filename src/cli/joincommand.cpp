@@ -108,6 +108,7 @@ int joinInto(Options& options, Output& output)
                           options.content,
                           {},
                           !options.find.requests.isEmpty()};
+    settings.look = options.look;
     if (jsonReport)
         settings.contentNoted = [jsonReport](int position, const QString& rule) {
             jsonReport->noteContent(position, rule);

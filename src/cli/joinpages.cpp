@@ -66,6 +66,10 @@ bool joinPagesInto(const std::shared_ptr<TerminalReport>& report, const JoinSett
     if (settings.content.any())
         copy =
             &content.emplace(*copy, settings.content, contentNotes(report, settings.contentNoted));
+    // What the page hid is gone, and how the rest looks noted, before any rule picks from it.
+    std::optional<join::LookCopy> look;
+    if (settings.standalone)
+        copy = &look.emplace(*copy, settings.look);
     std::optional<join::OncePerPage> once;
     if (settings.oncePerPage)
         copy = &once.emplace(*copy, report->addresses(),

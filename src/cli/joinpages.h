@@ -1,6 +1,7 @@
 #pragma once
 
 #include "join/content/contentrule.h"
+#include "join/look/lookcopy.h"
 #include "join/run/joinengine.h"
 #include "join/site/sitesetup.h"
 #include "join/standalone/standalonejoin.h"
@@ -31,6 +32,7 @@ struct JoinSettings
     // A page whose load ends at a page listed at another position, or copied already, is not
     // joined again (for found pages, whose addresses may redirect to one another).
     bool oncePerPage = false;
+    join::LookSettings look; // how a copy that stands on its own takes each page's look
 };
 
 // Joins the report's addresses and writes the joined document to out as its pages arrive, each as

@@ -53,6 +53,8 @@ bool joinToPdf(const std::shared_ptr<TerminalReport>& report, const JoinSettings
     }
     JoinSettings joinSettings = settings;
     joinSettings.standalone->outlineDepth = book.outlineDepth;
+    // What the page hides in print stays out of its book.
+    joinSettings.look.print = true;
     QList<BookPage> pages;
     if (!joinPages(report, joinSettings, document, {},
                    [&pages](const join::StandalonePages& joined) { pages = bookPages(joined); }))
@@ -66,7 +68,8 @@ bool joinToPdf(const std::shared_ptr<TerminalReport>& report, const JoinSettings
                                         QStringLiteral("Vantrel " VANTREL_VERSION),
                                         book.pageNumbers,
                                         std::max(settings.pageBound, join::PageLoadBound),
-                                        printersAtOnce(settings.jobs)};
+                                        printersAtOnce(settings.jobs),
+                                        book.zoom};
         printBook(document, pages, bookSettings, output.device(),
                   [&report](const QString& warning) { report->warn(warning); });
         output.complete();

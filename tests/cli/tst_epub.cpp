@@ -1,6 +1,7 @@
 // vantrel-join -o book.epub through the real executable, against pages served on 127.0.0.1 that
 // hold what web pages hold and an e-book may not: a form, an iframe, markup that is no XML, a WebP
 // image, an image that cannot be had. The book is opened as a zip and given to the EPUB checker.
+#include "archive.h"
 #include "commandrun.h"
 #include "testhttpserver.h"
 
@@ -10,8 +11,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <unzip.h>
 
 namespace {
 
@@ -23,37 +22,6 @@ QByteArray imageBytes(const char* format)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, format);
     return buffer.data();
-}
-
-// The archive's entries by name, and their order.
-struct Archive
-{
-    QStringList names;
-    QHash<QString, QByteArray> files;
-    bool firstStored = false;
-};
-
-Archive readArchive(const QString& path)
-{
-    Archive archive;
-    unzFile zip = unzOpen64(path.toUtf8().constData());
-    if (!zip)
-        return archive;
-    for (int at = unzGoToFirstFile(zip); at == UNZ_OK; at = unzGoToNextFile(zip)) {
-        char name[512];
-        unz_file_info64 info;
-        unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0);
-        if (archive.names.isEmpty())
-            archive.firstStored = info.compression_method == 0;
-        QByteArray bytes(qsizetype(info.uncompressed_size), '\0');
-        unzOpenCurrentFile(zip);
-        unzReadCurrentFile(zip, bytes.data(), unsigned(bytes.size()));
-        unzCloseCurrentFile(zip);
-        archive.names.append(QString::fromUtf8(name));
-        archive.files.insert(QString::fromUtf8(name), bytes);
-    }
-    unzClose(zip);
-    return archive;
 }
 
 QStringList captured(const QRegularExpression& pattern, const QString& text)

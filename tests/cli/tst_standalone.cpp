@@ -385,6 +385,10 @@ private slots:
         QTest::newRow("no limit") << QStringList{"--standalone", "--max-resource", "0", page};
         // The value is no address.
         QTest::newRow("only a limit") << QStringList{"--standalone", "--max-resource", "1"};
+        // The faithful copy has no look of its own to keep plain.
+        QTest::newRow("--plain alone") << QStringList{"--plain", page};
+        QTest::newRow("zoom too large") << QStringList{"--zoom", "3", page, "-o", "b.pdf"};
+        QTest::newRow("zoom no number") << QStringList{"--zoom", "x", page, "-o", "b.pdf"};
     }
     void badStandaloneOptions_areUsageErrors()
     {

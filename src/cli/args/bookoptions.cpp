@@ -11,6 +11,9 @@ const QString Title = QStringLiteral("title");
 const QString Author = QStringLiteral("author");
 const QString OutlineDepth = QStringLiteral("outline-depth");
 const QString NoPageNumbers = QStringLiteral("no-page-numbers");
+const QString Zoom = QStringLiteral("zoom");
+constexpr double MinZoom = 0.3;
+constexpr double MaxZoom = 2;
 constexpr int MaxOutlineDepth = 6;
 
 } // namespace
@@ -29,6 +32,12 @@ QList<QCommandLineOption> bookOptions()
              .arg(MaxOutlineDepth),
          QStringLiteral("n")},
         {NoPageNumbers, QStringLiteral("Print no page numbers at the foot of a PDF's sheets.")},
+        {Zoom,
+         QStringLiteral("Print a PDF's pages at this scale, %1 to %2 (default: 1); below 1, more "
+                        "of each page to a sheet.")
+             .arg(MinZoom)
+             .arg(MaxZoom),
+         QStringLiteral("factor")},
     };
 }
 
@@ -44,6 +53,15 @@ QString readBookOptions(const QCommandLineParser& parser, BookOptions& book)
             return QStringLiteral("--outline-depth wants a whole number from 0 to %1, not '%2'")
                 .arg(MaxOutlineDepth)
                 .arg(shownText(parser.value(OutlineDepth)));
+    }
+    if (parser.isSet(Zoom)) {
+        bool ok = false;
+        book.zoom = parser.value(Zoom).toDouble(&ok);
+        if (!ok || !(book.zoom >= MinZoom && book.zoom <= MaxZoom))
+            return QStringLiteral("--zoom wants a number from %1 to %2, not '%3'")
+                .arg(MinZoom)
+                .arg(MaxZoom)
+                .arg(shownText(parser.value(Zoom)));
     }
     return {};
 }

@@ -15,6 +15,7 @@ struct BookOptions
     QString author;          // empty: none
     int outlineDepth = 2;    // headings h1 to hN under each page's entry; 0: pages only
     bool pageNumbers = true; // a PDF's sheets carry their numbers
+    double zoom = 1;         // a PDF's print scale
 };
 
 QList<QCommandLineOption> bookOptions();

@@ -222,6 +222,11 @@ struct CommandOptions
                        "megabytes (default: 10); a larger data: image in a page is left out (an "
                        "EPUB leaves out any image it cannot hold)."),
         QStringLiteral("MB")};
+    QCommandLineOption plain{
+        QStringLiteral("plain"),
+        QStringLiteral("With --standalone, a PDF or an EPUB: the document's own plain look "
+                       "instead of the look each page had on its site (colours, borders, fonts "
+                       "of code). What a page hid stays out either way.")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QStringLiteral("Show this help and exit.")};
     QCommandLineOption version{QStringLiteral("version"),
@@ -230,9 +235,9 @@ struct CommandOptions
     // Every option the parser knows, in the order --help lists them.
     QList<QCommandLineOption> all() const
     {
-        return QList<QCommandLineOption>{input,  output,     jobs,      timeout,
-                                         format, pageSize,   landscape, margin,
-                                         quiet,  standalone, contents,  maxResource} +
+        return QList<QCommandLineOption>{input,    output,      jobs,   timeout, format,
+                                         pageSize, landscape,   margin, quiet,   standalone,
+                                         contents, maxResource, plain} +
                readerOptions() + bookOptions() + findOptions() + contentOptions() +
                QList<QCommandLineOption>{help, version};
     }
@@ -312,8 +317,12 @@ QString readStandaloneOptions(const QCommandLineParser& parser, const CommandOpt
 {
     if (parser.isSet(named.standalone) || options.format != Format::Html)
         options.standalone.emplace();
-    if ((parser.isSet(named.contents) || parser.isSet(named.maxResource)) && !options.standalone)
-        return QStringLiteral("--toc and --max-resource need --standalone (or a PDF or EPUB)");
+    if ((parser.isSet(named.contents) || parser.isSet(named.maxResource) ||
+         parser.isSet(named.plain)) &&
+        !options.standalone)
+        return QStringLiteral(
+            "--toc, --max-resource and --plain need --standalone (or a PDF or EPUB)");
+    options.look.styles = !parser.isSet(named.plain);
     if (parser.isSet(named.contents))
         options.standalone->contents = true;
     if (parser.isSet(named.maxResource)) {

@@ -4,6 +4,7 @@
 #include "exitstatus.h"
 #include "findoptions.h"
 #include "join/content/contentrule.h"
+#include "join/look/lookcopy.h"
 #include "join/run/joinengine.h"
 #include "join/standalone/standalonejoin.h"
 #include "readeroptions.h"
@@ -36,6 +37,7 @@ struct Options
                            QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter};
     // --standalone: a document that stands on its own; none: the faithful copy.
     std::optional<join::StandaloneSettings> standalone;
+    join::LookSettings look; // --plain: the document's own look instead of the pages'
     ReaderOptions reader;
     BookOptions book;
     FindOptions find;          // pages found from a contents page, sitemap or next links

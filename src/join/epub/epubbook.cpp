@@ -4,6 +4,7 @@
 #include "core/apperror.h"
 #include "join/engine/resourcetext.h"
 #include "join/standalone/imagestore.h"
+#include "join/standalone/looksheet.h"
 #include "join/standalone/standalonepages.h"
 #include "xhtmlchapter.h"
 #include "zipwriter.h"
@@ -21,10 +22,10 @@ const QString Folder = QStringLiteral("EPUB/");
 } // namespace
 
 EpubBook::EpubBook(QIODevice& out, std::function<void()> complete, const StandalonePages& pages,
-                   ImageStore& resources, BookSettings settings,
+                   ImageStore& resources, const LookSheet& looks, BookSettings settings,
                    std::function<void(const QString&)> warn)
     : m_zip(std::make_unique<ZipWriter>(out)), m_complete(std::move(complete)), m_pages(pages),
-      m_store(resources),
+      m_store(resources), m_looks(looks),
       m_images(std::make_unique<BookImages>(resources, *m_zip, Folder, std::move(warn))),
       m_settings(std::move(settings)),
       m_identifier(QStringLiteral("urn:uuid:") + QUuid::createUuid().toString(QUuid::WithoutBraces))
@@ -71,7 +72,7 @@ void EpubBook::finish(std::chrono::milliseconds)
 {
     writeChaptersUpTo(m_pages.count() + 1, {});
     add(Folder + QStringLiteral("book.css"),
-        resourceText(QStringLiteral(":/join/book.css")).toUtf8());
+        (resourceText(QStringLiteral(":/join/book.css")) + m_looks.rules()).toUtf8());
     const BookMetadata book = metadata();
     add(Folder + QStringLiteral("nav.xhtml"),
         navigationDocument(book, m_pages, m_failedTitles).toUtf8());

@@ -16,6 +16,7 @@ namespace join {
 
 class BookImages;
 class ImageStore;
+class LookSheet;
 class StandalonePages;
 class ZipWriter;
 
@@ -29,7 +30,8 @@ struct BookSettings
 
 // An EPUB 3 book of the joined pages, written into its archive as the pages arrive: a content
 // document per page (a page that gave nothing has one with its address and why), each image the
-// first time a page shows it, and at the end the book's stylesheet, its navigation document and
+// first time a page shows it, and at the end the book's stylesheet (with the classes of the
+// pages' looks), its navigation document and
 // its package document. Nothing of a written page is kept but its ids (so that later links to it
 // land) and, in the pages, its title and headings.
 class EpubBook : public JoinResult
@@ -38,7 +40,7 @@ public:
     // out is open for writing and can seek; complete() makes it final once the book is written,
     // and throws AppError when it cannot.
     EpubBook(QIODevice& out, std::function<void()> complete, const StandalonePages& pages,
-             ImageStore& resources, BookSettings settings,
+             ImageStore& resources, const LookSheet& looks, BookSettings settings,
              std::function<void(const QString&)> warn);
     ~EpubBook() override;
 
@@ -62,6 +64,7 @@ private:
     std::function<void()> m_complete;
     const StandalonePages& m_pages;
     const ImageStore& m_store;
+    const LookSheet& m_looks;
     std::unique_ptr<BookImages> m_images;
     BookSettings m_settings;
     int m_written = 0;

@@ -11,7 +11,8 @@ EpubJoin::EpubJoin(const QStringList& addresses, const StandaloneSettings& stand
                 resourceText(QStringLiteral(":/join/copy/xhtml-body.js")),
                 QStringLiteral("is left out of the book")),
       m_book(std::make_unique<EpubBook>(out, std::move(complete), m_copying.pages(),
-                                        m_copying.images(), book, std::move(warn)))
+                                        m_copying.images(), m_copying.looks(), book,
+                                        std::move(warn)))
 {
 }
 

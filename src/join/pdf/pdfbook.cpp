@@ -121,7 +121,8 @@ PrintPart BookPrinter::part(const QByteArray& body, const QJsonObject& sheets,
                             const QString& what) const
 {
     static const QString prepare = join::resourceText(QStringLiteral(":/join/print/prepare.js"));
-    QJsonObject settings{{QStringLiteral("marker"), QString::fromLatin1(m_marker)}};
+    QJsonObject settings{{QStringLiteral("marker"), QString::fromLatin1(m_marker)},
+                         {QStringLiteral("zoom"), m_settings.zoom}};
     if (!sheets.isEmpty())
         settings.insert(QStringLiteral("sheets"), sheets);
     return {m_head + body,

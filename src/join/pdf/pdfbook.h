@@ -23,6 +23,8 @@ struct BookSettings
     std::chrono::milliseconds loadBound{30000};
     // Parts printed at once, each in a renderer of its own.
     int printersAtOnce = 1;
+    // The print's scale: below 1, more of each page to a sheet.
+    double zoom = 1;
 };
 
 // Prints a joined document that stands on its own (read from joined, section by section) to one

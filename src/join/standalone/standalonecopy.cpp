@@ -8,6 +8,7 @@
 #include "join/engine/eventwait.h"
 #include "join/engine/resourcetext.h"
 #include "join/site/sitebrowser.h"
+#include "looksheet.h"
 #include "standalonepages.h"
 
 #include <QEventLoop>
@@ -88,10 +89,10 @@ private:
     QStringList m_unreadable;
 };
 
-StandaloneCopy::StandaloneCopy(StandalonePages& pages, ImageStore& images, ImageFetch& fetch,
-                               int outlineDepth, QString serialiser)
+StandaloneCopy::StandaloneCopy(StandalonePages& pages, ImageStore& images, LookSheet& looks,
+                               ImageFetch& fetch, int outlineDepth, QString serialiser)
     : PageCopy(resourceText(QStringLiteral(":/join/copy/standalone-body.js"))), m_pages(pages),
-      m_images(images), m_fetch(fetch), m_outlineDepth(outlineDepth),
+      m_images(images), m_looks(looks), m_fetch(fetch), m_outlineDepth(outlineDepth),
       m_serialiser(std::move(serialiser)),
       m_fetchScript(resourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js")) +
                     QLatin1Char('\n') +
@@ -129,6 +130,8 @@ QString StandaloneCopy::copyFrom(SiteBrowser& site, int position, std::chrono::m
     m_pages.setHeadings(position, headingsOf(page.value(QStringLiteral("headings")).toArray()));
     for (const QJsonValue& start : page.value(QStringLiteral("leftOut")).toArray())
         m_images.leaveOut(start.toString());
+    for (const QJsonValue& look : page.value(QStringLiteral("looks")).toArray())
+        m_looks.add(look[0].toString(), look[1].toString());
 
     QStringList missing;
     for (const QJsonValue& resource : page.value(QStringLiteral("resources")).toArray())

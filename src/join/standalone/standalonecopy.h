@@ -14,21 +14,23 @@ namespace join {
 
 class ImageFetch;
 class ImageStore;
+class LookSheet;
 class ResourceSink;
 class StandalonePages;
 
 // The copy of a page for a joined file that stands on its own (copy/standalone-body.js says what
-// it does to the page's markup). Then it fetches the images the page shows that the run has not
-// fetched yet, all within the page's bound: those of the page's own origin from its renderer, as
-// the page would (with its cache and cookies), and those of other origins, which the page may not
-// read, at once from outside with the page's user agent.
+// it does to the page's markup), with the classes of its look noted in a sheet of the run's. Then
+// it fetches the images the page shows that the run has not fetched yet, all within the page's
+// bound: those of the page's own origin from its renderer, as the page would (with its cache and
+// cookies), and those of other origins, which the page may not read, at once from outside with the
+// page's user agent.
 class StandaloneCopy : public PageCopy
 {
 public:
     // Notes each page's headings down to outlineDepth in pages (0: none). serialiser, when given,
     // is a script function that takes the finished copy of the body and answers its markup, for
     // an output that wants it written otherwise than as HTML.
-    StandaloneCopy(StandalonePages& pages, ImageStore& images, ImageFetch& fetch,
+    StandaloneCopy(StandalonePages& pages, ImageStore& images, LookSheet& looks, ImageFetch& fetch,
                    int outlineDepth = 0, QString serialiser = {});
     ~StandaloneCopy() override;
 
@@ -44,6 +46,7 @@ private:
 
     StandalonePages& m_pages;
     ImageStore& m_images;
+    LookSheet& m_looks;
     ImageFetch& m_fetch;
     int m_outlineDepth;
     QString m_serialiser;

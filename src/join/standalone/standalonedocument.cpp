@@ -1,11 +1,12 @@
 #include "standalonedocument.h"
 
 #include "core/apperror.h"
+#include "core/fileshortfall.h"
 #include "imagestore.h"
 #include "join/engine/resourcetext.h"
+#include "looksheet.h"
 #include "markers.h"
 #include "standalonepages.h"
-#include "core/fileshortfall.h"
 #include "temporaryfile.h"
 
 namespace join {
@@ -31,22 +32,22 @@ QString cssUrl(const QString& address)
     return css;
 }
 
-QString opening()
+QString opening(const QString& looks = {})
 {
     return QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
                           "<meta http-equiv=\"Content-Security-Policy\" content=\"script-src "
                           "'none'\"><meta name=\"viewport\" content=\"width=device-width, "
                           "initial-scale=1\"><style>\n") +
-           resourceText(QStringLiteral(":/join/standalone.css")) +
+           resourceText(QStringLiteral(":/join/standalone.css")) + looks +
            QStringLiteral("</style></head><body>");
 }
 
 } // namespace
 
 StandaloneDocument::StandaloneDocument(QFileDevice& out, std::function<void()> complete,
-                                       const StandalonePages& pages, ImageStore& images, bool whole,
-                                       bool contents)
-    : m_out(out, std::move(complete), opening()), m_pages(pages), m_images(images),
+                                       const StandalonePages& pages, ImageStore& images,
+                                       const LookSheet& looks, bool whole, bool contents)
+    : m_out(out, std::move(complete), opening()), m_pages(pages), m_images(images), m_looks(looks),
       m_contents(contents)
 {
     if (whole || contents)
@@ -85,6 +86,8 @@ void StandaloneDocument::finish(std::chrono::milliseconds bound)
 {
     throwIfBroken();
     if (m_spool) {
+        m_out.setOpening(opening(m_looks.rules()));
+        m_looksWritten = m_looks.count();
         m_out.begin(bound);
         if (m_contents)
             writeContents();
@@ -134,6 +137,11 @@ void StandaloneDocument::writeSectionsUpTo(int position, const QString& text)
 
 void StandaloneDocument::writeSection(int position, const QString& text)
 {
+    if (m_looksWritten < m_looks.count()) {
+        m_out.append(position, QStringLiteral("<style>\n") + m_looks.rules(m_looksWritten) +
+                                   QStringLiteral("</style>\n"));
+        m_looksWritten = m_looks.count();
+    }
     m_out.append(position, QStringLiteral("<section id=\"p%1\" data-source=\"%2\">")
                                .arg(position)
                                .arg(escaped(m_pages.address(position))));

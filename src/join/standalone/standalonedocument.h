@@ -15,6 +15,7 @@ class QFileDevice;
 namespace join {
 
 class ImageStore;
+class LookSheet;
 class StandalonePages;
 
 // A joined file that stands on its own: a head with a stylesheet of its own and a policy that runs
@@ -26,13 +27,15 @@ class StandalonePages;
 // Sections are written as their pages arrive, with what is known by then; or, written whole at
 // the end, they wait in a temporary file (with no name, so that it goes with the process) and
 // then every link is decided with every page known. Contents, a list of every section by its
-// page's title at the top, need the whole. A temporary file that cannot be written or read back
-// breaks the document: it is never made final.
+// page's title at the top, need the whole. The classes of the pages' looks are written in the
+// head when written whole; otherwise those new with a section go right before it. A temporary file
+// that cannot be written or read back breaks the document: it is never made final.
 class StandaloneDocument : public JoinResult
 {
 public:
     StandaloneDocument(QFileDevice& out, std::function<void()> complete,
-                       const StandalonePages& pages, ImageStore& images, bool whole, bool contents);
+                       const StandalonePages& pages, ImageStore& images, const LookSheet& looks,
+                       bool whole, bool contents);
     ~StandaloneDocument() override;
 
     void begin(std::chrono::milliseconds bound) override;
@@ -55,6 +58,8 @@ private:
     StreamedDocument m_out;
     const StandalonePages& m_pages;
     ImageStore& m_images;
+    const LookSheet& m_looks;
+    int m_looksWritten = 0; // classes whose rules are written
     bool m_contents;
     int m_written = 0; // sections written so far
     // Written whole: the copies as they arrived, in list order, until the file is written.

@@ -2,6 +2,7 @@
 
 #include "imagefetch.h"
 #include "imagestore.h"
+#include "looksheet.h"
 #include "standalonecopy.h"
 #include "standalonedocument.h"
 #include "standalonepages.h"
@@ -15,9 +16,9 @@ StandaloneCopying::StandaloneCopying(const QStringList& addresses,
     : m_pages(std::make_unique<StandalonePages>(addresses)),
       m_images(std::make_unique<ImageStore>(settings.maxResourceBytes, std::move(warn),
                                             std::move(fate))),
-      m_fetch(std::make_unique<ImageFetch>(*m_images)),
-      m_copy(std::make_unique<StandaloneCopy>(*m_pages, *m_images, *m_fetch, settings.outlineDepth,
-                                              std::move(serialiser)))
+      m_looks(std::make_unique<LookSheet>()), m_fetch(std::make_unique<ImageFetch>(*m_images)),
+      m_copy(std::make_unique<StandaloneCopy>(*m_pages, *m_images, *m_looks, *m_fetch,
+                                              settings.outlineDepth, std::move(serialiser)))
 {
 }
 
@@ -33,7 +34,7 @@ StandaloneJoin::StandaloneJoin(const QStringList& addresses, const StandaloneSet
                                std::function<void(const QString&)> warn)
     : m_copying(addresses, settings, std::move(warn)),
       m_document(std::make_unique<StandaloneDocument>(
-          out, std::move(complete), m_copying.pages(), m_copying.images(),
+          out, std::move(complete), m_copying.pages(), m_copying.images(), m_copying.looks(),
           settings.contents || settings.wholeAtTheEnd, settings.contents))
 {
 }

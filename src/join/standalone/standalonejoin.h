@@ -14,6 +14,7 @@ class JoinResult;
 class PageCopy;
 class ImageFetch;
 class ImageStore;
+class LookSheet;
 class StandaloneCopy;
 class StandaloneDocument;
 class StandalonePages;
@@ -46,11 +47,14 @@ public:
     // What is known of the pages so far: addresses, titles, headings.
     StandalonePages& pages() const { return *m_pages; }
     ImageStore& images() const { return *m_images; }
+    // The classes of the pages' looks.
+    LookSheet& looks() const { return *m_looks; }
     PageCopy& copy();
 
 private:
     std::unique_ptr<StandalonePages> m_pages;
     std::unique_ptr<ImageStore> m_images;
+    std::unique_ptr<LookSheet> m_looks;
     std::unique_ptr<ImageFetch> m_fetch;
     std::unique_ptr<StandaloneCopy> m_copy;
 };

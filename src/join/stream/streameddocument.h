@@ -22,6 +22,8 @@ public:
     StreamedDocument(QFileDevice& out, std::function<void()> complete);
     // A document of its own kind: opening is everything up to and including its body's start tag.
     StreamedDocument(QFileDevice& out, std::function<void()> complete, QString opening);
+    // Its opening as it is known by begin(), for a document that writes it last.
+    void setOpening(QString opening) { m_opening = std::move(opening); }
 
     void begin(std::chrono::milliseconds bound) override;
     void append(int position, const QString& text) override;

@@ -1,5 +1,5 @@
-// Readies a part of the joined document for print, given { marker, sheets }: each joined page
-// starts on a sheet of its own, and the printing waits until every font and image is ready
+// Readies a part of the joined document for print, given { marker, sheets, zoom }: each joined
+// page starts on a sheet of its own, drawn at the zoom's scale, and the printing waits until every font and image is ready
 // (answered by window.vantrelReadyForPrint turning true). Backgrounds print by the page's settings.
 //
 // The engine writes where it printed each element that something in the document links to (a
@@ -14,6 +14,8 @@
         '#contents li { display: flex; gap: 1em; }' +
         '#contents .vantrel-sheet { margin-left: auto; }';
     (document.head || document.documentElement).appendChild(style);
+    if (settings.zoom && settings.zoom !== 1)
+        document.documentElement.style.zoom = String(settings.zoom);
     if (settings.sheets) {
         for (const link of document.querySelectorAll('#contents li > a[href^="#"]')) {
             const sheet = document.createElement('span');

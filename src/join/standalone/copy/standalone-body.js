@@ -11,7 +11,9 @@
 //   u  an image in url(...) inside an attribute or an SVG style element (text escaped as such)
 //   s  an image in url(...) inside an HTML style element (raw text)
 // The answer's markup is JSON: { markup, address (where the page ended), title, userAgent,
-// resources (the images' addresses), headings }. With settings.outlineDepth N above 0, headings
+// resources (the images' addresses), headings, looks }. Where the page's look was noted before
+// (window.vantrelLook), the copy takes it as classes, listed in looks as [[name, declarations]],
+// and the page's own style attributes keep only their background images. With settings.outlineDepth N above 0, headings
 // lists the page's h1 to hN in document order as { level, text, id }, each heading given an id
 // where it has none, so that a book's outline can lead to it. A second argument, when given, is a
 // function that takes the finished copy of the body and answers its markup instead of innerHTML.
@@ -39,6 +41,9 @@
                 shown.set(copied.currentNode, live.currentNode.currentSrc);
         }
     }
+    // Before anything leaves the copy, while it still matches the live body element for element.
+    const looked = window.vantrelLook;
+    const looks = looked ? looked.apply(copy, document.body) : [];
 
     function base64url(text) {
         let binary = '';
@@ -218,6 +223,13 @@
                 element.removeAttributeNode(attribute);
             } else if (name === 'id') {
                 // below, all at once
+            } else if (name === 'style' && looked && !svg) {
+                // The class holds the rest of its look; a picture behind the element it does not.
+                const picture = element.style.backgroundImage;
+                if (picture && picture !== 'none' && picture !== 'initial')
+                    attribute.value = rewriteCss('background-image: ' + picture, 'u');
+                else
+                    element.removeAttributeNode(attribute);
             } else if (name === 'style') {
                 attribute.value = rewriteCss(attribute.value, 'u');
             } else if (idReferences.has(name)) {
@@ -302,6 +314,7 @@
             resources: Array.from(resources),
             headings,
             leftOut,
+            looks,
         })
     };
 })

@@ -1,0 +1,366 @@
+// Runs in the live page right before any content rule and the copy of a document that stands on
+// its own, called with { styles, print }. The page's styles stay behind, so what they hid would
+// show in the copy: every element a sighted reader could not see leaves the live page here, before
+// anything picks what to keep (with print, also what the page's own print rules hide). With
+// styles, it notes how each element looks first, and leaves window.vantrelLook for the copy:
+// vantrelLook.apply(copy, liveBody) gives each element of the copy (a clone of liveBody) a class
+// for what the page's styles made of it, wraps the copy's content in an element with the body's
+// look, and answers the classes it used as [[name, declarations], ...].
+(function (settings) {
+    // A page copied before, or one without a body, is the copy's to refuse.
+    if (window.vantrelCopied || !document.body)
+        return null;
+    const HTML = 'http://www.w3.org/1999/xhtml';
+    const body = document.body;
+
+    // What the copy keeps of an element's look, in the order the classes write it. Inherited
+    // properties pass from parent to child in the copy as on the page.
+    const inherited = ['color', 'font-family', 'font-size', 'font-weight', 'font-style',
+                       'line-height', 'white-space', 'text-align', 'text-transform',
+                       'list-style-type', 'border-collapse'];
+    // Where the page asks its sheets to break is its print's look too.
+    const own = ['display', 'background-color', 'vertical-align', 'text-decoration-line',
+                 'break-before', 'break-after', 'break-inside'];
+    for (const side of ['top', 'right', 'bottom', 'left'])
+        own.push('border-' + side + '-width', 'border-' + side + '-style',
+                 'border-' + side + '-color');
+    for (const corner of ['top-left', 'top-right', 'bottom-right', 'bottom-left'])
+        own.push('border-' + corner + '-radius');
+    for (const side of ['top', 'right', 'bottom', 'left'])
+        own.push('padding-' + side);
+    for (const side of ['top', 'right', 'bottom', 'left'])
+        own.push('margin-' + side);
+    const sized = ['width', 'height'];
+    const properties = inherited.concat(own, sized);
+    const isInherited = new Set(inherited);
+
+    const px = value => parseFloat(value) || 0;
+    const round = number => String(Math.round(number * 1000) / 1000);
+
+    // The generic family a font list falls back to, so that text the page showed in a monospace
+    // face stays monospace where the page's web font is missing.
+    function generic(families) {
+        const names = families.toLowerCase().split(',').map(name => name.trim().replace(/["']/g, ''));
+        for (const name of names) {
+            if (['monospace', 'serif', 'sans-serif', 'cursive', 'fantasy'].includes(name))
+                return name;
+            if (name === 'ui-monospace')
+                return 'monospace';
+            if (name === 'system-ui' || name === 'ui-sans-serif' || name === '-apple-system')
+                return 'sans-serif';
+        }
+        const all = names.join(' ');
+        if (/mono|courier|consol|menlo|monaco|code|fixed/.test(all))
+            return 'monospace';
+        if (/serif|times|georgia|garamond|palatino|cambria|book/.test(all) && !/sans/.test(all))
+            return 'serif';
+        return 'sans-serif';
+    }
+    // Layouts become blocks: the copy keeps no widths, columns or grids to lay them out by.
+    function display(value) {
+        if (value === 'flex' || value === 'grid' || value === 'flow-root')
+            return 'block';
+        if (value === 'inline-flex' || value === 'inline-grid')
+            return 'inline-block';
+        return value;
+    }
+    // An element's look as the copy writes it: sizes of text relative to the page's body, lengths
+    // in pixels, offsets and widths of the page's layout left out.
+    function lookOf(style, element, bodySize) {
+        const look = {};
+        const size = px(style.getPropertyValue('font-size'));
+        for (const name of properties) {
+            let value = style.getPropertyValue(name);
+            if (name === 'font-size') {
+                value = round(size / bodySize) + 'rem';
+            } else if (name === 'line-height') {
+                value = value === 'normal' || !size ? 'normal' : round(px(value) / size);
+            } else if (name === 'font-family') {
+                const fallback = generic(value);
+                value = value.toLowerCase().split(',').some(f => f.trim() === fallback)
+                            ? value : value + ', ' + fallback;
+            } else if (name === 'display') {
+                value = display(value);
+            } else if (name.startsWith('margin') || name.startsWith('padding')) {
+                // A centred column's margins and a sidebar's offset are the page's layout, not
+                // the element's look.
+                const length = px(value);
+                value = length < 0 || length > 5 * size ? '0px' : value;
+            } else if (name === 'width' || name === 'height') {
+                value = sizedBySheet(element, style, name);
+            }
+            look[name] = value;
+        }
+        return look;
+    }
+    // A picture's size where the page's styles set one other than its own: an icon drawn from a
+    // large image stays an icon.
+    function sizedBySheet(element, style, name) {
+        const tag = element.localName;
+        if (tag === 'svg')
+            return style.getPropertyValue(name);
+        if (tag === 'img' && name === 'width' && element.naturalWidth &&
+            Math.abs(px(style.width) - element.naturalWidth) > 1)
+            return style.width;
+        return '';
+    }
+
+    // What a bare element of each tag looks like: its own styles and the browser's, no page's.
+    // Made inside a shadow root, which the page's styles do not reach, under a host that takes
+    // nothing from the page.
+    const host = document.createElement('vantrel-bare');
+    host.style.setProperty('all', 'initial', 'important');
+    host.style.setProperty('position', 'absolute', 'important');
+    host.style.setProperty('left', '-100000px', 'important');
+    const shadow = host.attachShadow({ mode: 'closed' });
+    const bare = new Map();
+    let hostLook = null;
+    function bareLook(element) {
+        const tag = element.localName;
+        let look = bare.get(tag);
+        if (!look) {
+            const made = document.createElementNS(element.namespaceURI || HTML, tag);
+            if (tag === 'a')
+                made.setAttribute('href', '#');
+            shadow.appendChild(made);
+            look = lookOf(getComputedStyle(made), made, px(getComputedStyle(host).fontSize));
+            made.remove();
+            bare.set(tag, look);
+        }
+        return look;
+    }
+
+    const looks = new Map(); // live element -> its look, while the page still shows it
+    const hidden = [];
+    const textHidden = []; // hidden themselves, shown through a visible child
+    const printHidden = settings.print ? hiddenInPrint() : new Set();
+    const bodySize = px(getComputedStyle(body).fontSize) || 16;
+
+    // Clipped to a pixel, or placed wholly off the page: the pattern of text for screen readers
+    // alone, and of menus slid out of view.
+    function visuallyHidden(element, style) {
+        const position = style.position;
+        if (position !== 'absolute' && position !== 'fixed')
+            return false;
+        const box = element.getBoundingClientRect();
+        if (box.width <= 1 && box.height <= 1 &&
+            (style.overflow !== 'visible' || style.clip !== 'auto' || style.clipPath !== 'none'))
+            return true;
+        if (box.right + window.scrollX <= 0 || box.bottom + window.scrollY <= 0)
+            return true;
+        return position === 'fixed' && (box.left >= innerWidth || box.top >= innerHeight);
+    }
+    // Walks the element's subtree; answers whether anything of it shows. A row of a flexible
+    // box's items, which the copy makes a block, stays a row: each item an inline block.
+    function visit(element, inRow) {
+        const tag = element.localName;
+        if (element.namespaceURI !== HTML && tag !== 'svg')
+            return true; // a formula, say: its own markup decides
+        // An image map's areas and the plain copy's style elements work unseen. So do a sheet of
+        // pictures that others draw from: the copy keeps it as the page did, unseen.
+        if (tag === 'area' || (tag === 'style' && !settings.styles))
+            return true;
+        const style = getComputedStyle(element);
+        if (tag === 'svg' && element.querySelector('symbol, defs')) {
+            if (settings.styles)
+                looks.set(element, lookOf(style, element, bodySize));
+            return true;
+        }
+        if (style.display === 'none' || element.hasAttribute('hidden') ||
+            printHidden.has(element) || visuallyHidden(element, style)) {
+            hidden.push(element);
+            return false;
+        }
+        if (settings.styles) {
+            const look = lookOf(style, element, bodySize);
+            if (inRow && look.display === 'block')
+                look.display = 'inline-block';
+            looks.set(element, look);
+        }
+        const invisible = style.visibility !== 'visible';
+        let shows = !invisible;
+        const row = /flex$/.test(style.display) && style.flexDirection.startsWith('row');
+        if (tag !== 'svg') {
+            for (const child of Array.from(element.children))
+                shows = visit(child, row) || shows;
+        }
+        if (!shows)
+            hidden.push(element);
+        else if (invisible)
+            textHidden.push(element);
+        return shows;
+    }
+
+    // Elements the page's own print rules hide: rules for print alone whose display is none.
+    function hiddenInPrint() {
+        const found = new Set();
+        const forPrint = media => {
+            const text = media.mediaText.toLowerCase();
+            return text.split(',').some(query => /\bprint\b/.test(query) && !/^\s*not\b/.test(query));
+        };
+        const walk = (rules, printing) => {
+            for (const rule of rules) {
+                if (rule.media && rule.cssRules) {
+                    walk(rule.cssRules, printing || forPrint(rule.media));
+                } else if (rule.cssRules && !rule.selectorText) {
+                    walk(rule.cssRules, printing);
+                } else if (printing && rule.style && rule.style.display === 'none') {
+                    try {
+                        for (const element of body.querySelectorAll(rule.selectorText))
+                            found.add(element);
+                    } catch (e) {
+                        // a selector this engine does not take hides nothing
+                    }
+                }
+            }
+        };
+        for (const sheet of Array.from(document.styleSheets)) {
+            try {
+                walk(sheet.cssRules, forPrint(sheet.media));
+            } catch (e) {
+                // another origin's sheet cannot be read
+            }
+        }
+        return found;
+    }
+
+    let bodyLook = null;
+    if (settings.styles) {
+        body.appendChild(host);
+        hostLook = lookOf(getComputedStyle(host), host, px(getComputedStyle(host).fontSize));
+        bodyLook = lookOf(getComputedStyle(body), body, bodySize);
+        // A page's background is often the root's.
+        if (/^rgba\(.*, 0\)$|^transparent$/.test(bodyLook['background-color']))
+            bodyLook['background-color'] =
+                getComputedStyle(document.documentElement).backgroundColor;
+    }
+    for (const child of Array.from(body.children)) {
+        if (child !== host)
+            visit(child, false);
+    }
+    if (settings.styles) {
+        // Bare looks of every tag the page shows, while the host is in the page.
+        for (const element of looks.keys())
+            bareLook(element);
+        host.remove();
+    }
+    for (const element of hidden)
+        element.remove();
+    for (const element of textHidden) {
+        for (const node of Array.from(element.childNodes)) {
+            if (node.nodeType === Node.TEXT_NODE)
+                node.remove();
+        }
+    }
+
+    if (!settings.styles)
+        return { hidden: hidden.length };
+
+    // 53 bits of a string, so that the same look has the same class in every page of a run.
+    function hash(text) {
+        let h1 = 0xdeadbeef, h2 = 0x41c6ce57;
+        for (let i = 0; i < text.length; ++i) {
+            const c = text.charCodeAt(i);
+            h1 = Math.imul(h1 ^ c, 2654435761);
+            h2 = Math.imul(h2 ^ c, 1597334677);
+        }
+        h1 = Math.imul(h1 ^ (h1 >>> 16), 2246822507) ^ Math.imul(h2 ^ (h2 >>> 13), 3266489909);
+        h2 = Math.imul(h2 ^ (h2 >>> 16), 2246822507) ^ Math.imul(h1 ^ (h1 >>> 13), 3266489909);
+        return (4294967296 * (2097151 & h2) + (h1 >>> 0)).toString(36);
+    }
+    // What the copy must write for an element to look as it did: an inherited property where it
+    // differs from its parent's, or where the element's own tag sets it, from the bare tag's (a
+    // size or weight the tag sets relative to the parent's, always); any other where it differs
+    // from a bare element's.
+    const relative = new Set(['font-size', 'font-weight']);
+    function declarations(look, parent, bareTag) {
+        const kept = new Map();
+        for (const name of properties) {
+            const value = look[name];
+            if (value === '' || value === undefined)
+                continue;
+            // A border is its style's: the colour of one that is not drawn is no look.
+            const border = /^border-(top|right|bottom|left)-(width|color)$/.exec(name);
+            if (border && look['border-' + border[1] + '-style'] === 'none')
+                continue;
+            // Cells and rows sit in the middle by the table's own rules; other places come
+            // from the page.
+            if (name === 'vertical-align' && (value === 'baseline' || value === 'middle'))
+                continue;
+            const differs = !isInherited.has(name) ? value !== bareTag[name]
+                : bareTag[name] === hostLook[name] ? value !== parent[name]
+                : relative.has(name) || value !== bareTag[name];
+            if (differs)
+                kept.set(name, value);
+        }
+        return shortened(kept);
+    }
+    // Four equal sides in one declaration, so that a site's many boxes cost little.
+    function shortened(kept) {
+        const sides = ['top', 'right', 'bottom', 'left'];
+        const same = names => names.every(name => kept.has(name)) &&
+                              names.every(name => kept.get(name) === kept.get(names[0]));
+        const fold = (shorthand, names, value) => {
+            for (const name of names)
+                kept.delete(name);
+            kept.set(shorthand, value);
+        };
+        for (const box of ['padding', 'margin']) {
+            const names = sides.map(side => box + '-' + side);
+            if (same(names))
+                fold(box, names, kept.get(names[0]));
+        }
+        const parts = ['width', 'style', 'color'].map(part =>
+            sides.map(side => 'border-' + side + '-' + part));
+        if (parts.every(same)) {
+            fold('border', [].concat(...parts),
+                 parts.map(names => kept.get(names[0])).join(' '));
+        }
+        const corners = ['top-left', 'top-right', 'bottom-right', 'bottom-left']
+                            .map(corner => 'border-' + corner + '-radius');
+        if (same(corners))
+            fold('border-radius', corners, kept.get(corners[0]));
+        let text = '';
+        for (const [name, value] of kept)
+            text += name + ':' + value + ';';
+        return text;
+    }
+
+    window.vantrelLook = {
+        apply(copy, live) {
+            const used = new Map();
+            function give(element, text) {
+                if (!text)
+                    return;
+                const name = 'v' + hash(text);
+                used.set(name, text);
+                element.classList.add(name);
+            }
+            const copied = copy.ownerDocument.createTreeWalker(copy, NodeFilter.SHOW_ELEMENT);
+            const shown = live.ownerDocument.createTreeWalker(live, NodeFilter.SHOW_ELEMENT);
+            while (copied.nextNode() && shown.nextNode()) {
+                const look = looks.get(shown.currentNode);
+                if (!look)
+                    continue;
+                const parent = looks.get(shown.currentNode.parentElement) || bodyLook;
+                give(copied.currentNode,
+                     declarations(look, parent, bareLook(shown.currentNode)));
+            }
+            // The body's look, where it has one, on an element of its own in the copy.
+            let bodyText = '';
+            for (const name of inherited)
+                if (bodyLook[name] !== hostLook[name] && name !== 'font-size')
+                    bodyText += name + ':' + bodyLook[name] + ';';
+            if (bodyLook['background-color'] !== hostLook['background-color'])
+                bodyText += 'background-color:' + bodyLook['background-color'] + ';';
+            if (bodyText) {
+                const wrapper = copy.ownerDocument.createElement('div');
+                wrapper.append(...copy.childNodes);
+                copy.append(wrapper);
+                give(wrapper, bodyText);
+            }
+            return Array.from(used);
+        }
+    };
+    return { hidden: hidden.length };
+})

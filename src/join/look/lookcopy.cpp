@@ -1,0 +1,28 @@
+#include "lookcopy.h"
+
+#include "core/jsontext.h"
+#include "join/engine/resourcetext.h"
+#include "join/site/sitebrowser.h"
+
+#include <QJsonObject>
+
+namespace join {
+
+LookCopy::LookCopy(PageCopy& copy, const LookSettings& settings)
+    : PageCopy(copy.script()), m_copy(copy)
+{
+    const QJsonObject arguments{{QStringLiteral("styles"), settings.styles},
+                                {QStringLiteral("print"), settings.print}};
+    m_captureScript = resourceText(QStringLiteral(":/join/look/look-capture.js")) +
+                      QLatin1Char('(') + jsonText(arguments) + QLatin1Char(')');
+}
+
+QString LookCopy::copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound)
+{
+    // Sent ahead of the scripts that follow it, with no wait between them: a page that does not
+    // answer is the copy's to deal with, within the copy's bound.
+    site.evaluateLater(m_captureScript, [](const QVariant&) {});
+    return m_copy.copyFrom(site, position, bound);
+}
+
+} // namespace join
