@@ -151,7 +151,8 @@
         return position === 'fixed' && (box.left >= innerWidth || box.top >= innerHeight);
     }
     // Walks the element's subtree; answers whether anything of it shows. A row of a flexible
-    // box's items, which the copy makes a block, stays a row: each item an inline block.
+    // box's items, which the copy makes a block, stays a row, and so do boxes floated side by
+    // side: each an inline block.
     function visit(element, inRow) {
         const tag = element.localName;
         if (element.namespaceURI !== HTML && tag !== 'svg')
@@ -173,7 +174,7 @@
         }
         if (settings.styles) {
             const look = lookOf(style, element, bodySize);
-            if (inRow && look.display === 'block')
+            if ((inRow || style.cssFloat !== 'none') && look.display === 'block')
                 look.display = 'inline-block';
             looks.set(element, look);
         }
