@@ -65,33 +65,86 @@
         return value;
     }
     // An element's look as the copy writes it: sizes of text relative to the page's body, lengths
-    // in pixels, offsets and widths of the page's layout left out.
-    function lookOf(style, element, bodySize) {
-        const look = {};
-        const size = px(style.getPropertyValue('font-size'));
-        for (const name of properties) {
-            let value = style.getPropertyValue(name);
-            if (name === 'font-size') {
-                value = round(size / bodySize) + 'rem';
-            } else if (name === 'line-height') {
-                value = value === 'normal' || !size ? 'normal' : round(px(value) / size);
-            } else if (name === 'font-family') {
-                const fallback = generic(value);
-                value = value.toLowerCase().split(',').some(f => f.trim() === fallback)
-                            ? value : value + ', ' + fallback;
-            } else if (name === 'display') {
-                value = display(value);
-            } else if (name.startsWith('margin') || name.startsWith('padding')) {
-                // A centred column's margins and a sidebar's offset are the page's layout, not
-                // the element's look.
-                const length = px(value);
-                value = length < 0 || length > 5 * size ? '0px' : value;
-            } else if (name === 'width' || name === 'height') {
-                value = sizedBySheet(element, style, name);
-            }
-            look[name] = value;
+    // in pixels, offsets and widths of the page's layout left out. What cannot show is not read
+    // (the colour of a border not drawn, a list's marker elsewhere than in a list), and equal
+    // looks are one object, so that a page of many thousand elements reads and compares fast.
+    const interned = new Map();
+    const families = new Map();
+    const listTags = new Set(['ul', 'ol', 'li', 'menu', 'dir']);
+    const tableTags = new Set(['table', 'thead', 'tbody', 'tfoot', 'tr', 'td', 'th']);
+    function family(value) {
+        let written = families.get(value);
+        if (written === undefined) {
+            const fallback = generic(value);
+            written = value.toLowerCase().split(',').some(f => f.trim() === fallback)
+                          ? value : value + ', ' + fallback;
+            families.set(value, written);
         }
-        return look;
+        return written;
+    }
+    function lookOf(style, element, bodySize, sideBySide) {
+        const look = {};
+        const read = name => style.getPropertyValue(name);
+        const tag = element.localName;
+        const size = px(read('font-size'));
+        look['font-size'] = round(size / bodySize) + 'rem';
+        const lineHeight = read('line-height');
+        look['line-height'] = lineHeight === 'normal' || !size ? 'normal'
+                                                               : round(px(lineHeight) / size);
+        look['font-family'] = family(read('font-family'));
+        for (const name of ['color', 'font-weight', 'font-style', 'white-space', 'text-align',
+                            'text-transform', 'background-color', 'text-decoration-line'])
+            look[name] = read(name);
+        look['display'] = display(read('display'));
+        if (sideBySide && look['display'] === 'block')
+            look['display'] = 'inline-block';
+        // Text inside a line breaks no sheet, and its boxes grow only sideways.
+        const inline = look['display'] === 'inline';
+        for (const name of ['break-before', 'break-after', 'break-inside'])
+            look[name] = inline ? 'auto' : read(name);
+        look['vertical-align'] = look['display'].startsWith('inline') || tableTags.has(tag)
+                                     ? read('vertical-align') : 'baseline';
+        look['list-style-type'] = listTags.has(tag) ? read('list-style-type') : undefined;
+        look['border-collapse'] = tableTags.has(tag) ? read('border-collapse') : undefined;
+        let drawn = look['background-color'] !== 'rgba(0, 0, 0, 0)';
+        for (const side of ['top', 'right', 'bottom', 'left']) {
+            const border = 'border-' + side;
+            const lineStyle = read(border + '-style');
+            look[border + '-style'] = lineStyle;
+            if (lineStyle !== 'none') {
+                drawn = true;
+                look[border + '-width'] = read(border + '-width');
+                look[border + '-color'] = read(border + '-color');
+            }
+        }
+        if (drawn) {
+            for (const corner of ['top-left', 'top-right', 'bottom-right', 'bottom-left'])
+                look['border-' + corner + '-radius'] = read('border-' + corner + '-radius');
+        }
+        // A centred column's margins and a sidebar's offset are the page's layout, not the
+        // element's look.
+        for (const box of ['padding', 'margin']) {
+            for (const side of ['top', 'right', 'bottom', 'left']) {
+                const value = inline && (side === 'top' || side === 'bottom')
+                                  ? '0px' : read(box + '-' + side);
+                const length = px(value);
+                look[box + '-' + side] = length < 0 || length > 5 * size ? '0px' : value;
+            }
+        }
+        if (tag === 'svg' || tag === 'img') {
+            look.width = sizedBySheet(element, style, 'width');
+            look.height = sizedBySheet(element, style, 'height');
+        }
+        let key = '';
+        for (const name of properties)
+            key += look[name] + '\u001f';
+        let same = interned.get(key);
+        if (!same) {
+            same = look;
+            same.id = interned.size;
+            interned.set(key, same);
+        }
+        return same;
     }
     // A picture's size where the page's styles set one other than its own: an icon drawn from a
     // large image stays an icon.
@@ -172,12 +225,9 @@
             hidden.push(element);
             return false;
         }
-        if (settings.styles) {
-            const look = lookOf(style, element, bodySize);
-            if ((inRow || style.cssFloat !== 'none') && look.display === 'block')
-                look.display = 'inline-block';
-            looks.set(element, look);
-        }
+        if (settings.styles)
+            looks.set(element,
+                      lookOf(style, element, bodySize, inRow || style.cssFloat !== 'none'));
         const invisible = style.visibility !== 'visible';
         let shows = !invisible;
         const row = /flex$/.test(style.display) && style.flexDirection.startsWith('row');
@@ -229,7 +279,7 @@
     if (settings.styles) {
         body.appendChild(host);
         hostLook = lookOf(getComputedStyle(host), host, px(getComputedStyle(host).fontSize));
-        bodyLook = lookOf(getComputedStyle(body), body, bodySize);
+        bodyLook = Object.assign({}, lookOf(getComputedStyle(body), body, bodySize));
         // A page's background is often the root's.
         if (/^rgba\(.*, 0\)$|^transparent$/.test(bodyLook['background-color']))
             bodyLook['background-color'] =
@@ -280,16 +330,13 @@
             const value = look[name];
             if (value === '' || value === undefined)
                 continue;
-            // A border is its style's: the colour of one that is not drawn is no look.
-            const border = /^border-(top|right|bottom|left)-(width|color)$/.exec(name);
-            if (border && look['border-' + border[1] + '-style'] === 'none')
-                continue;
             // Cells and rows sit in the middle by the table's own rules; other places come
             // from the page.
             if (name === 'vertical-align' && (value === 'baseline' || value === 'middle'))
                 continue;
+            const inheritedValue = parent[name] === undefined ? hostLook[name] : parent[name];
             const differs = !isInherited.has(name) ? value !== bareTag[name]
-                : bareTag[name] === hostLook[name] ? value !== parent[name]
+                : bareTag[name] === hostLook[name] ? value !== inheritedValue
                 : relative.has(name) || value !== bareTag[name];
             if (differs)
                 kept.set(name, value);
@@ -330,6 +377,7 @@
     window.vantrelLook = {
         apply(copy, live) {
             const used = new Map();
+            const named = new Map(); // the class of a look under a parent's look, by tag
             function give(element, text) {
                 if (!text)
                     return;
@@ -344,8 +392,14 @@
                 if (!look)
                     continue;
                 const parent = looks.get(shown.currentNode.parentElement) || bodyLook;
-                give(copied.currentNode,
-                     declarations(look, parent, bareLook(shown.currentNode)));
+                const tag = shown.currentNode.localName;
+                const key = look.id + ' ' + (parent === bodyLook ? 'body' : parent.id) + ' ' + tag;
+                let text = named.get(key);
+                if (text === undefined) {
+                    text = declarations(look, parent, bareLook(shown.currentNode));
+                    named.set(key, text);
+                }
+                give(copied.currentNode, text);
             }
             // The body's look, where it has one, on an element of its own in the copy.
             let bodyText = '';
