@@ -277,20 +277,19 @@
 
     let bodyLook = null;
     if (settings.styles) {
-        body.appendChild(host);
-        hostLook = lookOf(getComputedStyle(host), host, px(getComputedStyle(host).fontSize));
         bodyLook = Object.assign({}, lookOf(getComputedStyle(body), body, bodySize));
         // A page's background is often the root's.
         if (/^rgba\(.*, 0\)$|^transparent$/.test(bodyLook['background-color']))
             bodyLook['background-color'] =
                 getComputedStyle(document.documentElement).backgroundColor;
     }
-    for (const child of Array.from(body.children)) {
-        if (child !== host)
-            visit(child, false);
-    }
+    for (const child of Array.from(body.children))
+        visit(child, false);
     if (settings.styles) {
-        // Bare looks of every tag the page shows, while the host is in the page.
+        // Bare looks of every tag the page shows, while the host is in the page: put there only
+        // now, so that the page's own styles and layout were not made anew for it.
+        body.appendChild(host);
+        hostLook = lookOf(getComputedStyle(host), host, px(getComputedStyle(host).fontSize));
         for (const element of looks.keys())
             bareLook(element);
         host.remove();
