@@ -17,7 +17,7 @@ StandaloneCopying::StandaloneCopying(const QStringList& addresses,
                                             std::move(fate))),
       m_fetch(std::make_unique<ImageFetch>(*m_images)),
       m_copy(std::make_unique<StandaloneCopy>(*m_pages, *m_images, *m_fetch, settings.outlineDepth,
-                                              std::move(serialiser)))
+                                              std::move(serialiser), settings.fetchImages))
 {
 }
 
