@@ -124,9 +124,8 @@ void TextDocument::writePartsUpTo(int position, const QString& text)
 void TextDocument::writePart(int position, const QString& text)
 {
     nameAnchors(position);
-    const QString title = m_pages.title(position);
-    const QString address = m_pages.address(position);
-    const auto [failedAddress, failure] = m_failures.take(position);
+    const auto [title, address] = partHeading(position);
+    const QString failure = m_failures.take(position).second;
     QString body = text.trimmed();
     if (body.isEmpty())
         body = QStringLiteral("This page gave nothing: %1")
@@ -139,12 +138,22 @@ void TextDocument::writePart(int position, const QString& text)
     m_written = position;
 }
 
+QPair<QString, QString> TextDocument::partHeading(int position) const
+{
+    // The engine's error page names neither: the part goes by the address as listed.
+    const QString failedAddress = m_failures.value(position).first;
+    if (!failedAddress.isEmpty() &&
+        m_pages.address(position).startsWith(QLatin1String("chrome-error:")))
+        return {failedAddress, failedAddress};
+    return {m_pages.title(position), m_pages.address(position)};
+}
+
 void TextDocument::writeContents()
 {
     QString list = m_format == TextFormat::Markdown ? QStringLiteral("# Contents\n\n")
                                                     : QStringLiteral("Contents\n\n");
     for (int position = 1; position <= m_pages.count(); ++position) {
-        const QString title = m_pages.title(position);
+        const QString title = partHeading(position).first;
         list += m_format == TextFormat::Markdown
                     ? QStringLiteral("%1. [%2](#%3)\n")
                           .arg(position)
@@ -158,7 +167,7 @@ void TextDocument::nameAnchors(int position)
 {
     for (; m_named < position && m_named < m_pages.count(); ++m_named) {
         const int part = m_named + 1;
-        m_partAnchors.insert(part, anchor(m_pages.title(part)));
+        m_partAnchors.insert(part, anchor(partHeading(part).first));
         for (const Heading& heading : m_pages.headings(part))
             m_headingAnchors.insert(heading.id, anchor(heading.text));
     }

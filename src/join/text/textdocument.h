@@ -50,6 +50,8 @@ private:
     void writePartsUpTo(int position, const QString& text);
     void writePart(int position, const QString& text);
     void writeContents();
+    // The title and address a part is headed by.
+    QPair<QString, QString> partHeading(int position) const;
     // Gives the part at position, and every heading in it, the anchor a renderer makes of it.
     void nameAnchors(int position);
     QString anchor(const QString& heading);
