@@ -35,13 +35,16 @@ const QByteArray Aftermath =
 
 Response routes(const QByteArray& path)
 {
-    if (path == "/news.html") // no landmark; a small table and a code block in the story
+    // No landmark; a small table of links and a code block in a widget, which the reader
+    // library drops as boilerplate.
+    if (path == "/news.html")
         return TestHttpServer::html(
             "<html><head><title>Rivers of the north | Daily News</title></head><body>" + Chrome +
             "<div class=story><div class=story-body><h1>Rivers of the north</h1>" +
             prose("ARTICLEONE") + prose("ARTICLETWO") +
-            "<table><tr><td>CELLA</td><td>CELLB</td></tr></table>"
-            "<pre><code class=language-python>print('CODEKEPT')</code></pre>" +
+            "<table><tr><td>CELLA 2.1</td><td><a href=/dl>CELLB</a></td></tr></table>"
+            "<div class=code-widget><pre><code class=language-python>print('CODEKEPT')</code>"
+            "</pre></div>" +
             prose("ARTICLETHREE") + "</div></div>" + Aftermath + "</body></html>");
     if (path == "/blog.html") // nested divs, no h1: the title comes from the page's metadata
         return TestHttpServer::html(
