@@ -28,8 +28,9 @@
             .replace(/(?<![\p{L}\p{N}])_|_(?![\p{L}\p{N}])/gu, '\\_')
             .replace(/<(?=[A-Za-z/!?])/g, '\\<')
             .replace(/&(?=#?\w+;)/g, '\\&')
-            .replace(/^(\s*)([-+>]|#{1,6}|=+|~~~)(?=\s|$)/, '$1\\$2')
-            .replace(/^(\s*\d+)([.)])(?=\s|$)/, '$1\\$2');
+            // What starts a block where a line starts: a text may be a line's start.
+            .replace(/^(\s*)(>|~~~|[-+](?=\s)|#{1,6}(?=\s))/, '$1\\$2')
+            .replace(/^(\s*\d+)([.)])(?=\s)/, '$1\\$2');
     }
 
     // A pipe table holds one line of text per cell, and every row as many cells as the first.
