@@ -79,7 +79,8 @@ Response routes(const QByteArray& path)
             "<p style='display:none'>HIDDENTEXT</p></main></body></html>");
     if (path == "/md/three.html")
         return TestHttpServer::html(
-            "<html><head><title>Reference</title></head><body><main><h1>Reference</h1>"
+            "<html><head><title>Reference: *stars* [draft] snake_case</title></head><body>"
+            "<main><h1>Reference</h1>"
             "<div class=highlight-js><div class=highlight><pre>var x = 1;</pre></div></div>"
             "<table><tr><td colspan=2>SPANNED</td></tr><tr><td>1</td><td>2</td></tr></table>"
             "<p><a href=one.html#nowhere>back to one</a></p></main></body></html>");
@@ -207,6 +208,8 @@ private slots:
         QVERIFY2(markdown.startsWith("# Getting started\n<" + url("/md/one.html").toUtf8() + ">"),
                  markdown.left(200).constData());
         QCOMPARE(html.count("<h1>"), 3);
+        // A title is text, whatever Markdown would make of it.
+        QVERIFY(html.contains("<h1>Reference: *stars* [draft] snake_case</h1>"));
         QVERIFY(html.contains("<h2>Getting started</h2>"));
         QVERIFY(html.contains("<h3>Install steps</h3>"));
         QVERIFY(!markdown.contains("NAVLINK"));

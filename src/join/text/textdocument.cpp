@@ -27,10 +27,10 @@ QString markdownAddress(const QString& address)
 QString markdownText(const QString& text)
 {
     static const QRegularExpression markup(QStringLiteral(
-        R"([\\`*\[\]<&]|(?<![\p{L}\p{N}])_|_(?![\p{L}\p{N}])|#$)"),
+        R"(([\\`*\[\]<&]|(?<![\p{L}\p{N}])_|_(?![\p{L}\p{N}])|#$))"),
         QRegularExpression::UseUnicodePropertiesOption);
     QString escaped = text;
-    return escaped.replace(markup, QStringLiteral("\\\\\\0"));
+    return escaped.replace(markup, QStringLiteral("\\\\1"));
 }
 
 } // namespace
