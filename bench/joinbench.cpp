@@ -73,8 +73,8 @@
 #include <QMimeDatabase>
 #include <QPageLayout>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QThread>
@@ -736,13 +736,12 @@ int readerRun(const QString& rule, int count, int jobs)
         QDir(RealPages).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
     QStringList addresses;
     for (int i = 0; i < count && !names.isEmpty(); ++i)
-        addresses << server.url(QStringLiteral("/library/%1?n=%2")
-                                    .arg(names[i % names.size()])
-                                    .arg(i));
+        addresses << server.url(
+            QStringLiteral("/library/%1?n=%2").arg(names[i % names.size()]).arg(i));
     runText({server.url(QStringLiteral("/library/index.html?warm-up"))}, 1, rule);
     const CommandRun run = runText(addresses, jobs, rule);
-    std::printf("%.1f %ld %lld %d\n", run.ms, run.peakKilobytes,
-                static_cast<long long>(run.bytes), run.clean ? 1 : 0);
+    std::printf("%.1f %ld %lld %d\n", run.ms, run.peakKilobytes, static_cast<long long>(run.bytes),
+                run.clean ? 1 : 0);
     return 0;
 }
 
@@ -822,8 +821,7 @@ int reader(const char* program, int count, int jobs)
         std::printf("%-20s", qPrintable(QFileInfo(name).completeBaseName()));
         for (const QString& rule : rules) {
             QByteArray text;
-            const CommandRun run =
-                runText({server.url(QLatin1Char('/') + name)}, 1, rule, &text);
+            const CommandRun run = runText({server.url(QLatin1Char('/') + name)}, 1, rule, &text);
             clean = clean && run.clean;
             // The part's title and address, the first two lines, are the file's, not the page's.
             const QString kept = QString::fromUtf8(text).section(QLatin1Char('\n'), 2);

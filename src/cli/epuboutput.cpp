@@ -47,8 +47,8 @@ bool joinToEpub(const std::shared_ptr<TerminalReport>& report, const JoinSetting
         inPlace ? static_cast<QIODevice&>(output.device()) : archive,
         [&] { inPlace ? output.complete() : copyTo(archive, output); },
         [report](const QString& warning) { report->warn(warning); });
-    const JoinSettings epubSettings =
-        tellingOutcomes(settings, report, [&book = epub.result()](const join::PageOutcome& outcome) {
+    const JoinSettings epubSettings = tellingOutcomes(
+        settings, report, [&book = epub.result()](const join::PageOutcome& outcome) {
             book.pageFailed(outcome.position, outcome.address, outcome.failure);
         });
     return joinPagesInto(report, epubSettings, epub.result(), epub.copy());

@@ -32,8 +32,7 @@ join::ContentCopy::Noted contentNotes(const std::shared_ptr<TerminalReport>& rep
 } // namespace
 
 JoinSettings tellingOutcomes(const JoinSettings& settings,
-                             const std::shared_ptr<TerminalReport>& report,
-                             OutcomesTold::Told told)
+                             const std::shared_ptr<TerminalReport>& report, OutcomesTold::Told told)
 {
     JoinSettings telling = settings;
     telling.pageReport = std::make_shared<OutcomesTold>(

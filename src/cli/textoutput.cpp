@@ -10,10 +10,10 @@ namespace cli {
 bool joinToText(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
                 join::TextFormat format, Output& output)
 {
-    join::TextJoin text(report->addresses(),
-                        settings.standalone.value_or(join::StandaloneSettings{}), format,
-                        output.device(), [&] { output.complete(); },
-                        [report](const QString& warning) { report->warn(warning); });
+    join::TextJoin text(
+        report->addresses(), settings.standalone.value_or(join::StandaloneSettings{}), format,
+        output.device(), [&] { output.complete(); },
+        [report](const QString& warning) { report->warn(warning); });
     const JoinSettings textSettings = tellingOutcomes(
         settings, report, [&document = text.result()](const join::PageOutcome& outcome) {
             document.pageFailed(outcome.position, outcome.address, outcome.failure);

@@ -49,15 +49,16 @@ Response routes(const QByteArray& path)
     if (path == "/blog.html") // nested divs, no h1: the title comes from the page's metadata
         return TestHttpServer::html(
             "<html><head><title>Notes on caching layers for small web services - Jo's blog"
-            "</title></head><body>" + Chrome +
-            "<div id=wrap><div class=col><div class=inner><div>" + prose("BLOGONE") +
+            "</title></head><body>" +
+            Chrome + "<div id=wrap><div class=col><div class=inner><div>" + prose("BLOGONE") +
             "</div><div>" + prose("BLOGTWO") + prose("BLOGTHREE") + "</div></div></div></div>" +
             Aftermath + "</body></html>");
     if (path == "/mainwithcomments.html") // its main holds the comments and related links
-        return TestHttpServer::html(
-            "<html><head><title>Main page</title></head><body>" + Chrome + "<main><h1>Main page"
-            "</h1>" + prose("MAINONE") + prose("MAINTWO") + prose("MAINTHREE") + Aftermath +
-            "</main></body></html>");
+        return TestHttpServer::html("<html><head><title>Main page</title></head><body>" + Chrome +
+                                    "<main><h1>Main page"
+                                    "</h1>" +
+                                    prose("MAINONE") + prose("MAINTWO") + prose("MAINTHREE") +
+                                    Aftermath + "</main></body></html>");
     if (path == "/empty.html") // nothing a reader would call an article
         return TestHttpServer::html(
             "<html><body><div><img src=/pic.png alt=EMPTYPAGE></div></body></html>");
@@ -140,10 +141,13 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QStringList>("rule");
         QTest::addColumn<QStringList>("kept");
-        QTest::newRow("news page, --main")
-            << "/news.html" << QStringList{"--main"}
-            << QStringList{"<h1>Rivers of the north</h1>", "ARTICLEONE", "ARTICLETHREE", "CELLB",
-                           "CODEKEPT", "language-python"};
+        QTest::newRow("news page, --main") << "/news.html" << QStringList{"--main"}
+                                           << QStringList{"<h1>Rivers of the north</h1>",
+                                                          "ARTICLEONE",
+                                                          "ARTICLETHREE",
+                                                          "CELLB",
+                                                          "CODEKEPT",
+                                                          "language-python"};
         QTest::newRow("blog post in divs, --main")
             << "/blog.html" << QStringList{"--main"}
             << QStringList{"<h1>Notes on caching layers for small web services</h1>", "BLOGONE",

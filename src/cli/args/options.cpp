@@ -193,12 +193,13 @@ struct CommandOptions
         QStringLiteral("seconds")};
     QCommandLineOption format{
         QStringLiteral("format"),
-        QStringLiteral("html, pdf, epub, md or txt (default: by a path ending in .pdf, .epub, .md "
-                       "or .txt). A PDF is the --standalone document printed as a book: an outline, "
-                       "sheet numbers, a page per part. An EPUB is made of the --standalone "
-                       "copies. Markdown (GitHub-flavoured) and plain text are one file, a part "
-                       "per page headed by its title and address; links between the pages lead to "
-                       "their parts, other links and images keep their absolute addresses."),
+        QStringLiteral(
+            "html, pdf, epub, md or txt (default: by a path ending in .pdf, .epub, .md "
+            "or .txt). A PDF is the --standalone document printed as a book: an outline, "
+            "sheet numbers, a page per part. An EPUB is made of the --standalone "
+            "copies. Markdown (GitHub-flavoured) and plain text are one file, a part "
+            "per page headed by its title and address; links between the pages lead to "
+            "their parts, other links and images keep their absolute addresses."),
         QStringLiteral("format")};
     QCommandLineOption pageSize{QStringLiteral("page-size"),
                                 QStringLiteral("The PDF's sheet: A4 (default), Letter, Legal, A3 "
@@ -220,8 +221,9 @@ struct CommandOptions
                        "as its page arrives.")};
     QCommandLineOption contents{
         QStringLiteral("toc"),
-        QStringLiteral("With --standalone, a PDF, an EPUB, Markdown or text: a list of the pages at "
-                       "the top.")};
+        QStringLiteral(
+            "With --standalone, a PDF, an EPUB, Markdown or text: a list of the pages at "
+            "the top.")};
     QCommandLineOption maxResource{
         QStringLiteral("max-resource"),
         QStringLiteral("With --standalone, a PDF or an EPUB: inline no image over this many "
@@ -278,8 +280,8 @@ QString readOutputOptions(const QCommandLineParser& parser, const CommandOptions
         return QStringLiteral("the output path is empty");
     // By the name --format takes, or the output's extension.
     const QList<QPair<QString, Format>> formats{
-        {QStringLiteral("html"), Format::Html},    {QStringLiteral("pdf"), Format::Pdf},
-        {QStringLiteral("epub"), Format::Epub},    {QStringLiteral("md"), Format::Markdown},
+        {QStringLiteral("html"), Format::Html},         {QStringLiteral("pdf"), Format::Pdf},
+        {QStringLiteral("epub"), Format::Epub},         {QStringLiteral("md"), Format::Markdown},
         {QStringLiteral("markdown"), Format::Markdown}, {QStringLiteral("txt"), Format::Text}};
     if (parser.isSet(named.format)) {
         const QString name = parser.value(named.format).toLower();

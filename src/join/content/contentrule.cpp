@@ -46,8 +46,9 @@ ContentCopy::ContentCopy(PageCopy& copy, const ContentRule& rule, Noted noted)
     // leaves nothing behind in the page's world.
     m_ruleScript = QStringLiteral("(function (rule) {\n") +
                    resourceText(QStringLiteral(":/join/content/Readability.js")) +
-                   QStringLiteral("\nreturn (\n") + keep + QStringLiteral(")(rule, Readability);\n})(") +
-                   jsonText(settings) + QLatin1Char(')');
+                   QStringLiteral("\nreturn (\n") + keep +
+                   QStringLiteral(")(rule, Readability);\n})(") + jsonText(settings) +
+                   QLatin1Char(')');
 }
 
 QString ContentCopy::copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound)

@@ -25,8 +25,8 @@ struct ContentRule
 
 // A page's copy that applies a content rule to the live page right before the copy it wraps runs,
 // so that every copy (plain, standalone) takes only what the rule keeps. noted() hears, for each
-// page, which rule was used ('select', 'main', 'article', 'reader', 'body') and, when the rule fell back to
-// the whole body, why; before the copy's answer comes back.
+// page, which rule was used ('select', 'main', 'article', 'reader', 'body') and, when the rule fell
+// back to the whole body, why; before the copy's answer comes back.
 class ContentCopy : public PageCopy
 {
 public:

@@ -26,8 +26,8 @@ QString markdownAddress(const QString& address)
 // Text as a Markdown line shows it: only what would be read as markup is escaped.
 QString markdownText(const QString& text)
 {
-    static const QRegularExpression markup(QStringLiteral(
-        R"(([\\`*\[\]<&]|(?<![\p{L}\p{N}])_|_(?![\p{L}\p{N}])|#$))"),
+    static const QRegularExpression markup(
+        QStringLiteral(R"(([\\`*\[\]<&]|(?<![\p{L}\p{N}])_|_(?![\p{L}\p{N}])|#$))"),
         QRegularExpression::UseUnicodePropertiesOption);
     QString escaped = text;
     return escaped.replace(markup, QStringLiteral("\\\\1"));
@@ -39,8 +39,10 @@ QString headingAnchor(const QString& heading)
 {
     static const QRegularExpression punctuation(QStringLiteral(R"([^\p{L}\p{M}\p{N}\p{Pc} -])"),
                                                 QRegularExpression::UseUnicodePropertiesOption);
-    return heading.trimmed().toLower().remove(punctuation).replace(QLatin1Char(' '),
-                                                                   QLatin1Char('-'));
+    return heading.trimmed()
+        .toLower()
+        .remove(punctuation)
+        .replace(QLatin1Char(' '), QLatin1Char('-'));
 }
 
 TextDocument::TextDocument(QFileDevice& out, std::function<void()> complete,
@@ -160,7 +162,8 @@ void TextDocument::writeContents()
                           .arg(markdownText(title), m_partAnchors.value(position))
                     : QStringLiteral("%1. %2\n").arg(position).arg(title);
     }
-    write(list + (m_format == TextFormat::Markdown ? QStringLiteral("\n") : QStringLiteral("\n\n")));
+    write(list +
+          (m_format == TextFormat::Markdown ? QStringLiteral("\n") : QStringLiteral("\n\n")));
 }
 
 void TextDocument::nameAnchors(int position)

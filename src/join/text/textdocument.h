@@ -66,7 +66,7 @@ private:
     TextFormat m_format;
     bool m_contents;
     int m_written = 0;
-    int m_named = 0; // parts whose anchors are known
+    int m_named = 0;                                // parts whose anchors are known
     QHash<int, QPair<QString, QString>> m_failures; // address, why; until their parts are written
     QHash<int, QString> m_partAnchors;
     QHash<QString, QString> m_headingAnchors; // by the heading's id in the copy

@@ -25,7 +25,8 @@ QString serialiser(TextFormat format)
     // is one.
     return QStringLiteral("(function () {\nconst module = { exports: {} };\nconst exports = "
                           "module.exports;\n") +
-           resourceText(QStringLiteral(":/join/text/turndown.js")) + QStringLiteral("\nreturn (\n") +
+           resourceText(QStringLiteral(":/join/text/turndown.js")) +
+           QStringLiteral("\nreturn (\n") +
            resourceText(QStringLiteral(":/join/text/markdown-body.js")) +
            QStringLiteral(")(module.exports);\n})()");
 }
@@ -36,9 +37,9 @@ TextJoin::TextJoin(const QStringList& addresses, const StandaloneSettings& stand
                    TextFormat format, QFileDevice& out, std::function<void()> complete,
                    std::function<void(const QString&)> warn)
     : m_copying(addresses, textSettings(standalone), std::move(warn), serialiser(format)),
-      m_document(std::make_unique<TextDocument>(
-          out, std::move(complete), m_copying.pages(), format,
-          standalone.contents || standalone.wholeAtTheEnd, standalone.contents))
+      m_document(std::make_unique<TextDocument>(out, std::move(complete), m_copying.pages(), format,
+                                                standalone.contents || standalone.wholeAtTheEnd,
+                                                standalone.contents))
 {
 }
 
