@@ -102,6 +102,15 @@
         }
         for (const element of content.querySelectorAll('[data-vantrel-n]'))
             element.removeAttribute('data-vantrel-n');
+        // The library's own wrappers name nothing of the page.
+        for (const wrapper of [content, ...content.querySelectorAll('[id^=readability-]')]) {
+            if (!(wrapper.id || '').startsWith('readability-'))
+                continue;
+            wrapper.removeAttribute('id');
+            wrapper.classList.remove('page');
+            if (!wrapper.classList.length)
+                wrapper.removeAttribute('class');
+        }
         const nodes = [document.importNode(content, true)];
         // The page's own h1 where it names the article as its metadata does (not the site's name).
         const h1s = body.querySelectorAll('h1');

@@ -4,7 +4,19 @@
 // bullets or numbers (nested lists indented), code and preformatted text stay as they stand, a
 // table's cells are parted by tabs.
 (function () {
-    const inline = /^inline|^contents$/;
+    const inline = /^inline/;
+
+    // The nodes a box holds: those of an element with no box of its own (display: contents) are
+    // its parent's.
+    function* boxChildren(element) {
+        for (const child of element.childNodes) {
+            if (child.nodeType === Node.ELEMENT_NODE &&
+                getComputedStyle(child).display === 'contents')
+                yield* boxChildren(child);
+            else
+                yield child;
+        }
+    }
 
     // The rendered text of a run of inline nodes, on as many lines as its line breaks make.
     function runText(nodes) {
@@ -44,7 +56,7 @@
             add(runText(run));
             run = [];
         };
-        for (const child of element.childNodes) {
+        for (const child of boxChildren(element)) {
             if (child.nodeType === Node.TEXT_NODE) {
                 run.push(child);
                 continue;
