@@ -79,26 +79,40 @@
             return {};
         const content = article.content;
         const indexOf = element => Number(element.getAttribute('data-vantrel-n'));
-        const keptIndices = [...content.querySelectorAll('[data-vantrel-n]')].map(indexOf);
-        const first = Math.min(...keptIndices);
-        const last = Math.max(...keptIndices);
+        // What the library kept, by where it stood in the page.
+        const kept = [...content.querySelectorAll('[data-vantrel-n]')]
+                         .sort((a, b) => indexOf(a) - indexOf(b));
+        const keptIndices = kept.map(indexOf);
+        const livePlace = new Map(live.map((element, n) => [element, n]));
+        // The last kept element that stood before index n.
+        const keptBefore = n => {
+            let low = 0, high = keptIndices.length;
+            while (low < high) {
+                const middle = (low + high) >> 1;
+                if (keptIndices[middle] < n)
+                    low = middle + 1;
+                else
+                    high = middle;
+            }
+            return low - 1;
+        };
         for (const dropped of body.querySelectorAll('pre, table')) {
             // Its descendants follow it in the numbering: one of them kept (a one-cell table
             // made a paragraph) keeps the block.
-            const n = live.indexOf(dropped);
+            const n = livePlace.get(dropped);
             const end = n + dropped.getElementsByTagName('*').length;
-            if (n <= first || n >= last || dropped.parentElement.closest('pre, table') ||
-                keptIndices.some(k => k >= n && k <= end))
+            const before = keptBefore(n);
+            const inside = before + 1 < keptIndices.length && keptIndices[before + 1] <= end;
+            if (before < 0 || before + 1 >= keptIndices.length || inside ||
+                dropped.parentElement.closest('pre, table'))
                 continue;
             // After the nearest block before it that is not around it.
-            let after = null;
-            for (const element of content.querySelectorAll('[data-vantrel-n]')) {
-                const k = indexOf(element);
-                if (k < n && blocks.has(element.localName) && !live[k].contains(dropped))
-                    after = element;
-            }
-            if (after)
-                after.after(content.ownerDocument.importNode(dropped, true));
+            let at = before;
+            while (at >= 0 && (!blocks.has(kept[at].localName) ||
+                               live[keptIndices[at]].contains(dropped)))
+                --at;
+            if (at >= 0)
+                kept[at].after(content.ownerDocument.importNode(dropped, true));
         }
         for (const element of content.querySelectorAll('[data-vantrel-n]'))
             element.removeAttribute('data-vantrel-n');
