@@ -43,6 +43,7 @@ Response routes(const QByteArray& path)
             "<div class=story><div class=story-body><h1>Rivers of the north</h1>" +
             prose("ARTICLEONE") + prose("ARTICLETWO") +
             "<table><tr><td>CELLA 2.1</td><td><a href=/dl>CELLB</a></td></tr></table>"
+            "<table><tr><td>ONECELL, a note the library makes a paragraph.</td></tr></table>"
             "<div class=code-widget><pre><code class=language-python>print('CODEKEPT')</code>"
             "</pre></div>" +
             prose("ARTICLETHREE") + "</div></div>" + Aftermath + "</body></html>");
@@ -147,7 +148,8 @@ private slots:
                                                           "ARTICLETHREE",
                                                           "CELLB",
                                                           "CODEKEPT",
-                                                          "language-python"};
+                                                          "language-python",
+                                                          "ONECELL"};
         QTest::newRow("blog post in divs, --main")
             << "/blog.html" << QStringList{"--main"}
             << QStringList{"<h1>Notes on caching layers for small web services</h1>", "BLOGONE",
@@ -165,12 +167,13 @@ private slots:
         QCOMPARE(f.status, 0);
         QVERIFY2(f.errLines.isEmpty(), qPrintable(f.errLines.join('\n')));
         const QString out = QString::fromUtf8(f.out);
+        // Once each: what the library kept in another form is not put back as well.
         for (const QString& text : kept)
-            QVERIFY2(out.contains(text), qPrintable(text + " missing from " + out));
+            QVERIFY2(out.count(text) == 1, qPrintable(text + " not once in " + out));
         for (const char* chrome :
              {"NAVLINK", "SHAREBAR", "COMMENTTEXT", "RELATEDLINK", "FOOTERTEXT"})
             QVERIFY2(!out.contains(chrome), chrome);
-        // The title is there once: the library's own copy of it is not repeated.
+        // One title: the library's own copy of it is not repeated.
         QCOMPARE(out.count("<h1>"), 1);
     }
 
