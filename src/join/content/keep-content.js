@@ -45,8 +45,8 @@
                 const landmarks = mains.length ? mains.length + ' main landmarks'
                     : articles.length ? 'no main landmark, ' + articles.length + ' articles'
                     : 'no main landmark or article';
-                warning = (rule.reader ? '' : landmarks + ', and ') + 'the reader found no article' +
-                          (found.why ? ' (' + found.why + ')' : '');
+                warning = (rule.reader ? '' : landmarks + ', and ') +
+                          'the reader found no article' + (found.why ? ' (' + found.why + ')' : '');
             }
         }
     }

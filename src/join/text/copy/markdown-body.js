@@ -33,15 +33,17 @@
             .replace(/^(\s*\d+)([.)])(?=\s)/, '$1\\$2');
     }
 
-    // A pipe table holds one line of text per cell, and every row as many cells as the first.
+    // A pipe table holds one line of text per cell, and no row more cells than the first (a
+    // shorter one is filled up).
     const pipeableTables = new WeakMap();
     function pipeable(table) {
         if (!pipeableTables.has(table)) {
             const rows = Array.from(table.rows);
-            pipeableTables.set(table, rows.length > 0 &&
-                !table.querySelector('table, pre, ul, ol, dl, blockquote, h1, h2, h3, h4, h5, h6, hr') &&
-                rows.every(row => Array.from(row.cells).every(cell =>
-                    cell.colSpan === 1 && cell.rowSpan === 1 && cell.querySelectorAll('p').length <= 1)));
+            const blocksInside = 'table, pre, ul, ol, dl, blockquote, h1, h2, h3, h4, h5, h6, hr';
+            pipeableTables.set(table, rows.length > 0 && !table.querySelector(blocksInside) &&
+                rows.every(row => row.cells.length <= rows[0].cells.length &&
+                    Array.from(row.cells).every(cell => cell.colSpan === 1 &&
+                        cell.rowSpan === 1 && cell.querySelectorAll('p').length <= 1)));
         }
         return pipeableTables.get(table);
     }
@@ -132,7 +134,8 @@
     return function (body) {
         // Under the part's title: h1 becomes h2, and so on; h6 stays.
         for (const heading of Array.from(body.querySelectorAll('h1, h2, h3, h4, h5'))) {
-            const lower = body.ownerDocument.createElement('h' + (Number(heading.localName[1]) + 1));
+            const level = Number(heading.localName[1]) + 1;
+            const lower = body.ownerDocument.createElement('h' + level);
             lower.append(...heading.childNodes);
             heading.replaceWith(lower);
         }
