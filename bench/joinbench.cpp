@@ -38,6 +38,14 @@
 //
 //   build/bin/joinbench pdf [counts=100,1000] [real counts=100] [jobs=1]
 //   build/bin/joinbench look [counts=100,1000] [docs=/usr/share/doc/python3.11/html]
+//
+// Or what the reader view costs and finds: the library reference's first pages (python3.11-doc)
+// joined as text with --main (their landmark), with --reader and with neither, each in a process
+// of its own (time per page, peak memory); then the hand-made pages of bench/reader/ beside their
+// ground truth (the article's text): precision and recall of the kept text's words for the whole
+// body, --main and --reader.
+//
+//   build/bin/joinbench reader [pages=100] [jobs=1]
 #include "app/progressbar.h"
 #include "cli/args/bookoptions.h"
 #include "cli/args/options.h"
@@ -47,6 +55,7 @@
 #include "cli/output.h"
 #include "cli/pdfoutput.h"
 #include "cli/terminalreport.h"
+#include "cli/textoutput.h"
 #include "formfixture.h"
 #include "join/find/pagefinder.h"
 #include "join/pdf/partsource.h"
@@ -66,6 +75,7 @@
 #include <QPageLayout>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QThread>
@@ -732,6 +742,153 @@ int lookBench(const QString& library, const QList<int>& counts)
     return 0;
 }
 
+// The kept text of each page as --format txt writes it, joined with rule ("body", "main",
+// "reader"): a join into a file of its own.
+CommandRun runText(const QStringList& addresses, int jobs, const QString& rule,
+                   QByteArray* text = nullptr)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("book.txt"));
+    cli::Output output(path);
+    if (!output.open().isEmpty())
+        return {};
+    cli::JoinSettings settings;
+    settings.jobs = jobs;
+    settings.standalone.emplace().wholeAtTheEnd = true;
+    settings.content.main = rule == QLatin1String("main");
+    settings.content.reader = rule == QLatin1String("reader");
+    CommandRun run = measured(addresses, [&](const std::shared_ptr<cli::TerminalReport>& report) {
+        return cli::joinToText(report, settings, join::TextFormat::Plain, output);
+    });
+    if (!output.commit().isEmpty())
+        run.clean = false;
+    QFile written(path);
+    if (text && written.open(QIODevice::ReadOnly))
+        *text = written.readAll();
+    run.bytes = QFileInfo(path).size();
+    return run;
+}
+
+// One rule of the reader's cost, in a process of its own so that no earlier run's memory counts:
+// a warm-up, then the join. Prints "ms peak-KB bytes clean".
+int readerRun(const QString& rule, int count, int jobs)
+{
+    TestHttpServer server([](const QByteArray& path) {
+        return servedFile(QStringLiteral("/usr/share/doc/python3.11/html"), path);
+    });
+    const QStringList names =
+        QDir(RealPages).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
+    QStringList addresses;
+    for (int i = 0; i < count && !names.isEmpty(); ++i)
+        addresses << server.url(
+            QStringLiteral("/library/%1?n=%2").arg(names[i % names.size()]).arg(i));
+    runText({server.url(QStringLiteral("/library/index.html?warm-up"))}, 1, rule);
+    const CommandRun run = runText(addresses, jobs, rule);
+    std::printf("%.1f %ld %lld %d\n", run.ms, run.peakKilobytes, static_cast<long long>(run.bytes),
+                run.clean ? 1 : 0);
+    return 0;
+}
+
+// The words of a text, lower case, each as often as it occurs.
+QHash<QString, int> wordCounts(const QString& text)
+{
+    static const QRegularExpression word(QStringLiteral("[\\p{L}\\p{N}]+"));
+    QHash<QString, int> counts;
+    for (const QRegularExpressionMatch& match : word.globalMatch(text.toLower()))
+        ++counts[match.captured()];
+    return counts;
+}
+
+// How many words of kept are in truth (each at most as often as there), and how many each holds.
+struct WordMatch
+{
+    long common = 0, kept = 0, truth = 0;
+};
+WordMatch matched(const QString& kept, const QString& truth)
+{
+    const QHash<QString, int> keptWords = wordCounts(kept);
+    const QHash<QString, int> truthWords = wordCounts(truth);
+    WordMatch match;
+    for (auto it = keptWords.begin(); it != keptWords.end(); ++it) {
+        match.common += qMin(it.value(), truthWords.value(it.key()));
+        match.kept += it.value();
+    }
+    for (int n : truthWords)
+        match.truth += n;
+    return match;
+}
+
+int reader(const char* program, int count, int jobs)
+{
+    bool clean = true;
+    const QStringList rules = {QStringLiteral("body"), QStringLiteral("main"),
+                               QStringLiteral("reader")};
+    if (QDir(RealPages).exists()) {
+        std::printf("%d pages of the library reference as text (-j %d): the reader's cost\n\n",
+                    count, jobs);
+        std::printf("rule      total s   ms/page  peak tree PSS   size\n");
+        for (const QString& rule : rules) {
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            child.start(QString::fromLocal8Bit(program),
+                        {QStringLiteral("reader-run"), rule, QString::number(count),
+                         QString::number(jobs)});
+            child.waitForFinished(-1);
+            const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
+            if (f.size() != 4) {
+                std::printf("%-8s  the run failed\n", qPrintable(rule));
+                clean = false;
+                continue;
+            }
+            clean = clean && f[3] == "1";
+            std::printf("%-8s %8.1f %9.1f %11.0f MB %4.1f MB\n", qPrintable(rule),
+                        f[0].toDouble() / 1000, f[0].toDouble() / count, f[1].toDouble() / 1024,
+                        f[2].toDouble() / 1048576);
+        }
+    } else {
+        std::printf("(no real pages: Debian's python3.11-doc is not installed)\n");
+    }
+
+    const QString folder = QStringLiteral(VANTREL_BENCH_DIR "/reader");
+    TestHttpServer server([folder](const QByteArray& path) { return servedFile(folder, path); });
+    const QStringList names =
+        QDir(folder).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
+    std::printf("\nwords kept against the article's (bench/reader/), precision / recall\n\n");
+    std::printf("%-20s %15s %15s %15s\n", "page", "body", "--main", "--reader");
+    QHash<QString, WordMatch> totals;
+    for (const QString& name : names) {
+        QFile truthFile(folder + QLatin1Char('/') + QFileInfo(name).completeBaseName() +
+                        QStringLiteral(".txt"));
+        if (!truthFile.open(QIODevice::ReadOnly))
+            continue;
+        const QString truth = QString::fromUtf8(truthFile.readAll());
+        std::printf("%-20s", qPrintable(QFileInfo(name).completeBaseName()));
+        for (const QString& rule : rules) {
+            QByteArray text;
+            const CommandRun run = runText({server.url(QLatin1Char('/') + name)}, 1, rule, &text);
+            clean = clean && run.clean;
+            // The part's title and address, the first two lines, are the file's, not the page's.
+            const QString kept = QString::fromUtf8(text).section(QLatin1Char('\n'), 2);
+            const WordMatch match = matched(kept, truth);
+            WordMatch& total = totals[rule];
+            total.common += match.common;
+            total.kept += match.kept;
+            total.truth += match.truth;
+            std::printf("    %5.2f / %4.2f", match.kept ? double(match.common) / match.kept : 0,
+                        match.truth ? double(match.common) / match.truth : 0);
+        }
+        std::printf("\n");
+    }
+    std::printf("%-20s", "all words");
+    for (const QString& rule : rules) {
+        const WordMatch& total = totals[rule];
+        std::printf("    %5.2f / %4.2f", total.kept ? double(total.common) / total.kept : 0,
+                    total.truth ? double(total.common) / total.truth : 0);
+    }
+    std::printf("\n");
+    return clean ? 0 : 1;
+}
+
 QList<int> numberList(const char* text)
 {
     QList<int> numbers;
@@ -769,6 +926,12 @@ int main(int argc, char* argv[])
         return lookBench(
             QString::fromLocal8Bit(argc > 3 ? argv[3] : "/usr/share/doc/python3.11/html"),
             numberList(argc > 2 ? argv[2] : "100,1000"));
+    if (argc > 1 && QByteArray(argv[1]) == "reader")
+        return reader(argv[0], argc > 2 ? qMax(1, QByteArray(argv[2]).toInt()) : 100,
+                      argc > 3 ? qMax(1, QByteArray(argv[3]).toInt()) : 1);
+    if (argc > 4 && QByteArray(argv[1]) == "reader-run")
+        return readerRun(QString::fromLocal8Bit(argv[2]), qMax(1, QByteArray(argv[3]).toInt()),
+                         qMax(1, QByteArray(argv[4]).toInt()));
     if (argc > 1 && QByteArray(argv[1]) == "scale")
         return scale(argv[0], QString::fromLocal8Bit(argc > 2 ? argv[2] : "84"),
                      numberList(argc > 3 ? argv[3] : "100,1000"));

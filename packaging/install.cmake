@@ -48,6 +48,12 @@ list(TRANSFORM VANTREL_SHIPPED_FILES PREPEND ${PROJECT_SOURCE_DIR}/resources/
      OUTPUT_VARIABLE shipped_paths)
 install(FILES ${shipped_paths} DESTINATION ${CMAKE_INSTALL_DATADIR}/vantrel)
 
+# The licences of the npm packages whose scripts the program holds (Apache-2.0, MIT).
+install(FILES ${PROJECT_SOURCE_DIR}/node_modules/@mozilla/readability/LICENSE.md
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vantrel/licenses RENAME readability.LICENSE.md)
+install(FILES ${PROJECT_SOURCE_DIR}/node_modules/turndown/LICENSE
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vantrel/licenses RENAME turndown.LICENSE)
+
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/${VANTREL_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size 32 48 128 256)

@@ -13,29 +13,6 @@
 namespace cli {
 namespace {
 
-// Tells the book why a page failed, so that its chapter can say it, and passes everything on.
-class FailuresToBook : public join::JoinReport
-{
-public:
-    FailuresToBook(std::shared_ptr<join::JoinReport> report, join::EpubBook& book)
-        : m_report(std::move(report)), m_book(book)
-    {
-    }
-    void fail(int line, int position, const QString& description) override
-    {
-        m_report->fail(line, position, description);
-    }
-    void pageDone(const join::PageOutcome& outcome) override
-    {
-        m_book.pageFailed(outcome.position, outcome.address, outcome.failure);
-        m_report->pageDone(outcome);
-    }
-
-private:
-    std::shared_ptr<join::JoinReport> m_report;
-    join::EpubBook& m_book;
-};
-
 // Copies the finished archive to a device that cannot seek.
 void copyTo(QFile& archive, Output& output)
 {
@@ -70,10 +47,10 @@ bool joinToEpub(const std::shared_ptr<TerminalReport>& report, const JoinSetting
         inPlace ? static_cast<QIODevice&>(output.device()) : archive,
         [&] { inPlace ? output.complete() : copyTo(archive, output); },
         [report](const QString& warning) { report->warn(warning); });
-    JoinSettings epubSettings = settings;
-    epubSettings.pageReport = std::make_shared<FailuresToBook>(
-        settings.pageReport ? settings.pageReport : std::shared_ptr<join::JoinReport>(report),
-        epub.result());
+    const JoinSettings epubSettings = tellingOutcomes(
+        settings, report, [&book = epub.result()](const join::PageOutcome& outcome) {
+            book.pageFailed(outcome.position, outcome.address, outcome.failure);
+        });
     return joinPagesInto(report, epubSettings, epub.result(), epub.copy());
 }
 

@@ -13,6 +13,7 @@
 #include "output.h"
 #include "pdfoutput.h"
 #include "terminalreport.h"
+#include "textoutput.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -122,6 +123,10 @@ int joinInto(Options& options, Output& output)
             ? joinToPdf(report, settings, options.pageLayout, options.book, output)
         : options.format == Format::Epub
             ? joinToEpub(report, settings, options.book, output)
+        : options.format == Format::Markdown
+            ? joinToText(report, settings, join::TextFormat::Markdown, output)
+        : options.format == Format::Text
+            ? joinToText(report, settings, join::TextFormat::Plain, output)
             : joinPages(report, settings, output.device(), [&] { output.complete(); });
     report->finish();
     return saveBoth(written, *report, jsonReport.get(), output);

@@ -31,6 +31,16 @@ join::ContentCopy::Noted contentNotes(const std::shared_ptr<TerminalReport>& rep
 
 } // namespace
 
+JoinSettings tellingOutcomes(const JoinSettings& settings,
+                             const std::shared_ptr<TerminalReport>& report, OutcomesTold::Told told)
+{
+    JoinSettings telling = settings;
+    telling.pageReport = std::make_shared<OutcomesTold>(
+        settings.pageReport ? settings.pageReport : std::shared_ptr<join::JoinReport>(report),
+        std::move(told));
+    return telling;
+}
+
 bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings& settings,
                QFileDevice& out, const std::function<void()>& complete,
                const std::function<void(const join::StandalonePages&)>& joined)

@@ -35,6 +35,36 @@ struct JoinSettings
     join::LookSettings look; // how a copy that stands on its own takes each page's look
 };
 
+// Tells each page's outcome to told (a book or file that writes why a page failed in its place),
+// and passes everything on to report.
+class OutcomesTold : public join::JoinReport
+{
+public:
+    using Told = std::function<void(const join::PageOutcome&)>;
+    OutcomesTold(std::shared_ptr<join::JoinReport> report, Told told)
+        : m_report(std::move(report)), m_told(std::move(told))
+    {
+    }
+    void fail(int line, int position, const QString& description) override
+    {
+        m_report->fail(line, position, description);
+    }
+    void pageDone(const join::PageOutcome& outcome) override
+    {
+        m_told(outcome);
+        m_report->pageDone(outcome);
+    }
+
+private:
+    std::shared_ptr<join::JoinReport> m_report;
+    Told m_told;
+};
+
+// The settings with each page's outcome told to told too.
+JoinSettings tellingOutcomes(const JoinSettings& settings,
+                             const std::shared_ptr<TerminalReport>& report,
+                             OutcomesTold::Told told);
+
 // Joins the report's addresses and writes the joined document to out as its pages arrive, each as
 // soon as every page before it is written; complete() then sees that all of it is kept (the caller
 // makes it final). A join that stands on its own then tells joined() what it knows of its pages.

@@ -241,6 +241,44 @@ private slots:
 #endif
     }
 
+    void format_byNameOrByTheOutputsExtension_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("format");
+        QTest::newRow("-o book.md") << QStringList{"-o", "book.md"} << int(Format::Markdown);
+        QTest::newRow("-o notes.MARKDOWN")
+            << QStringList{"-o", "notes.MARKDOWN"} << int(Format::Markdown);
+        QTest::newRow("-o book.txt") << QStringList{"-o", "book.txt"} << int(Format::Text);
+        QTest::newRow("--format txt beats .md")
+            << QStringList{"--format", "txt", "-o", "book.md"} << int(Format::Text);
+        QTest::newRow("-o - --format md")
+            << QStringList{"-o", "-", "--format", "md"} << int(Format::Markdown);
+        QTest::newRow("-o -") << QStringList{"-o", "-"} << int(Format::Html);
+        QTest::newRow("-o book.txt.gz") << QStringList{"-o", "book.txt.gz"} << int(Format::Html);
+    }
+    void format_byNameOrByTheOutputsExtension()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, format);
+        const CommandLine line = parse(arguments + QStringList{"a"});
+        QVERIFY2(line.options, qPrintable(line.text));
+        QCOMPARE(int(line.options->format), format);
+    }
+
+    void readerWithSelect_orAnUnknownFormat_isAUsageError_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("--reader --select") << QStringList{"--reader", "--select", "p"};
+        QTest::newRow("--format rst") << QStringList{"--format", "rst"};
+    }
+    void readerWithSelect_orAnUnknownFormat_isAUsageError()
+    {
+        QFETCH(QStringList, arguments);
+        const CommandLine line = parse(arguments + QStringList{"a"});
+        QVERIFY(!line.options);
+        QCOMPARE(line.status, UsageError);
+    }
+
     void namesNotUtf8_keepTheirBytes_andSuchAnAddressIsRefused()
     {
 #ifndef Q_OS_UNIX

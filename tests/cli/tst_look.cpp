@@ -1,6 +1,7 @@
 // Copies that stand on their own (the standalone file, the PDF, the EPUB) show pages as their
-// sites showed them: what the site hid stays out, and what stays keeps its colours, boxes and
-// fonts. The copy is opened in a browser page beside the live page and their looks compared.
+// sites showed them: what the site hid stays out (of Markdown and text too), and what stays keeps
+// its colours, boxes and fonts. The copy is opened in a browser page beside the live page and
+// their looks compared.
 #include "archive.h"
 #include "commandrun.h"
 #include "testhttpserver.h"
@@ -163,6 +164,8 @@ private slots:
         QTest::newRow("standalone") << "hidden.html";
         QTest::newRow("pdf") << "hidden.pdf";
         QTest::newRow("epub") << "hidden.epub";
+        QTest::newRow("markdown") << "hidden.md";
+        QTest::newRow("text") << "hidden.txt";
     }
     void hiddenElements_stayOutOfEveryCopy()
     {

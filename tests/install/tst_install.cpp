@@ -59,7 +59,9 @@ private slots:
         QVERIFY(QFileInfo(installed(QStringLiteral("bin/vantrel"))).isExecutable());
         QStringList files{QStringLiteral("share/vantrel/HAND-M.CUR"),
                           QStringLiteral("share/vantrel/drag.ico"),
-                          QStringLiteral("share/man/man1/vantrel.1.gz")};
+                          QStringLiteral("share/man/man1/vantrel.1.gz"),
+                          QStringLiteral("share/doc/vantrel/licenses/readability.LICENSE.md"),
+                          QStringLiteral("share/doc/vantrel/licenses/turndown.LICENSE")};
         for (int size : {32, 48, 128, 256})
             files.append(
                 QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(appId));

@@ -8,6 +8,7 @@ namespace {
 const QString Select = QStringLiteral("select");
 const QString Exclude = QStringLiteral("exclude");
 const QString Main = QStringLiteral("main");
+const QString Reader = QStringLiteral("reader");
 
 } // namespace
 
@@ -22,8 +23,12 @@ QList<QCommandLineOption> contentOptions()
          QStringLiteral("Leave out the elements this CSS selector matches. May be given several "
                         "times."),
          QStringLiteral("selector")},
-        {Main, QStringLiteral("Keep only each page's main content: its main element (or "
-                              "[role=main]), else its article.")},
+        {Main, QStringLiteral("Keep only each page's main content: its single main element (or "
+                              "[role=main]), else its single article, else the article a reader "
+                              "view would show, headed by the page's title.")},
+        {Reader, QStringLiteral("Keep only the article a reader view would show, even where a main "
+                                "element marks the content (for a main that holds comments and "
+                                "related links).")},
     };
 }
 
@@ -32,8 +37,11 @@ QString readContentOptions(const QCommandLineParser& parser, join::ContentRule& 
     rule.select = parser.values(Select);
     rule.exclude = parser.values(Exclude);
     rule.main = parser.isSet(Main);
+    rule.reader = parser.isSet(Reader);
     if (rule.main && !rule.select.isEmpty())
         return QStringLiteral("--main and --select cannot go together");
+    if (rule.reader && !rule.select.isEmpty())
+        return QStringLiteral("--reader and --select cannot go together");
     for (const QString& selector : rule.select + rule.exclude) {
         if (selector.trimmed().isEmpty())
             return QStringLiteral("--select and --exclude want a selector");

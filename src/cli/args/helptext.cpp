@@ -15,7 +15,7 @@ const QList<QPair<QString, QStringList>> HelpGroups = {
       QStringLiteral("header"), QStringLiteral("user-agent"), QStringLiteral("scroll"),
       QStringLiteral("settle")}},
     {QStringLiteral("What is copied"),
-     {QStringLiteral("main"), QStringLiteral("select"), QStringLiteral("exclude"),
+     {QStringLiteral("main"), QStringLiteral("reader"), QStringLiteral("select"), QStringLiteral("exclude"),
       QStringLiteral("standalone"), QStringLiteral("max-resource")}},
     {QStringLiteral("Output"),
      {QStringLiteral("output"), QStringLiteral("format"), QStringLiteral("toc"),

@@ -8,6 +8,7 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 
 #include <algorithm>
@@ -44,6 +45,8 @@ const QString ExitStatusAndExamples = QStringLiteral(
     "  vantrel-join --links-of https://docs.example/index.html --main --title 'Guide' "
     "--author 'Docs team' -o guide.epub\n\n"
     "  vantrel-join -i chapters.txt --format epub -o - > book.epub\n\n"
+    "  vantrel-join --main -i articles.txt -o articles.md\n\n"
+    "  vantrel-join --reader -i posts.txt --format txt -o - | grep -i 'rust'\n\n"
     "  vantrel-join -i library.txt -o library.pdf\n\n"
     "  vantrel-join --toc --title 'Python library' -i library.txt -o library.pdf\n\n"
     "  vantrel-join --outline-depth 3 --no-page-numbers -i site.txt -o book.pdf\n\n"
@@ -190,10 +193,13 @@ struct CommandOptions
         QStringLiteral("seconds")};
     QCommandLineOption format{
         QStringLiteral("format"),
-        QStringLiteral("html, pdf or epub (default: pdf or epub for a path ending in .pdf or "
-                       ".epub). A PDF is the --standalone document printed as a book: an outline, "
-                       "sheet numbers, a page per part. An EPUB is made of the --standalone "
-                       "copies."),
+        QStringLiteral(
+            "html, pdf, epub, md or txt (default: by a path ending in .pdf, .epub, .md "
+            "or .txt). A PDF is the --standalone document printed as a book: an outline, "
+            "sheet numbers, a page per part. An EPUB is made of the --standalone "
+            "copies. Markdown (GitHub-flavoured) and plain text are one file, a part "
+            "per page headed by its title and address; links between the pages lead to "
+            "their parts, other links and images keep their absolute addresses."),
         QStringLiteral("format")};
     QCommandLineOption pageSize{QStringLiteral("page-size"),
                                 QStringLiteral("The PDF's sheet: A4 (default), Letter, Legal, A3 "
@@ -215,7 +221,9 @@ struct CommandOptions
                        "as its page arrives.")};
     QCommandLineOption contents{
         QStringLiteral("toc"),
-        QStringLiteral("With --standalone, a PDF or an EPUB: a list of the pages at the top.")};
+        QStringLiteral(
+            "With --standalone, a PDF, an EPUB, Markdown or text: a list of the pages at "
+            "the top.")};
     QCommandLineOption maxResource{
         QStringLiteral("max-resource"),
         QStringLiteral("With --standalone, a PDF or an EPUB: inline no image over this many "
@@ -275,19 +283,24 @@ QString readOutputOptions(const QCommandLineParser& parser, const CommandOptions
         options.output = parser.value(named.output);
     if (options.output.isEmpty())
         return QStringLiteral("the output path is empty");
+    // By the name --format takes, or the output's extension.
+    const QList<QPair<QString, Format>> formats{
+        {QStringLiteral("html"), Format::Html},         {QStringLiteral("pdf"), Format::Pdf},
+        {QStringLiteral("epub"), Format::Epub},         {QStringLiteral("md"), Format::Markdown},
+        {QStringLiteral("markdown"), Format::Markdown}, {QStringLiteral("txt"), Format::Text}};
     if (parser.isSet(named.format)) {
         const QString name = parser.value(named.format).toLower();
-        if (name != QLatin1String("html") && name != QLatin1String("pdf") &&
-            name != QLatin1String("epub"))
-            return QStringLiteral("--format wants html, pdf or epub, not '%1'")
+        const auto known = std::find_if(formats.begin(), formats.end(),
+                                        [&](const auto& format) { return format.first == name; });
+        if (known == formats.end())
+            return QStringLiteral("--format wants html, pdf, epub, md or txt, not '%1'")
                 .arg(shownText(parser.value(named.format)));
-        options.format = name == QLatin1String("pdf")    ? Format::Pdf
-                         : name == QLatin1String("epub") ? Format::Epub
-                                                         : Format::Html;
-    } else if (options.output.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
-        options.format = Format::Pdf;
-    } else if (options.output.endsWith(QLatin1String(".epub"), Qt::CaseInsensitive)) {
-        options.format = Format::Epub;
+        options.format = known->second;
+    } else {
+        const QString extension = QFileInfo(options.output).suffix().toLower();
+        for (const auto& [name, format] : formats)
+            if (name == extension && format != Format::Html)
+                options.format = format;
     }
     if (parser.isSet(named.pageSize)) {
         const std::optional<QPageSize> size = pageSizeNamed(parser.value(named.pageSize));
@@ -407,7 +420,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Joins web pages into one HTML file (or one PDF or EPUB): loads each address in a browser "
+        "Joins web pages into one HTML file (or one PDF, EPUB, Markdown or text file): loads each "
+        "address in a browser "
         "engine, "
         "waits until the page has loaded completely, and appends the markup of its body to one "
         "document, in the order given. Needs no display."));

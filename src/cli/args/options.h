@@ -18,7 +18,7 @@
 
 namespace cli {
 
-enum class Format { Html, Pdf, Epub };
+enum class Format { Html, Pdf, Epub, Markdown, Text };
 
 // One join as the command line asks for it.
 struct Options

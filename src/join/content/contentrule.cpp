@@ -22,6 +22,8 @@ QString ContentRule::description() const
         parts.append(QStringLiteral("--select '%1'").arg(selector));
     if (main)
         parts.append(QStringLiteral("--main"));
+    if (reader)
+        parts.append(QStringLiteral("--reader"));
     for (const QString& selector : exclude)
         parts.append(QStringLiteral("--exclude '%1'").arg(selector));
     return parts.join(QLatin1Char(' '));
@@ -33,9 +35,20 @@ ContentCopy::ContentCopy(PageCopy& copy, const ContentRule& rule, Noted noted)
     const QJsonObject settings{
         {QStringLiteral("select"), QJsonArray::fromStringList(rule.select)},
         {QStringLiteral("exclude"), QJsonArray::fromStringList(rule.exclude)},
-        {QStringLiteral("main"), rule.main}};
-    m_ruleScript = resourceText(QStringLiteral(":/join/content/keep-content.js")) +
-                   QLatin1Char('(') + jsonText(settings) + QLatin1Char(')');
+        {QStringLiteral("main"), rule.main},
+        {QStringLiteral("reader"), rule.reader}};
+    const QString keep = resourceText(QStringLiteral(":/join/content/keep-content.js"));
+    if (!rule.main && !rule.reader) {
+        m_ruleScript = keep + QLatin1Char('(') + jsonText(settings) + QLatin1Char(')');
+        return;
+    }
+    // The reader library is a script that defines Readability: inside a function of its own, it
+    // leaves nothing behind in the page's world.
+    m_ruleScript = QStringLiteral("(function (rule) {\n") +
+                   resourceText(QStringLiteral(":/join/content/Readability.js")) +
+                   QStringLiteral("\nreturn (\n") + keep +
+                   QStringLiteral(")(rule, Readability);\n})(") + jsonText(settings) +
+                   QLatin1Char(')');
 }
 
 QString ContentCopy::copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound)

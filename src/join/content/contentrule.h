@@ -13,17 +13,20 @@ struct ContentRule
 {
     QStringList select;  // only the elements these match, in document order
     QStringList exclude; // none of the elements these match, after select
-    bool main = false;   // only the page's main landmark (main, [role=main], else article)
+    // Only the page's main content: a single main landmark (main, [role=main]), else a single
+    // article, else the article the reader algorithm finds.
+    bool main = false;
+    bool reader = false; // always the reader algorithm's article
 
-    bool any() const { return !select.isEmpty() || !exclude.isEmpty() || main; }
+    bool any() const { return !select.isEmpty() || !exclude.isEmpty() || main || reader; }
     // As a report names it: the options that make it.
     QString description() const;
 };
 
 // A page's copy that applies a content rule to the live page right before the copy it wraps runs,
 // so that every copy (plain, standalone) takes only what the rule keeps. noted() hears, for each
-// page, which rule was used ('select', 'main', 'article', 'body') and, when the rule fell back to
-// the whole body, why; before the copy's answer comes back.
+// page, which rule was used ('select', 'main', 'article', 'reader', 'body') and, when the rule fell
+// back to the whole body, why; before the copy's answer comes back.
 class ContentCopy : public PageCopy
 {
 public:

@@ -90,10 +90,11 @@ private:
 };
 
 StandaloneCopy::StandaloneCopy(StandalonePages& pages, ImageStore& images, LookSheet& looks,
-                               ImageFetch& fetch, int outlineDepth, QString serialiser)
+                               ImageFetch& fetch, int outlineDepth, QString serialiser,
+                               bool fetchImages)
     : PageCopy(resourceText(QStringLiteral(":/join/copy/standalone-body.js"))), m_pages(pages),
       m_images(images), m_looks(looks), m_fetch(fetch), m_outlineDepth(outlineDepth),
-      m_serialiser(std::move(serialiser)),
+      m_serialiser(std::move(serialiser)), m_fetchImages(fetchImages),
       m_fetchScript(resourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js")) +
                     QLatin1Char('\n') +
                     resourceText(QStringLiteral(":/join/copy/standalone-fetch.js"))),
@@ -137,7 +138,7 @@ QString StandaloneCopy::copyFrom(SiteBrowser& site, int position, std::chrono::m
     for (const QJsonValue& resource : page.value(QStringLiteral("resources")).toArray())
         if (!m_images.has(resource.toString()))
             missing.append(resource.toString());
-    if (!missing.isEmpty())
+    if (!missing.isEmpty() && m_fetchImages)
         fetchImages(site, missing, address,
                     page.value(QStringLiteral("userAgent")).toString().toUtf8(), deadline);
     return page.value(QStringLiteral("markup")).toString();

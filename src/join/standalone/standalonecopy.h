@@ -29,9 +29,10 @@ class StandaloneCopy : public PageCopy
 public:
     // Notes each page's headings down to outlineDepth in pages (0: none). serialiser, when given,
     // is a script function that takes the finished copy of the body and answers its markup, for
-    // an output that wants it written otherwise than as HTML.
+    // an output that wants it written otherwise than as HTML. Without fetchImages, images stay
+    // as their addresses.
     StandaloneCopy(StandalonePages& pages, ImageStore& images, LookSheet& looks, ImageFetch& fetch,
-                   int outlineDepth = 0, QString serialiser = {});
+                   int outlineDepth = 0, QString serialiser = {}, bool fetchImages = true);
     ~StandaloneCopy() override;
 
     QString copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound) override;
@@ -50,6 +51,7 @@ private:
     ImageFetch& m_fetch;
     int m_outlineDepth;
     QString m_serialiser;
+    bool m_fetchImages;
     QString m_fetchScript;
     std::unique_ptr<ResourceSink> m_sink;
     std::unique_ptr<QWebChannel> m_channel;

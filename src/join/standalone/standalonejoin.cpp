@@ -18,7 +18,8 @@ StandaloneCopying::StandaloneCopying(const QStringList& addresses,
                                             std::move(fate))),
       m_looks(std::make_unique<LookSheet>()), m_fetch(std::make_unique<ImageFetch>(*m_images)),
       m_copy(std::make_unique<StandaloneCopy>(*m_pages, *m_images, *m_looks, *m_fetch,
-                                              settings.outlineDepth, std::move(serialiser)))
+                                              settings.outlineDepth, std::move(serialiser),
+                                              settings.fetchImages))
 {
 }
 

@@ -31,6 +31,7 @@ struct StandaloneSettings
     // decided (contents are, too); otherwise each section is written as its page arrives, with
     // what is known by then.
     bool wholeAtTheEnd = false;
+    bool fetchImages = true; // false: images are left as their addresses, none is fetched
 };
 
 // What every join of standalone copies holds, whatever it writes them into: its pages, their
