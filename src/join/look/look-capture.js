@@ -172,6 +172,9 @@
         const tag = element.localName;
         let look = bare.get(tag);
         if (!look) {
+            // The host may have left the page already: it comes back for the new tag.
+            if (!host.isConnected)
+                body.appendChild(host);
             const made = document.createElementNS(element.namespaceURI || HTML, tag);
             if (tag === 'a')
                 made.setAttribute('href', '#');
@@ -206,7 +209,7 @@
     // Walks the element's subtree; answers whether anything of it shows. A row of a flexible
     // box's items, which the copy makes a block, stays a row, and so do boxes floated side by
     // side: each an inline block.
-    function visit(element, inRow) {
+    function visit(element, inRow, parentLook) {
         const tag = element.localName;
         if (element.namespaceURI !== HTML && tag !== 'svg')
             return true; // a formula, say: its own markup decides
@@ -225,21 +228,46 @@
             hidden.push(element);
             return false;
         }
-        if (settings.styles)
-            looks.set(element,
-                      lookOf(style, element, bodySize, inRow || style.cssFloat !== 'none'));
+        let look = null;
+        if (settings.styles) {
+            look = seenLook(style, element, inRow || style.cssFloat !== 'none', parentLook);
+            looks.set(element, look);
+        }
         const invisible = style.visibility !== 'visible';
         let shows = !invisible;
         const row = /flex$/.test(style.display) && style.flexDirection.startsWith('row');
         if (tag !== 'svg') {
             for (const child of Array.from(element.children))
-                shows = visit(child, row) || shows;
+                shows = visit(child, row, look) || shows;
         }
         if (!shows)
             hidden.push(element);
         else if (invisible)
             textHidden.push(element);
         return shows;
+    }
+
+    // Most elements repeat one another (the spans of highlighted code, the items of a list): one
+    // of the same tag, classes and style attribute under a parent of the same look has the look
+    // found before, where a few properties that rules on its place (first, even, last) change
+    // agree too. The rest is read whole.
+    const seen = new Map();
+    const checked = ['display', 'color', 'background-color', 'font-weight', 'margin-top',
+                     'margin-bottom', 'border-top-style', 'border-bottom-style'];
+    function seenLook(style, element, sideBySide, parentLook) {
+        const tag = element.localName;
+        if (tag === 'img' || tag === 'svg')
+            return lookOf(style, element, bodySize, sideBySide);
+        const key = tag + '\u001f' + (element.getAttribute('class') || '') + '\u001f' +
+                    (element.getAttribute('style') || '') + '\u001f' +
+                    (parentLook ? parentLook.id : '') + (sideBySide ? 'r' : '');
+        const values = checked.map(name => style.getPropertyValue(name));
+        const known = seen.get(key);
+        if (known && known.values.every((value, i) => value === values[i]))
+            return known.look;
+        const look = lookOf(style, element, bodySize, sideBySide);
+        seen.set(key, { values, look });
+        return look;
     }
 
     // Elements the page's own print rules hide: rules for print alone whose display is none.
@@ -284,7 +312,7 @@
                 getComputedStyle(document.documentElement).backgroundColor;
     }
     for (const child of Array.from(body.children))
-        visit(child, false);
+        visit(child, false, null);
     if (settings.styles) {
         // Bare looks of every tag the page shows, while the host is in the page: put there only
         // now, so that the page's own styles and layout were not made anew for it.
@@ -387,7 +415,17 @@
             const copied = copy.ownerDocument.createTreeWalker(copy, NodeFilter.SHOW_ELEMENT);
             const shown = live.ownerDocument.createTreeWalker(live, NodeFilter.SHOW_ELEMENT);
             while (copied.nextNode() && shown.nextNode()) {
-                const look = looks.get(shown.currentNode);
+                const live = shown.currentNode;
+                let look = looks.get(live);
+                // An element the page's scripts added after its look was noted (when it rests,
+                // a page may still be at work) is taken as it looks now.
+                const html = live.namespaceURI === HTML || live.localName === 'svg';
+                if (!look && html && (live.parentElement === live.ownerDocument.body ||
+                                      looks.has(live.parentElement))) {
+                    look = seenLook(getComputedStyle(live), live, false,
+                                    looks.get(live.parentElement) || null);
+                    looks.set(live, look);
+                }
                 if (!look)
                     continue;
                 const parent = looks.get(shown.currentNode.parentElement) || bodyLook;
@@ -413,6 +451,7 @@
                 copy.append(wrapper);
                 give(wrapper, bodyText);
             }
+            host.remove();
             return Array.from(used);
         }
     };
