@@ -31,6 +31,10 @@ Response routes(const QByteArray& path)
         return TestHttpServer::html(
             "<html><body><p id=shown></p><script>shown.textContent = 'cookie:' + document.cookie "
             "+ ' local:' + localStorage.getItem('member');</script></body></html>");
+    if (path == "/contents") // a contents page that lists its pages to members alone
+        return TestHttpServer::html("<html><body><script>if (document.cookie.includes('session'))"
+                                    " document.write('<a href=/n/7>seven</a>');</script>"
+                                    "<a href=/n/6>six</a></body></html>");
     if (path == "/slow") {
         Response response = TestHttpServer::html("<html><body><p>slow");
         response.neverFinish = true;
@@ -134,6 +138,12 @@ private slots:
         QCOMPARE(members.status, 0);
         QVERIFY2(members.out.contains("cookie:session=yes local:m1"), members.out);
         QCOMPARE(server.header("/members", "Cookie"), "session=yes");
+
+        // The pages that find pages load signed in too.
+        const Finished found =
+            run({"--profile", profile(), "--links-of", url("/contents"), "--no-start", "--list"});
+        QCOMPARE(found.status, 0);
+        QCOMPARE(found.out, (url("/n/7") + "\n" + url("/n/6") + "\n").toUtf8());
 
         const Finished outsider = run({url("/members")});
         QVERIFY2(outsider.out.contains("cookie: local:null"), outsider.out);

@@ -15,10 +15,10 @@ QList<QCommandLineOption> profileOptions()
 {
     return {
         {Profile,
-         QStringLiteral("Keep cookies, site storage and the pages' cache in this folder (made "
-                        "for you alone if missing) for later runs, as a browser's profile does; "
-                        "one run at a time. Without it, every run starts signed out with an "
-                        "empty cache."),
+         QStringLiteral("Keep cookies (those of --cookies too), site storage and the pages' "
+                        "cache in this folder (made for you alone if missing) for later runs, as "
+                        "a browser's profile does; one run at a time. Without it, every run "
+                        "starts signed out with an empty cache. Delete the folder to sign out."),
          QStringLiteral("folder")},
         {Login,
          QStringLiteral("With --profile: open a browser window on this address to sign in, and "
