@@ -25,8 +25,15 @@ Response routes(const QByteArray& path)
         return TestHttpServer::response(
             200, "text/html",
             "<html><body><p>signed in</p><script>localStorage.setItem('member', 'm1');"
-            "fetch('/stored');</script></body></html>",
+            "fetch('/stored'); window.open('/provider');</script></body></html>",
             {{"Set-Cookie", "session=yes; Path=/"}});
+    // A sign-in provider's pop-up (where a browser lets pages open one), closed once it is done.
+    if (path == "/provider")
+        return TestHttpServer::response(
+            200, "text/html",
+            "<html><body><script>fetch('/provided').then(() => window.close());</script>"
+            "</body></html>",
+            {{"Set-Cookie", "provider=ok; Path=/"}});
     if (path == "/members")
         return TestHttpServer::html(
             "<html><body><p id=shown></p><script>shown.textContent = 'cookie:' + document.cookie "
@@ -261,11 +268,14 @@ private slots:
         environment.remove("WAYLAND_DISPLAY");
         environment.insert("DISPLAY", display.name());
         const qsizetype stored = server.requests().count("/stored");
+        const qsizetype provided = server.requests().count("/provided");
         QProcess login;
         login.setWorkingDirectory(dir->path());
         login.setProcessEnvironment(environment);
         login.start(program(), {"--profile", profile(), "--login", url("/signin")});
-        QTRY_VERIFY_WITH_TIMEOUT(server.requests().count("/stored") > stored, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(server.requests().count("/stored") > stored &&
+                                     server.requests().count("/provided") > provided,
+                                 60000);
         if (const QString xwininfo = QStandardPaths::findExecutable("xwininfo");
             !xwininfo.isEmpty()) {
             QProcess windows;
@@ -281,7 +291,7 @@ private slots:
         QCOMPARE(login.exitCode(), 0);
 
         const Finished members = run({"--profile", profile(), url("/members")});
-        QVERIFY2(members.out.contains("cookie:session=yes local:m1"), members.out);
+        QVERIFY2(members.out.contains("cookie:session=yes; provider=ok local:m1"), members.out);
     }
 
 private:
