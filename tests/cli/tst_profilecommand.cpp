@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <unistd.h>
 
 using Response = TestHttpServer::Response;
@@ -257,10 +258,21 @@ private slots:
         QCOMPARE(server.requests().count("/signin"), asked);
     }
 
+    void login_inAVirtualDisplay_keepsTheSessionWhenItsWindowCloses_data()
+    {
+        QTest::addColumn<bool>("byKeyboard");
+        QTest::newRow("its user presses Ctrl+W") << true;
+        QTest::newRow("Ctrl+C in its terminal") << false;
+    }
+
     void login_inAVirtualDisplay_keepsTheSessionWhenItsWindowCloses()
     {
+        QFETCH(bool, byKeyboard);
         if (QStandardPaths::findExecutable("Xvfb").isEmpty())
             QSKIP("Xvfb is not installed (scripts/setup-debian.sh installs it)");
+        const QString xdotool = QStandardPaths::findExecutable("xdotool");
+        if (byKeyboard && xdotool.isEmpty())
+            QSKIP("xdotool is not installed (scripts/setup-debian.sh installs it)");
         VirtualDisplay display;
         QVERIFY2(!display.name().isEmpty(), "Xvfb did not start");
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -276,16 +288,26 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(server.requests().count("/stored") > stored &&
                                      server.requests().count("/provided") > provided,
                                  60000);
-        if (const QString xwininfo = QStandardPaths::findExecutable("xwininfo");
-            !xwininfo.isEmpty()) {
-            QProcess windows;
-            windows.start(xwininfo, {"-root", "-tree", "-display", display.name()});
-            QVERIFY(windows.waitForFinished(30000));
-            const QByteArray tree = windows.readAllStandardOutput();
-            QVERIFY2(tree.contains("Sign in, then close this window"), tree);
+        if (!xdotool.isEmpty()) {
+            // Found by its title, as a user would find it among their windows.
+            QProcess search;
+            search.setProcessEnvironment(environment);
+            const Finished found = runCommand(
+                search, {"search", "--sync", "--name", "^Sign in, then close this window"}, {},
+                xdotool);
+            QCOMPARE(found.status, 0);
+            const QByteArray window = found.out.trimmed().split('\n').value(0);
+            if (byKeyboard) {
+                QProcess keys;
+                keys.setProcessEnvironment(environment);
+                QCOMPARE(runCommand(keys, {"windowfocus", "--sync", window, "key", "ctrl+w"}, {},
+                                    xdotool)
+                             .status,
+                         0);
+            }
         }
-        // As Ctrl+C in its terminal does: the window closes as if its user closed it.
-        login.terminate();
+        if (!byKeyboard)
+            QCOMPARE(::kill(pid_t(login.processId()), SIGINT), 0);
         QVERIFY(login.waitForFinished(60000));
         QCOMPARE(login.exitStatus(), QProcess::NormalExit);
         QCOMPARE(login.exitCode(), 0);
