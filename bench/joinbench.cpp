@@ -46,6 +46,11 @@
 // body, --main and --reader.
 //
 //   build/bin/joinbench reader [pages=100] [jobs=1]
+//
+// Or a re-run of 100 real pages with a saved profile (--profile) beside the first run: time and
+// bytes the server sent, which answers conditional requests with 304:
+//
+//   build/bin/joinbench profile [folder=/usr/share/doc/python3.11/html/library] [jobs=4]
 #include "app/progressbar.h"
 #include "cli/args/bookoptions.h"
 #include "cli/args/options.h"
@@ -700,6 +705,57 @@ int pdfBench(const char* program, const QList<int>& generatedCounts, const QList
     return clean ? 0 : 1;
 }
 
+// A re-run with a saved profile beside the first run, on real pages: the command joins the first
+// 100 pages of library's folder, served with an ETag each (a server that keeps validators), three
+// times in processes of their own: without a profile, with a new one, and again with that one.
+// Prints each run's time, the bytes the server sent, and how many requests it answered 304.
+int profileBench(const QString& library, int jobs)
+{
+    const QString root = QFileInfo(library).path();
+    TestHttpServer server([root](const QByteArray& path) {
+        TestHttpServer::Response response = servedFile(root, path);
+        if (response.status == 200)
+            response.headers.append(
+                {"ETag",
+                 '"' + QCryptographicHash::hash(response.body, QCryptographicHash::Md5).toHex() +
+                     '"'});
+        return response;
+    });
+    server.setAnswerConditionalRequests(true);
+    QTemporaryDir dir;
+    QFile list(dir.filePath(QStringLiteral("pages.txt")));
+    if (!list.open(QIODevice::WriteOnly))
+        return 1;
+    list.write(scaleAddresses(server, library, 100).join(QLatin1Char('\n')).toUtf8());
+    list.close();
+    const QString profile = dir.filePath(QStringLiteral("profile"));
+    std::printf("re-run with a saved profile: 100 pages of %s, -j %d\n", qPrintable(library), jobs);
+    std::printf("%-22s %9s %12s %6s %9s\n", "run", "ms", "bytes sent", "304s", "exit");
+    const QList<QPair<const char*, QStringList>> runs = {
+        {"no profile", {}},
+        {"first, new profile", {QStringLiteral("--profile"), profile}},
+        {"re-run, same profile", {QStringLiteral("--profile"), profile}},
+    };
+    for (const auto& [name, extra] : runs) {
+        const qint64 bytesBefore = server.bytesSent();
+        const int notModifiedBefore = server.notModifiedCount();
+        QProcess run;
+        QElapsedTimer timer;
+        timer.start();
+        run.start(QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel-join"),
+                  QStringList{QStringLiteral("-q"), QStringLiteral("-j"), QString::number(jobs),
+                              QStringLiteral("-i"), list.fileName(), QStringLiteral("-o"),
+                              dir.filePath(QStringLiteral("joined.html"))} +
+                      extra);
+        if (!run.waitForFinished(30 * 60 * 1000))
+            run.kill();
+        std::printf("%-22s %9lld %12lld %6d %9d\n", name, timer.elapsed(),
+                    server.bytesSent() - bytesBefore, server.notModifiedCount() - notModifiedBefore,
+                    run.exitCode());
+    }
+    return 0;
+}
+
 // The pages' look against the plain look, on real pages: the standalone file's time and size and
 // how many classes its stylesheet holds, at each count (the same pages repeated), then a PDF of
 // the first count's pages both ways.
@@ -932,6 +988,10 @@ int main(int argc, char* argv[])
     if (argc > 4 && QByteArray(argv[1]) == "reader-run")
         return readerRun(QString::fromLocal8Bit(argv[2]), qMax(1, QByteArray(argv[3]).toInt()),
                          qMax(1, QByteArray(argv[4]).toInt()));
+    if (argc > 1 && QByteArray(argv[1]) == "profile")
+        return profileBench(
+            QString::fromLocal8Bit(argc > 2 ? argv[2] : "/usr/share/doc/python3.11/html/library"),
+            argc > 3 ? qMax(1, QByteArray(argv[3]).toInt()) : 4);
     if (argc > 1 && QByteArray(argv[1]) == "scale")
         return scale(argv[0], QString::fromLocal8Bit(argc > 2 ? argv[2] : "84"),
                      numberList(argc > 3 ? argv[3] : "100,1000"));

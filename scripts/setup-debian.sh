@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-webengine-dev libgl-dev
     libminizip-dev qt6-image-formats-plugins epubcheck
     fonts-liberation
-    xvfb xauth imagemagick
+    xvfb xauth imagemagick xdotool
     iputils-ping
     python3
     desktop-file-utils appstream help2man man-db

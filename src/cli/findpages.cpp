@@ -35,7 +35,7 @@ QList<QPair<QString, QString>> selectorsOf(const Options& options)
 
 } // namespace
 
-std::optional<int> findPages(Options& options)
+std::optional<int> findPages(Options& options, QWebEngineProfile* profile)
 {
     if (const QList<QPair<QString, QString>> selectors = selectorsOf(options);
         !selectors.isEmpty()) {
@@ -50,6 +50,7 @@ std::optional<int> findPages(Options& options)
     join::FindSettings settings = options.find.settings;
     settings.site = options.reader.site;
     settings.pageBound = options.timeout;
+    settings.profile = profile;
     join::PageFinder finder(settings, [](const QString& note) {
         printLine(stderr, QStringLiteral("vantrel-join: warning: ") + note);
     });

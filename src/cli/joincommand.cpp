@@ -8,15 +8,18 @@
 #include "findpages.h"
 #include "join/engine/enginecheck.h"
 #include "join/pdf/partsource.h"
+#include "join/profile/profilefolder.h"
 #include "joinpages.h"
 #include "jsonreport.h"
 #include "output.h"
 #include "pdfoutput.h"
+#include "savedprofile.h"
 #include "terminalreport.h"
 #include "textoutput.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
+#include <QWebEngineProfile>
 
 #include <cerrno>
 #include <cstdio>
@@ -87,9 +90,14 @@ int saveBoth(bool written, TerminalReport& report, JsonReport* jsonReport, Outpu
 
 // Finds the pages the options ask for, then joins them into output, with the application object
 // made.
-int joinInto(Options& options, Output& output)
+int joinInto(Options& options, Output& output, const join::ProfileFolder* folder)
 {
-    if (const std::optional<int> status = findPages(options))
+    // Before the finder, which loads pages of the site too; goes after every page of the run.
+    const std::unique_ptr<QWebEngineProfile> profile =
+        openSavedProfile(folder, options.reader.site, [](const QString& warning) {
+            said(QStringLiteral("warning: ") + warning);
+        });
+    if (const std::optional<int> status = findPages(options, profile.get()))
         return *status;
     auto report = std::make_shared<TerminalReport>(options.addresses,
                                                    TerminalReport::progressFor(options.quiet));
@@ -108,8 +116,9 @@ int joinInto(Options& options, Output& output)
                           jsonReport,
                           options.content,
                           {},
-                          !options.find.requests.isEmpty()};
-    settings.look = options.look;
+                          !options.find.requests.isEmpty(),
+                          options.look};
+    settings.profile = profile.get();
     if (jsonReport)
         settings.contentNoted = [jsonReport](int position, const QString& rule) {
             jsonReport->noteContent(position, rule);
@@ -150,19 +159,29 @@ int runJoinCommand(int argc, char* argv[])
         return OutputError;
     options.output = outputName.path();
     options.reader.reportPath = reportName.path();
+    const bool signingIn = !options.profile.login.isEmpty();
     // Opened before any page loads: an output that cannot be written is found at once.
     Output output(options.output);
-    if (said(output.open()))
+    if (!signingIn && said(output.open()))
         return OutputError;
     if (said(join::browserEngineStartProblem()))
         return EngineError;
+    // Let go only after the application object, with which the engine ends: once the engine has
+    // written all of the profile.
+    std::optional<join::ProfileFolder> profileFolder;
+    if (!options.profile.folder.isEmpty())
+        profileFolder.emplace(options.profile.folder);
 
     prepareApplication();
     // The arguments are the command's alone: Qt must not take an address or a value for one of
     // its own options.
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
-    return joinInto(options, output);
+    if (signingIn)
+        return signIn(options, *profileFolder);
+    if (profileFolder && said(profileFolder->open()))
+        return UsageError;
+    return joinInto(options, output, profileFolder ? &*profileFolder : nullptr);
 }
 
 } // namespace cli

@@ -63,7 +63,9 @@ bool joinPagesInto(const std::shared_ptr<TerminalReport>& report, const JoinSett
                    join::JoinResult& result, join::PageCopy& pageCopy)
 {
     // Declared first, so that it goes after every page that uses it.
-    const std::unique_ptr<QWebEngineProfile> profile(EngineHost::createPrivateProfile());
+    const std::unique_ptr<QWebEngineProfile> privateProfile(
+        settings.profile ? nullptr : EngineHost::createPrivateProfile());
+    QWebEngineProfile* profile = settings.profile ? settings.profile : privateProfile.get();
     join::SiteSetup site = settings.site;
     for (const QString& address : report->addresses())
         site.listed.append(QUrl::fromUserInput(address));
@@ -87,7 +89,7 @@ bool joinPagesInto(const std::shared_ptr<TerminalReport>& report, const JoinSett
     std::vector<std::unique_ptr<SiteBrowser>> sites;
     QList<SiteBrowser*> siteList;
     for (int i = 0; i < qMin(settings.jobs, report->count()); ++i) {
-        sites.push_back(std::make_unique<SiteBrowser>(nullptr, profile.get()));
+        sites.push_back(std::make_unique<SiteBrowser>(nullptr, profile));
         sites.back()->setReadiness(settings.site.readiness, settings.pageBound);
         siteList.append(sites.back().get());
     }

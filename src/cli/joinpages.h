@@ -12,6 +12,7 @@
 #include <optional>
 
 class QFileDevice;
+class QWebEngineProfile;
 
 namespace cli {
 
@@ -20,7 +21,7 @@ class TerminalReport;
 // How the command's pages join, as its options ask.
 struct JoinSettings
 {
-    int jobs = 1; // site browsers loading at once, one private profile among them
+    int jobs = 1; // site browsers loading at once, one profile among them
     std::chrono::milliseconds pageBound = join::PageLoadBound;
     std::optional<join::StandaloneSettings> standalone; // none: the faithful copy
     join::SiteSetup site; // how pages load and when they are ready to copy
@@ -33,6 +34,8 @@ struct JoinSettings
     // joined again (for found pages, whose addresses may redirect to one another).
     bool oncePerPage = false;
     join::LookSettings look; // how a copy that stands on its own takes each page's look
+    // The run's saved profile, its cookies in it already; none: a private one for the join.
+    QWebEngineProfile* profile = nullptr;
 };
 
 // Tells each page's outcome to told (a book or file that writes why a page failed in its place),

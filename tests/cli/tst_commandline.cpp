@@ -200,6 +200,13 @@ private slots:
             << QStringList{"a", "-o", "hard", "--report", "link"} << "is the report link";
         QTest::newRow("report is a list file")
             << QStringList{"a", "-i", "list", "--report", "list"} << "is the list file";
+        QTest::newRow("--login joining too")
+            << QStringList{"a", "--profile", "p", "--login", "http://127.0.0.1/"}
+            << "joins nothing";
+        QTest::newRow("--login without a profile")
+            << QStringList{"--login", "http://127.0.0.1/"} << "needs --profile";
+        QTest::newRow("--login to a file")
+            << QStringList{"--profile", "p", "--login", "/etc/hosts"} << "http or https";
         QTest::newRow("output is the cookies file")
             << QStringList{"a", "--cookies", "cookies", "-o", "sub/../cookies"}
             << "is the cookies file";

@@ -138,7 +138,8 @@ class TestLook : public QObject
                                answer = value.toMap();
                                done = true;
                            });
-        QTest::qWaitFor([&] { return done; }, 30000);
+        if (!QTest::qWaitFor([&] { return done; }, 30000))
+            return {};
         return answer;
     }
 

@@ -44,25 +44,48 @@ private:
                 m_owner.m_requests.append(QString::fromUtf8(path));
                 m_owner.m_heads.append(head);
             }
-            const Response response = m_handler(path);
+            const Response response = notModifiedOr(head, m_handler(path));
             if (const int delay = std::max(m_owner.m_delayMs.load(), int(response.delay.count()));
                 delay > 0)
                 QTimer::singleShot(delay, Qt::PreciseTimer, socket,
-                                   [socket, response] { respond(socket, response); });
+                                   [this, socket, response] { respond(socket, response); });
             else
                 respond(socket, response);
         });
     }
 
-    static void respond(QTcpSocket* socket, const Response& response)
+    Response notModifiedOr(const QByteArray& head, Response response)
+    {
+        if (!m_owner.m_conditional || response.status != 200)
+            return response;
+        for (const auto& [name, value] : std::as_const(response.headers)) {
+            if (name.compare("ETag", Qt::CaseInsensitive) != 0)
+                continue;
+            for (const QByteArray& line : head.split('\n')) {
+                const qsizetype colon = line.indexOf(':');
+                if (colon > 0 &&
+                    line.left(colon).trimmed().compare("If-None-Match", Qt::CaseInsensitive) == 0 &&
+                    line.mid(colon + 1).trimmed() == value) {
+                    ++m_owner.m_notModified;
+                    response.status = 304;
+                    response.body.clear();
+                    return response;
+                }
+            }
+        }
+        return response;
+    }
+
+    void respond(QTcpSocket* socket, const Response& response)
     {
         QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " Status\r\n";
         head += "Content-Type: " + response.contentType + "\r\n";
         for (const auto& [name, value] : response.headers)
             head += name + ": " + value + "\r\n";
-        if (!response.neverFinish)
+        if (!response.neverFinish && response.status != 304)
             head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
         head += "Connection: close\r\n\r\n";
+        m_owner.m_bytesSent += head.size() + response.body.size();
         socket->write(head + response.body);
         if (!response.neverFinish)
             socket->disconnectFromHost();

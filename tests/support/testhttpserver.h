@@ -43,6 +43,12 @@ public:
     QStringList requests() const;
     // The value of a header of the latest request for path; empty when there was none.
     QByteArray header(const QString& path, const QByteArray& name) const;
+    // Answers a request that names the ETag of its response in If-None-Match with 304 Not
+    // Modified and no body, as a server that keeps its pages' validators does.
+    void setAnswerConditionalRequests(bool answer) { m_conditional = answer; }
+    // How many requests were answered with 304 so far, and how many bytes were sent in all.
+    int notModifiedCount() const { return m_notModified; }
+    qint64 bytesSent() const { return m_bytesSent; }
     // Holds every response this long before answering, as a real network would (a timer, so
     // other requests are served meanwhile).
     void setResponseDelay(std::chrono::milliseconds delay) { m_delayMs = int(delay.count()); }
@@ -60,4 +66,7 @@ private:
     QStringList m_requests;
     QList<QByteArray> m_heads; // of each request, beside its path
     std::atomic<int> m_delayMs{0};
+    std::atomic<bool> m_conditional{false};
+    std::atomic<int> m_notModified{0};
+    std::atomic<qint64> m_bytesSent{0};
 };

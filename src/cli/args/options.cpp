@@ -31,7 +31,8 @@ const QString ExitStatusAndExamples = QStringLiteral(
     "     no address, and nothing was written\n"
     "  2  usage error: an unknown option, a bad option value or selector, no addresses, a list\n"
     "     file that cannot be read, a file written that the command also reads or writes (by\n"
-    "     any name); nothing is written\n"
+    "     any name); a --profile folder that cannot be made or written, or that another run\n"
+    "     is using; --login without a display; nothing is written\n"
     "  3  the output, the report or a temporary file cannot be written; existing files are left\n"
     "     as they were\n"
     "  4  the browser engine cannot start\n"
@@ -52,6 +53,9 @@ const QString ExitStatusAndExamples = QStringLiteral(
     "  vantrel-join --outline-depth 3 --no-page-numbers -i site.txt -o book.pdf\n\n"
     "  vantrel-join --cookies cookies.txt --scroll --settle 500 -i feed.txt -o feed.html\n\n"
     "  vantrel-join -j 8 -i list.txt -o book.html --report report.json\n\n"
+    "  vantrel-join --profile ~/wiki-profile --login https://wiki.example/login\n"
+    "  vantrel-join --profile ~/wiki-profile --links-of https://wiki.example/handbook/ \\\n"
+    "      -o handbook.pdf\n\n"
     "  vantrel-join --links-of https://docs.example/library/index.html --main --standalone \\\n"
     "      -o library.html\n\n"
     "  vantrel-join --links-of https://docs.example/ --links-in 'nav.toc' \\\n"
@@ -246,8 +250,8 @@ struct CommandOptions
         return QList<QCommandLineOption>{input,    output,      jobs,   timeout, format,
                                          pageSize, landscape,   margin, quiet,   standalone,
                                          contents, maxResource, plain} +
-               readerOptions() + bookOptions() + findOptions() + contentOptions() +
-               QList<QCommandLineOption>{help, version};
+               readerOptions() + profileOptions() + bookOptions() + findOptions() +
+               contentOptions() + QList<QCommandLineOption>{help, version};
     }
 };
 
@@ -409,7 +413,12 @@ QString readAddresses(const QStringList& arguments, const QCommandLineParser& pa
             options.addresses.append(addressOf(value));
         }
     }
-    if (options.addresses.isEmpty() && options.find.requests.isEmpty())
+    const bool joins = !options.addresses.isEmpty() || !options.find.requests.isEmpty();
+    if (!options.profile.login.isEmpty())
+        return joins ? QStringLiteral("--login joins nothing: give the addresses to a run with "
+                                      "--profile alone")
+                     : QString();
+    if (!joins)
         return QStringLiteral("no addresses to join");
     return {};
 }
@@ -447,6 +456,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
         [&] { return readRunOptions(parser, named, options); },
         [&] { return readStandaloneOptions(parser, named, options); },
         [&] { return readReaderOptions(parser, options.reader); },
+        [&] { return readProfileOptions(parser, options.profile); },
         [&] { return readBookOptions(parser, options.book); },
         [&] { return readFindOptions(parser, parser.positionalArguments().size(), options.find); },
         [&] { return readContentOptions(parser, options.content); },

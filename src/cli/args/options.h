@@ -7,6 +7,7 @@
 #include "join/look/lookcopy.h"
 #include "join/run/joinengine.h"
 #include "join/standalone/standalonejoin.h"
+#include "profileoptions.h"
 #include "readeroptions.h"
 
 #include <QPageLayout>
@@ -39,6 +40,7 @@ struct Options
     std::optional<join::StandaloneSettings> standalone;
     join::LookSettings look; // --plain: the document's own look instead of the pages'
     ReaderOptions reader;
+    ProfileOptions profile; // --profile, --login
     BookOptions book;
     FindOptions find;          // pages found from a contents page, sitemap or next links
     join::ContentRule content; // what is kept of each page

@@ -33,6 +33,15 @@ bool killProcess(qint64 pid)
 }
 
 constexpr int HttpCacheBytes = 8 * 1024 * 1024;
+// What a saved profile keeps of the sites' pages for the next run: a book of several hundred
+// pages with their images.
+constexpr int SavedHttpCacheBytes = 512 * 1024 * 1024;
+
+void refuseDownloads(QWebEngineProfile* profile)
+{
+    QObject::connect(profile, &QWebEngineProfile::downloadRequested, profile,
+                     [](QWebEngineDownloadRequest* download) { download->cancel(); });
+}
 
 QString terminationCause(QWebEnginePage::RenderProcessTerminationStatus status, int exitCode)
 {
@@ -76,8 +85,22 @@ QWebEngineProfile* EngineHost::createPrivateProfile(QObject* parent)
     // the engine, the cache would take up to 50 MB of pages that are never shown again.
     profile->setHttpCacheMaximumSize(HttpCacheBytes);
     profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    connect(profile, &QWebEngineProfile::downloadRequested, profile,
-            [](QWebEngineDownloadRequest* download) { download->cancel(); });
+    refuseDownloads(profile);
+    return profile;
+}
+
+QWebEngineProfile* EngineHost::createSavedProfile(const QString& folder, QObject* parent)
+{
+    // A storage name is what makes a profile keep anything; the paths put all of it in folder.
+    auto* profile = new QWebEngineProfile(QStringLiteral("saved"), parent);
+    profile->setPersistentStoragePath(folder);
+    profile->setCachePath(folder + QStringLiteral("/cache"));
+    profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    profile->setHttpCacheMaximumSize(SavedHttpCacheBytes);
+    // Most sign-ins set cookies without an expiry, meant to last as long as the browser runs:
+    // here, until the next run.
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
+    refuseDownloads(profile);
     return profile;
 }
 

@@ -27,6 +27,11 @@ public:
     // A private, off-the-record profile: nothing of the user's browsing is used or left behind,
     // and downloads are refused. Several hosts may share one.
     static QWebEngineProfile* createPrivateProfile(QObject* parent = nullptr);
+    // A profile kept in folder from run to run: cookies (those without an expiry too), local
+    // storage, IndexedDB and the HTTP cache; downloads are refused. One per process, and only
+    // one process at a time on a folder. The engine writes it lazily: it is all on disk once the
+    // profile and its pages are deleted before the application object.
+    static QWebEngineProfile* createSavedProfile(const QString& folder, QObject* parent = nullptr);
 
     // Runs the event loop until the current load has finished. A load still running at the bound
     // is stopped, and what the page holds by then stays. False when it had to be stopped.

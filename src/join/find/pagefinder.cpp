@@ -190,9 +190,13 @@ QString PageFinder::readPage(const QUrl& url, const QString& script, const QStri
                              QUrl& loaded)
 {
     if (!m_browser) {
-        m_profile.reset(EngineHost::createPrivateProfile());
-        prepareProfile(*m_profile, m_settings.site);
-        m_browser = std::make_unique<SiteBrowser>(nullptr, m_profile.get());
+        QWebEngineProfile* profile = m_settings.profile;
+        if (!profile) {
+            m_profile.reset(EngineHost::createPrivateProfile());
+            profile = m_profile.get();
+        }
+        prepareProfile(*profile, m_settings.site);
+        m_browser = std::make_unique<SiteBrowser>(nullptr, profile);
         m_browser->setReadiness(m_settings.site.readiness, m_settings.pageBound);
         m_browser->markCurrentPageCopied(m_settings.pageBound);
     }

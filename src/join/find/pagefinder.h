@@ -38,6 +38,9 @@ struct FindSettings
     int maxPages = 1000;   // per request, its contents or start page included
     bool withStart = true; // a contents page is itself the first page
     SiteSetup site;        // the pages are loaded as the join loads them
+    // The run's saved profile, which the finder shares: it loads pages of the same site, signed
+    // in as the join is. None: a private one of its own.
+    QWebEngineProfile* profile = nullptr;
     std::chrono::milliseconds pageBound{60000};
 };
 

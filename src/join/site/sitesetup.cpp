@@ -43,13 +43,22 @@ int loadCookies(QWebEngineProfile& profile, const QList<QNetworkCookie>& cookies
     QEventLoop loop;
     qsizetype added = 0;
     bool lastAdded = false;
+    // A saved profile's store also tells of the cookies it has already: only those given count.
+    QList<QByteArray> given;
+    for (const QNetworkCookie& cookie : cookies)
+        given.append(cookie.name());
     QObject::connect(store, &QWebEngineCookieStore::cookieAdded, &loop,
                      [&](const QNetworkCookie& cookie) {
                          if (cookie.name() != last.name())
-                             return void(++added);
+                             return void(added += given.removeOne(cookie.name()) ? 1 : 0);
                          lastAdded = true;
                          loop.quit();
                      });
+    // A saved profile's store reads its cookies from disk one site at a time, and takes a new one
+    // once its site's are read: out of order, the marker could come first. Asking for all of them
+    // first keeps the order.
+    if (!profile.isOffTheRecord())
+        store->loadAllCookies();
     for (const QNetworkCookie& cookie : cookies)
         setCookie(*store, cookie);
     store->setCookie(last, lastOrigin);

@@ -44,7 +44,8 @@ struct SiteSetup
 
 // Gives the run's profile the setup's user agent, headers and cookies. Returns once the store
 // has taken or refused every cookie, so that the first page is sent them, with the number it
-// refused. The profile must be off the record: nothing of them is written to disk.
+// refused. A saved profile keeps the cookies for later runs; an off-the-record one writes
+// nothing of them to disk.
 int prepareProfile(QWebEngineProfile& profile, const SiteSetup& setup);
 
 } // namespace join
