@@ -56,7 +56,8 @@ QList<QCommandLineOption> addressSourceOptions()
          QStringLiteral("address")},
         {Sitemap,
          QStringLiteral("Join the pages a sitemap lists (a sitemap index too; gzip or not). May "
-                        "be given several times."),
+                        "be given several times. A sitemap over 50 MB (packed or not), 50000 "
+                        "addresses or -t seconds is exit 1."),
          QStringLiteral("address")},
     };
 }
