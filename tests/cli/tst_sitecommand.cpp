@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <zlib.h>
+
 using Response = TestHttpServer::Response;
 
 namespace {
@@ -16,8 +18,45 @@ const QByteArray gzipSitemap = QByteArray::fromBase64(
     "H4sIAAAAAAACA2WNSwqAMAxEryI9QKJLJdazqBQrtFaaaD2+9YMbdzPvMQx1h3fFbiLPYWlVBaXqNG3RsZEiq4VbZUXWBj"
     "GlBDyL8f3KEOKEPNpcGF+IJdTq3mpyYdQDWPGO8MqEN/5c/3f4nOoTBpOZ2ZIAAAA=");
 
+QByteArray gzipped(const QByteArray& bytes)
+{
+    z_stream stream{};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+    QByteArray packed(qsizetype(deflateBound(&stream, uLong(bytes.size()))), Qt::Uninitialized);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
+    stream.avail_in = uInt(bytes.size());
+    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_out = uInt(packed.size());
+    deflate(&stream, Z_FINISH);
+    packed.resize(qsizetype(stream.total_out));
+    deflateEnd(&stream);
+    return packed;
+}
+
+// Sitemaps past the protocol's limits: one that unpacks to more than 50 MB, and ones that never
+// end, with addresses or with blanks.
+Response unboundedSitemap(const QByteArray& path)
+{
+    const QByteArray head = "<?xml version='1.0'?><urlset>";
+    Response response = TestHttpServer::response(200, "application/xml", head);
+    if (path == "/big/bomb.xml.gz") {
+        static const QByteArray bomb =
+            gzipped(head + QByteArray(60 * 1024 * 1024, ' ') + "</urlset>");
+        response.body = bomb;
+    } else if (path == "/big/addresses.xml") {
+        response.repeat = "<url><loc>/docs/a.html</loc></url>\n";
+    } else if (path == "/big/blanks.xml") {
+        response.repeat = QByteArray(64 * 1024, ' ');
+    } else {
+        response.neverFinish = true;
+    }
+    return response;
+}
+
 Response routes(const QByteArray& path)
 {
+    if (path.startsWith("/big/"))
+        return unboundedSitemap(path);
     if (path == "/docs/index.html") // the redirect comes before the page it leads to
         return TestHttpServer::html(
             "<html><body><nav><a href=old.html>old</a> <a href=a.html>a</a> <a href=b.html#x>b</a> "
@@ -85,6 +124,36 @@ private slots:
         const Finished f = run({"--sitemap", url("/docs/sitemap.xml"), "--list"});
         QCOMPARE(f.status, 0);
         QCOMPARE(lines(f.out), (QStringList{url("/docs/b.html"), url("/docs/a.html")}));
+    }
+
+    void sitemapPastALimit_endsWithOneLineNamingIt_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("seconds"); // -t: generous where a limit of size ends it
+        QTest::newRow("unpacks past 50 MB") << "/big/bomb.xml.gz"
+                                            << "unpacked, it passes 50 MB"
+                                            << "60";
+        QTest::newRow("addresses without end") << "/big/addresses.xml"
+                                               << "more than 50000"
+                                               << "60";
+        QTest::newRow("blanks without end") << "/big/blanks.xml"
+                                            << "it passes 50 MB"
+                                            << "60";
+        QTest::newRow("never finishes") << "/big/stalled.xml"
+                                        << "not loaded within 2 s"
+                                        << "2";
+    }
+    void sitemapPastALimit_endsWithOneLineNamingIt()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, said);
+        QFETCH(QString, seconds);
+        const Finished f = run({"-t", seconds, "--sitemap", server.url(path), "--list"});
+        QCOMPARE(f.status, 1);
+        QVERIFY(f.out.isEmpty());
+        QCOMPARE(f.errLines.size(), 1);
+        QVERIFY2(f.errLines[0].contains(said), qPrintable(f.errLines[0]));
     }
 
     void nextLinksThatLoop_endTheChainOnce()

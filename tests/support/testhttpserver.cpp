@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 
 class TestHttpServer::Worker : public QObject
 {
@@ -60,11 +61,22 @@ private:
         head += "Content-Type: " + response.contentType + "\r\n";
         for (const auto& [name, value] : response.headers)
             head += name + ": " + value + "\r\n";
-        if (!response.neverFinish)
+        const bool endless = response.neverFinish || !response.repeat.isEmpty();
+        if (!endless)
             head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
         head += "Connection: close\r\n\r\n";
         socket->write(head + response.body);
-        if (!response.neverFinish)
+        if (!response.repeat.isEmpty()) {
+            // More as soon as what was sent has gone, so the reader sets the pace.
+            auto sent = std::make_shared<qint64>(0);
+            connect(socket, &QTcpSocket::bytesWritten, socket, [socket, response, sent] {
+                if (socket->bytesToWrite() > 0 || *sent > (qint64(1) << 30))
+                    return;
+                *sent += response.repeat.size();
+                socket->write(response.repeat);
+            });
+        }
+        if (!endless)
             socket->disconnectFromHost();
     }
 

@@ -120,30 +120,29 @@ void PageFinder::linksOf(const FindRequest& request, Found& found)
 void PageFinder::sitemap(const FindRequest& request, Found& found)
 {
     const QUrl address = QUrl::fromUserInput(request.address);
-    const Sitemap map = readSitemap(fetchSitemap(address, m_settings.site, m_settings.pageBound));
-    QList<QUrl> pages;
+    const Sitemap map = loadSitemap(address, m_settings.site, m_settings.pageBound);
     for (const QString& location : map.locations) {
         const QUrl url = address.resolved(QUrl(location));
         if (!map.isIndex) {
-            pages.append(url);
+            if (found.add(url) == Found::Full)
+                return;
             continue;
         }
         // An index lists sitemaps; a sitemap it lists is read, an index it lists is not.
         Sitemap inner;
         try {
-            inner = readSitemap(fetchSitemap(url, m_settings.site, m_settings.pageBound));
+            inner = loadSitemap(url, m_settings.site, m_settings.pageBound);
         } catch (const AppError& error) {
             throw AppError(
                 QStringLiteral("its sitemap %1: %2").arg(url.toString(), error.description()));
         }
-        if (!inner.isIndex) {
-            for (const QString& page : std::as_const(inner.locations))
-                pages.append(url.resolved(QUrl(page)));
+        if (inner.isIndex)
+            continue;
+        // Once the list is full, no more sitemaps are read.
+        for (const QString& page : std::as_const(inner.locations)) {
+            if (found.add(url.resolved(QUrl(page))) == Found::Full)
+                return;
         }
-    }
-    for (const QUrl& page : std::as_const(pages)) {
-        if (found.add(page) == Found::Full)
-            break;
     }
 }
 
