@@ -19,6 +19,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <vector>
 
 namespace cli {
 namespace {
@@ -154,8 +155,13 @@ int runJoinCommand(int argc, char* argv[])
     prepareApplication();
     // The arguments are the command's alone: Qt must not take an address or a value for one of
     // its own options.
-    int qtArgc = 1;
-    QApplication app(qtArgc, argv);
+    QList<QByteArray> qtArguments = applicationArguments(argv[0]);
+    std::vector<char*> qtArgv;
+    for (QByteArray& argument : qtArguments)
+        qtArgv.push_back(argument.data());
+    qtArgv.push_back(nullptr);
+    int qtArgc = int(qtArguments.size());
+    QApplication app(qtArgc, qtArgv.data());
     return joinInto(options, output);
 }
 

@@ -35,6 +35,13 @@ private:
         connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
             QByteArray& request = m_pending[socket];
             request += socket->readAll();
+            if (request.startsWith('\x16')) {
+                // A TLS handshake: answered as a plain HTTP server does, so that it fails at once.
+                m_pending.remove(socket);
+                socket->write("HTTP/1.1 400 Bad Request\r\nConnection: close\r\n\r\n");
+                socket->disconnectFromHost();
+                return;
+            }
             if (!request.contains("\r\n\r\n"))
                 return;
             const QByteArray path = request.split(' ').value(1);
