@@ -62,6 +62,12 @@ Response routes(const QByteArray& path)
             "<html><body><nav><a href=old.html>old</a> <a href=a.html>a</a> <a href=b.html#x>b</a> "
             "<a href=a.html#top>a again</a> <a href=/other/x.html>out of scope</a> "
             "<a href=c.html>c</a></nav></body></html>");
+    if (path == "/manual/index.html") // its commands live in a sibling folder
+        return TestHttpServer::html(
+            "<html><body><a href=intro.html>intro</a> <a href=../command/ls.html>ls</a> "
+            "<a href=../command/cp.html>cp</a> <a href=../command/ls.html#opts>ls again</a> "
+            "<a href=http://localhost:1/x.html>elsewhere</a> <a href=mailto:a@b.c>mail</a>"
+            "</body></html>");
     if (path == "/docs/old.html")
         return TestHttpServer::response(301, "text/html", "", {{"Location", "/docs/a.html"}});
     if (path == "/docs/a.html" || path == "/docs/b.html" || path == "/docs/c.html")
@@ -117,6 +123,24 @@ private slots:
         QVERIFY2(f.errLines.join('\n').contains("not joined twice"),
                  qPrintable(f.errLines.join('\n')));
         QVERIFY(!server.requests().contains("/other/x.html"));
+    }
+
+    void linksOutOfScope_areCounted_withTheWithinThatKeepsThem()
+    {
+        const Finished f = run({"--links-of", url("/manual/index.html"), "--list"});
+        QCOMPARE(f.status, 0);
+        QCOMPARE(lines(f.out), (QStringList{url("/manual/index.html"), url("/manual/intro.html")}));
+        const QStringList said = f.errLines.filter("left out");
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].contains(url("/manual/index.html") + ": 3 links outside " +
+                                  url("/manual/") + " left out (1 to other sites); --within " +
+                                  url("/") + " would keep the 2 on this site"),
+                 qPrintable(said[0]));
+        const Finished wider =
+            run({"--links-of", url("/manual/index.html"), "--within", url("/"), "--list"});
+        QCOMPARE(lines(wider.out),
+                 (QStringList{url("/manual/index.html"), url("/manual/intro.html"),
+                              url("/command/ls.html"), url("/command/cp.html")}));
     }
 
     void sitemapIndex_withAGzipSitemap_isListedAsWritten()

@@ -36,7 +36,8 @@ QList<QCommandLineOption> findOptions()
                {Within,
                 QStringLiteral(
                     "Join only found addresses that start with this prefix (default: the "
-                    "start address's folder). May be given several times."),
+                    "start address's folder). May be given several times. What is left out is "
+                    "counted on standard error, with the --within that would keep it."),
                 QStringLiteral("prefix")},
                {MaxPages,
                 QStringLiteral("Find at most n pages per source, its start page included (default: "

@@ -26,8 +26,12 @@ public:
 
     Taken add(const QUrl& url)
     {
-        if (!m_scope.contains(url))
+        if (!m_scope.contains(url)) {
+            // Only what could be a page is worth a word (not mailto: or javascript:).
+            if (url.scheme().startsWith(QLatin1String("http")) || url.isLocalFile())
+                m_outside.insert(pageKey(url));
             return OutOfScope;
+        }
         if (m_seen.contains(pageKey(url)))
             return Seen;
         if (pages.size() >= m_maxPages) {
@@ -47,10 +51,46 @@ public:
         return true;
     }
 
+    // The pages left out of scope, as a line says it: how many, and the --within that would
+    // keep those on the start's site (which a prefix holding the start's folder and them all
+    // does). Empty when none was.
+    QString leftOut(const QUrl& start, const QString& what) const
+    {
+        if (m_outside.isEmpty())
+            return {};
+        const QString root = pageKey(start.adjusted(QUrl::RemovePath | QUrl::RemoveQuery)) + '/';
+        QString common = pageKey(start.adjusted(QUrl::RemoveFilename | QUrl::RemoveQuery));
+        qsizetype onSite = 0;
+        for (const QString& key : m_outside) {
+            if (!key.startsWith(root))
+                continue;
+            ++onSite;
+            qsizetype same = 0;
+            while (same < common.size() && same < key.size() && common[same] == key[same])
+                ++same;
+            common.truncate(same);
+        }
+        common.truncate(common.lastIndexOf(QLatin1Char('/')) + 1);
+        const qsizetype elsewhere = m_outside.size() - onSite;
+        QString line = QStringLiteral("%1 %2 outside %3 left out")
+                           .arg(m_outside.size())
+                           .arg(what, m_scope.text());
+        if (elsewhere > 0 && onSite > 0)
+            line += QStringLiteral(" (%1 to other sites)").arg(elsewhere);
+        if (onSite == 0)
+            return line + QStringLiteral(", all to other sites");
+        return line + (elsewhere > 0
+                           ? QStringLiteral("; --within %1 would keep the %2 on this site")
+                                 .arg(common)
+                                 .arg(onSite)
+                           : QStringLiteral("; --within %1 would keep them").arg(common));
+    }
+
     QStringList pages;
     bool cut = false; // the list is full and pages were left out
 
 private:
+    QSet<QString> m_outside;
     QSet<QString>& m_seen;
     PageScope m_scope;
     int m_maxPages;
@@ -91,9 +131,19 @@ QStringList PageFinder::find(const FindRequest& request)
         throw AppError(
             QStringLiteral("%1 %2: %3").arg(named, request.address, error.description()));
     }
+    // A chain says where it left its scope already.
+    const QString leftOut = request.kind == FindRequest::Kind::Next
+                                ? QString()
+                                : found.leftOut(start, request.kind == FindRequest::Kind::LinksOf
+                                                           ? QStringLiteral("links")
+                                                           : QStringLiteral("addresses"));
     if (found.pages.isEmpty())
-        throw AppError(QStringLiteral("%1 %2: no address within %3")
-                           .arg(named, request.address, scope.text()));
+        throw AppError(
+            QStringLiteral("%1 %2: no address within %3%4")
+                .arg(named, request.address, scope.text(),
+                     leftOut.isEmpty() ? QString() : QStringLiteral(" (") + leftOut + ')'));
+    if (!leftOut.isEmpty())
+        m_note(QStringLiteral("%1 %2: %3").arg(named, request.address, leftOut));
     if (found.cut)
         m_note(QStringLiteral("%1 %2: the list ends at %3 pages (--max-pages)")
                    .arg(named, request.address)
