@@ -22,6 +22,7 @@ public:
 
 private:
     PageCopy& m_copy;
+    QStringList m_addresses;
     QHash<QString, int> m_listed; // the first position of each page in the list
     QHash<QString, int> m_copied;
     std::function<void(const QString&)> m_note;
