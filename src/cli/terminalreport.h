@@ -55,6 +55,7 @@ public:
     void finish();
 
     bool anyFailed() const { return !m_failedPages.isEmpty() || m_runFailed; }
+    bool pageFailed(int position) const { return m_failedPages.contains(position); }
     bool outputFailed() const { return m_outputFailed; }
 
 private:

@@ -105,6 +105,10 @@ class TestEpub : public QObject
                 "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'><defs>"
                 "<linearGradient id='g'><stop stop-color='#fff'/><stop offset='1'/>"
                 "</linearGradient></defs><rect width='10' height='10' fill='url(#g)'/></svg>");
+        if (path == "/gone") // an error page with a title of its own
+            return TestHttpServer::response(404, "text/html",
+                                            "<html><head><title>Error response</title></head>"
+                                            "<body><h1>Error response</h1></body></html>");
         if (path == "/download") // a listed address that gives no page
             return TestHttpServer::response(200, "application/zip", "PK",
                                             {{"Content-Disposition", "attachment"}});
@@ -122,9 +126,9 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(!imageBytes("WEBP").isEmpty(), "Qt's WebP plugin is missing");
-        const Finished f =
-            run({"-q", "--title", "Guide", "--author", "Docs team", "-o", "book.epub", url("/one"),
-                 url("/two"), url("/three"), url("/download"), "http://127.0.0.1:1/refused"});
+        const Finished f = run({"-q", "--title", "Guide", "--author", "Docs team", "-o",
+                                "book.epub", url("/one"), url("/two"), url("/three"),
+                                url("/download"), "http://127.0.0.1:1/refused", url("/gone")});
         QCOMPARE(f.status, 1);
         QVERIFY2(f.errLines.contains("vantrel-join: warning: " + url("/img/gone.png") +
                                      " is left out of the book: HTTP status 404"),
@@ -159,7 +163,8 @@ private slots:
                               "page-1.xhtml#p1-a_b Spaced id", "page-1.xhtml#p1-h2 Second part",
                               "page-2.xhtml Second page", "page-2.xhtml#p2-h1 Two",
                               "page-3.xhtml Third page", "page-4.xhtml " + url("/download"),
-                              "page-5.xhtml http://127.0.0.1:1/refused"}));
+                              "page-5.xhtml http://127.0.0.1:1/refused",
+                              "page-6.xhtml " + url("/gone")}));
         // Nested: the h2 entries sit in a list inside the h1's entry.
         QVERIFY(nav.contains("Start</a><ol><li><a href=\"page-1.xhtml#p1-a_b\""));
         const QString opf = QString::fromUtf8(book.files.value("EPUB/package.opf"));

@@ -36,6 +36,10 @@ Response routes(const QByteArray& path)
         return TestHttpServer::html(
             "<html><head><title>Three</title></head><body><h1>Three</h1><p>third</p>"
             "<h2 id=deep style='break-before: page'>Deep</h2><h3>Deeper</h3></body></html>");
+    if (path == "/gone") // an error page with a title and a heading of its own
+        return TestHttpServer::response(404, "text/html",
+                                        "<html><head><title>Error response</title></head><body>"
+                                        "<h1>Error response</h1><p>Nothing here</p></body></html>");
     if (path == "/long") { // long enough to be printing for a while
         QByteArray body = "<html><body>";
         for (int i = 0; i < 4000; ++i)
@@ -181,6 +185,21 @@ private slots:
         QCOMPARE(QString::fromStdString(info.getKey("/Title").getUTF8Value()), title);
         QCOMPARE(QString::fromStdString(info.getKey("/Author").getUTF8Value()), QString("Ann"));
         QVERIFY(info.getKey("/Creator").getUTF8Value().rfind("Vantrel ", 0) == 0);
+    }
+
+    void failedPage_isNamedByItsAddressInTheOutline()
+    {
+        const Finished f =
+            run({"-q", "-o", "book.pdf", server.url("/gone"), server.url("/book/2")});
+        QCOMPARE(f.status, 1);
+        QPDF pdf;
+        pdf.processFile(path("book.pdf").toLocal8Bit().constData());
+        QPDFOutlineDocumentHelper outlines(pdf);
+        QStringList lines;
+        outlineLines(pdf, outlines.getTopLevelOutlines(), 0, lines);
+        QCOMPARE(lines, (QStringList{server.url("/gone") + " 1", "Two 2", "  Two 2"}));
+        QPDFObjectHandle info = pdf.getTrailer().getKey("/Info");
+        QCOMPARE(QString::fromStdString(info.getKey("/Title").getUTF8Value()), server.url("/gone"));
     }
 
     // Parts are printed two at once (on two cores or more), finishing in any order, and merged
