@@ -70,6 +70,14 @@ void outlineLines(QPDF& pdf, std::vector<QPDFOutlineObjectHelper> entries, int l
     }
 }
 
+QStringList outlineOf(QPDF& pdf)
+{
+    QPDFOutlineDocumentHelper outlines(pdf);
+    QStringList lines;
+    outlineLines(pdf, outlines.getTopLevelOutlines(), 0, lines);
+    return lines;
+}
+
 // The sheets the link annotations of a sheet lead to, through the named destinations.
 QList<int> linkTargets(QPDF& pdf, int sheet)
 {
@@ -175,9 +183,7 @@ private slots:
         QCOMPARE(f.status, 0);
         QPDF pdf;
         pdf.processFile(path("book.pdf").toLocal8Bit().constData());
-        QPDFOutlineDocumentHelper outlines(pdf);
-        QStringList lines;
-        outlineLines(pdf, outlines.getTopLevelOutlines(), 0, lines);
+        const QStringList lines = outlineOf(pdf);
         QCOMPARE(lines, outline);
         // It opens at its first level.
         QCOMPARE(pdf.getRoot().getKey("/Outlines").getKey("/Count").getIntValue(), 3);
@@ -194,9 +200,7 @@ private slots:
         QCOMPARE(f.status, 1);
         QPDF pdf;
         pdf.processFile(path("book.pdf").toLocal8Bit().constData());
-        QPDFOutlineDocumentHelper outlines(pdf);
-        QStringList lines;
-        outlineLines(pdf, outlines.getTopLevelOutlines(), 0, lines);
+        const QStringList lines = outlineOf(pdf);
         QCOMPARE(lines, (QStringList{server.url("/gone") + " 1", "Two 2", "  Two 2"}));
         QPDFObjectHandle info = pdf.getTrailer().getKey("/Info");
         QCOMPARE(QString::fromStdString(info.getKey("/Title").getUTF8Value()), server.url("/gone"));
