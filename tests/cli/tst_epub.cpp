@@ -113,7 +113,10 @@ class TestEpub : public QObject
             return TestHttpServer::html(
                 "<html><body><p>before</p><math><mi>x</mi><mtext><table><style>p { color: red } "
                 "<b>bold</b></style><tr><td>cell</td></tr></table></mtext></math>"
-                "<math><mtext>plain <b>bold</b></mtext></math></body></html>");
+                "<math><mtext>plain <b>bold</b></mtext></math>"
+                "<svg width=10 height=10 onload=go()><circle r=5 onclick=go() OnMouseOver='go()'/>"
+                "<a href=#t><text y=5 onfocusin=go()>t</text></a></svg>"
+                "<math onclick=go()><mi onmouseover=go()>y</mi></math></body></html>");
         if (path == "/download") // a listed address that gives no page
             return TestHttpServer::response(200, "application/zip", "PK",
                                             {{"Content-Disposition", "attachment"}});
@@ -235,6 +238,13 @@ private slots:
         QVERIFY2(chapter.contains("<style>p { color: red; }</style>"), qPrintable(chapter));
         QVERIFY(!chapter.contains("<table") && chapter.contains("cell"));
         QVERIFY(chapter.contains("<mtext>plain <b"));
+        // SVG and MathML keep their vocabulary, but not their event handlers.
+        QVERIFY(chapter.contains("<circle r=\"5\"") && chapter.contains("<mi>y</mi>"));
+        static const QRegularExpression handler("\\son[a-z]+=",
+                                                QRegularExpression::CaseInsensitiveOption);
+        for (const QString& name : hostile.names)
+            QVERIFY2(!QString::fromUtf8(hostile.files.value(name)).contains(handler),
+                     qPrintable(name));
         checked(dir.filePath("hostile.epub"));
     }
 

@@ -68,6 +68,16 @@ Response routes(const QByteArray& path)
             "<a href=../command/cp.html>cp</a> <a href=../command/ls.html#opts>ls again</a> "
             "<a href=http://localhost:1/x.html>elsewhere</a> <a href=mailto:a@b.c>mail</a>"
             "</body></html>");
+    if (path == "/moved/index.html") // two addresses that lead to one page it does not list
+        return TestHttpServer::html(
+            "<html><body><a href=one.html>one</a> <a href=two.html>two</a></body></html>");
+    if (path == "/moved/one.html" || path == "/moved/two.html")
+        return TestHttpServer::response(301, "text/html", "", {{"Location", "/moved/target.html"}});
+    if (path == "/moved/target.html")
+        return TestHttpServer::html("<html><body><p>the-target</p></body></html>");
+    if (path == "/two-mains.html")
+        return TestHttpServer::html("<html><body><nav>NAVLINK</nav><main>FIRST</main>"
+                                    "<div role=main>SECOND</div></body></html>");
     if (path == "/docs/old.html")
         return TestHttpServer::response(301, "text/html", "", {{"Location", "/docs/a.html"}});
     if (path == "/docs/a.html" || path == "/docs/b.html" || path == "/docs/c.html")
@@ -126,6 +136,41 @@ private slots:
                                      ", page 3: not joined twice"),
                  qPrintable(f.errLines.join('\n')));
         QVERIFY(!server.requests().contains("/other/x.html"));
+    }
+
+    void list_givesEachPageOnce_andNoMoreThanMaxPages_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QStringList>("listed");
+        // a.html is linked twice (once with a fragment); the redirect is not loaded to list it.
+        QTest::newRow("all") << QStringList{}
+                             << QStringList{"index.html", "old.html", "a.html", "b.html", "c.html"};
+        QTest::newRow("--max-pages 3, the start counted")
+            << QStringList{"--max-pages", "3"} << QStringList{"index.html", "old.html", "a.html"};
+    }
+    void list_givesEachPageOnce_andNoMoreThanMaxPages()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, listed);
+        const Finished f =
+            run(options + QStringList{"--links-of", url("/docs/index.html"), "--list"});
+        QCOMPARE(f.status, 0);
+        QStringList expected;
+        for (const QString& name : listed)
+            expected.append(server.url("/docs/" + name));
+        QCOMPARE(lines(f.out), expected);
+        QCOMPARE(f.errLines.filter("--max-pages").size(), options.isEmpty() ? 0 : 1);
+    }
+
+    void twoFoundAddressesLeadingToOnePageNotListed_joinItOnce()
+    {
+        const Finished f = run({"--links-of", url("/moved/index.html"), "--no-start"});
+        QCOMPARE(f.status, 0);
+        QCOMPARE(f.out.count("the-target"), 1);
+        QVERIFY2(f.errLines.contains("vantrel-join: warning: page 2 (" + url("/moved/two.html") +
+                                     ") leads to " + url("/moved/target.html") +
+                                     ", page 1: not joined twice"),
+                 qPrintable(f.errLines.join('\n')));
     }
 
     void linksOutOfScope_areCounted_withTheWithinThatKeepsThem()
@@ -210,6 +255,15 @@ private slots:
         QVERIFY(f.out.contains("id=\"p1-t\""));
         QVERIFY(f.out.contains("href=\"#p1-t\""));
         QVERIFY(f.out.contains("href=\"#p2\""));
+    }
+
+    void mainWithTwoMainLandmarks_keepsBothWithAWarning()
+    {
+        const Finished f = run({"--main", url("/two-mains.html")});
+        QCOMPARE(f.status, 0);
+        QVERIFY(f.out.contains("FIRST") && f.out.contains("SECOND"));
+        QVERIFY2(f.errLines.join('\n').contains("2 main landmarks"),
+                 qPrintable(f.errLines.join('\n')));
     }
 
     void selectMatchingNothing_keepsTheWholeBodyWithAWarning()
