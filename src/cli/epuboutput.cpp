@@ -3,6 +3,7 @@
 #include "cli/args/bookoptions.h"
 #include "core/apperror.h"
 #include "join/epub/epubjoin.h"
+#include "join/standalone/standalonepages.h"
 #include "joinpages.h"
 #include "output.h"
 #include "terminalreport.h"
@@ -70,6 +71,9 @@ bool joinToEpub(const std::shared_ptr<TerminalReport>& report, const JoinSetting
         inPlace ? static_cast<QIODevice&>(output.device()) : archive,
         [&] { inPlace ? output.complete() : copyTo(archive, output); },
         [report](const QString& warning) { report->warn(warning); });
+    if (settings.chain)
+        report->whenAddressAdded(
+            [&pages = epub.pages()](const QString& address) { pages.add(address); });
     JoinSettings epubSettings = settings;
     epubSettings.pageReport = std::make_shared<FailuresToBook>(
         settings.pageReport ? settings.pageReport : std::shared_ptr<join::JoinReport>(report),

@@ -2,7 +2,12 @@
 
 #include "cli/args/options.h"
 
+#include <memory>
 #include <optional>
+
+namespace join {
+class PageFinder;
+}
 
 namespace cli {
 
@@ -11,6 +16,8 @@ namespace cli {
 // addresses for --list. Returns the status to exit with when the command ends here (--list, a bad
 // selector, a source that yields nothing), none when the join goes on. Needs the application
 // object.
-std::optional<int> findPages(Options& options);
+// A chain of next links that comes last is not walked here but as it joins (chain, made then):
+// its start alone is among the addresses.
+std::optional<int> findPages(Options& options, std::unique_ptr<join::PageFinder>& chain);
 
 } // namespace cli

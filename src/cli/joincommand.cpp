@@ -7,6 +7,7 @@
 #include "epuboutput.h"
 #include "findpages.h"
 #include "join/engine/enginecheck.h"
+#include "join/find/pagefinder.h"
 #include "join/pdf/partsource.h"
 #include "joinpages.h"
 #include "jsonreport.h"
@@ -89,7 +90,8 @@ int saveBoth(bool written, TerminalReport& report, JsonReport* jsonReport, Outpu
 // made.
 int joinInto(Options& options, Output& output)
 {
-    if (const std::optional<int> status = findPages(options))
+    std::unique_ptr<join::PageFinder> chain;
+    if (const std::optional<int> status = findPages(options, chain))
         return *status;
     auto report = std::make_shared<TerminalReport>(options.addresses,
                                                    TerminalReport::progressFor(options.quiet));
@@ -100,6 +102,12 @@ int joinInto(Options& options, Output& output)
             return OutputError;
     }
     said(refererNote(options.reader, options.addresses));
+    if (chain) {
+        report->growAsItJoins();
+        if (jsonReport)
+            report->whenAddressAdded(
+                [json = jsonReport.get()](const QString& address) { json->addAddress(address); });
+    }
     // Found pages are joined once each, however many of their addresses redirect to one another.
     JoinSettings settings{options.jobs,
                           options.timeout,
@@ -108,7 +116,8 @@ int joinInto(Options& options, Output& output)
                           jsonReport,
                           options.content,
                           {},
-                          !options.find.requests.isEmpty()};
+                          !options.find.requests.isEmpty(),
+                          chain.get()};
     if (jsonReport)
         settings.contentNoted = [jsonReport](int position, const QString& rule) {
             jsonReport->noteContent(position, rule);

@@ -12,6 +12,10 @@
 
 class QFileDevice;
 
+namespace join {
+class PageFinder;
+}
+
 namespace cli {
 
 class TerminalReport;
@@ -31,6 +35,8 @@ struct JoinSettings
     // A page whose load ends at a page listed at another position, or copied already, is not
     // joined again (for found pages, whose addresses may redirect to one another).
     bool oncePerPage = false;
+    // A chain of next links walked as it joins (its start is the last address), or none.
+    join::PageFinder* chain = nullptr;
 };
 
 // Joins the report's addresses and writes the joined document to out as its pages arrive, each as

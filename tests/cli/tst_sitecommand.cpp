@@ -89,6 +89,14 @@ Response routes(const QByteArray& path)
             "</sitemapindex>");
     if (path == "/docs/pages.xml.gz")
         return TestHttpServer::response(200, "application/gzip", gzipSitemap);
+    if (path.startsWith("/series/")) { // 1 leads to 2, 2 to 3, which ends it
+        const QByteArray n = path.mid(8);
+        return TestHttpServer::html(
+            "<html><body><nav>" +
+            (n == "3" ? QByteArray()
+                      : "<a rel=next href=" + QByteArray::number(n.toInt() + 1) + ">next</a>") +
+            "</nav><main><p>part-" + n + "</p></main></body></html>");
+    }
     if (path.startsWith("/chain/")) // 1 leads to 2, 2 back to 1
         return TestHttpServer::html("<html><body><a rel=next href=/chain/" +
                                     QByteArray(path.endsWith('1') ? "2" : "1") +
@@ -226,6 +234,39 @@ private slots:
         QVERIFY(f.out.isEmpty());
         QCOMPARE(f.errLines.size(), 1);
         QVERIFY2(f.errLines[0].contains(said), qPrintable(f.errLines[0]));
+    }
+
+    void nextChain_joinsEachPageAsItIsReached_loadingItOnce_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("plain") << QStringList{"-o", "-"};
+        QTest::newRow("--standalone to a file") << QStringList{"--standalone", "-o", "book.html"};
+        // The content rule takes the next link away: it is read before.
+        QTest::newRow("--standalone --main to a file")
+            << QStringList{"--standalone", "--main", "-o", "book.html"};
+    }
+    void nextChain_joinsEachPageAsItIsReached_loadingItOnce()
+    {
+        QFETCH(QStringList, options);
+        const qsizetype before = server.requests().size();
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        const Finished f = runCommand(
+            process, options + QStringList{"-q", "--next", "a[rel=next]", url("/series/1")});
+        QCOMPARE(f.status, 0);
+        QCOMPARE(f.errLines, QStringList());
+        QByteArray out = f.out;
+        if (options.contains("book.html")) {
+            QFile file(dir.filePath("book.html"));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            out = file.readAll();
+            // Each page's next link leads to its section of the file.
+            QVERIFY2(options.contains("--main") || out.contains("href=\"#p2\""), out.constData());
+        }
+        QVERIFY(out.indexOf("part-1") < out.indexOf("part-2"));
+        QVERIFY(out.indexOf("part-2") < out.indexOf("part-3"));
+        QCOMPARE(server.requests().mid(before).filter("/series/"),
+                 (QStringList{"/series/1", "/series/2", "/series/3"}));
     }
 
     void nextLinksThatLoop_endTheChainOnce()

@@ -31,7 +31,8 @@ QList<QCommandLineOption> findOptions()
                {Next,
                 QStringLiteral(
                     "Join the one address given, then the page its first element matching "
-                    "this selector links to (a[href], link[rel=next]), and so on."),
+                    "this selector links to (a[href], link[rel=next]), and so on, each page "
+                    "joined as the chain reaches it."),
                 QStringLiteral("selector")},
                {Within,
                 QStringLiteral(

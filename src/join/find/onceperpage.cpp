@@ -13,6 +13,14 @@ OncePerPage::OncePerPage(PageCopy& copy, const QStringList& addresses,
         m_listed.insert(pageKey(QUrl::fromUserInput(addresses[i])), int(i + 1));
 }
 
+void OncePerPage::add(const QString& address)
+{
+    m_addresses.append(address);
+    const QString key = pageKey(QUrl::fromUserInput(address));
+    if (!m_listed.contains(key))
+        m_listed.insert(key, int(m_addresses.size()));
+}
+
 QString OncePerPage::copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound)
 {
     const QUrl loaded = site.loadedUrl();

@@ -19,6 +19,8 @@ public:
                 std::function<void(const QString&)> note);
 
     QString copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound) override;
+    // An address found as the join goes, after the others.
+    void add(const QString& address);
 
 private:
     PageCopy& m_copy;

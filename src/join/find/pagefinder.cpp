@@ -3,6 +3,7 @@
 #include "core/apperror.h"
 #include "core/jsontext.h"
 #include "join/engine/resourcetext.h"
+#include "join/run/pagecopy.h"
 #include "join/site/sitebrowser.h"
 #include "pagescope.h"
 #include "sitemap.h"
@@ -199,19 +200,12 @@ void PageFinder::sitemap(const FindRequest& request, Found& found)
 void PageFinder::nextChain(const FindRequest& request, Found& found)
 {
     QUrl url = QUrl::fromUserInput(request.address);
+    if (found.add(url) != Found::Added)
+        return;
     for (;;) {
-        const Found::Taken taken = found.add(url);
-        if (taken == Found::Seen && !found.pages.isEmpty())
-            m_note(
-                QStringLiteral("--next: %1 leads back to %2, found already: the chain ends there")
-                    .arg(found.pages.last(), url.toString()));
-        if (taken == Found::OutOfScope && !found.pages.isEmpty())
-            m_note(QStringLiteral("--next: %1 leads out of scope, to %2: the chain ends there")
-                       .arg(found.pages.last(), url.toString()));
-        if (taken != Found::Added)
-            return;
         QUrl loaded;
         QString next;
+        QString failure;
         try {
             next = readPage(url, QStringLiteral(":/join/links/next-link.js"), request.selector,
                             loaded);
@@ -219,20 +213,128 @@ void PageFinder::nextChain(const FindRequest& request, Found& found)
             if (found.pages.size() == 1)
                 throw;
             // The join names the page as failed.
-            m_note(QStringLiteral("--next: %1: %2: the chain ends there")
-                       .arg(url.toString(), error.description()));
-            return;
+            failure = error.description();
         }
-        if (pageKey(loaded) != pageKey(url) && !found.alsoNamed(loaded)) {
+        const ChainStep step = chainStep(found, url, loaded, failure, next);
+        if (step.leadsToFound)
             found.pages.removeLast();
-            m_note(QStringLiteral("--next: %1 leads to %2, found already: the chain ends there")
-                       .arg(url.toString(), loaded.toString()));
+        if (step.next.isEmpty())
             return;
-        }
-        if (next.isEmpty())
-            return;
-        url = QUrl(next);
+        url = QUrl(step.next);
     }
+}
+
+PageFinder::ChainStep PageFinder::chainStep(Found& found, const QUrl& url, const QUrl& loaded,
+                                            const QString& failure, const QString& next)
+{
+    const QString address = url.toString();
+    if (!failure.isEmpty()) {
+        m_note(QStringLiteral("--next: %1: %2: the chain ends there").arg(address, failure));
+        return {};
+    }
+    if (pageKey(loaded) != pageKey(url) && !found.alsoNamed(loaded)) {
+        m_note(QStringLiteral("--next: %1 leads to %2, found already: the chain ends there")
+                   .arg(address, loaded.toString()));
+        return {{}, true};
+    }
+    if (next.isEmpty())
+        return {};
+    const QUrl nextUrl(next);
+    switch (found.add(nextUrl)) {
+    case Found::Added:
+        return {found.pages.last(), false};
+    case Found::Seen:
+        m_note(QStringLiteral("--next: %1 leads back to %2, found already: the chain ends there")
+                   .arg(address, nextUrl.toString()));
+        break;
+    case Found::OutOfScope:
+        m_note(QStringLiteral("--next: %1 leads out of scope, to %2: the chain ends there")
+                   .arg(address, nextUrl.toString()));
+        break;
+    case Found::Full:
+        break; // said once the chain is over
+    }
+    return {};
+}
+
+// The copy of a chain's pages for the join: the chain's last page so far also has its next link
+// read, before anything else runs in it (a content rule may take the link away), and the page
+// it leads to goes on the chain.
+class PageFinder::ChainCopy : public PageCopy
+{
+public:
+    ChainCopy(PageFinder& finder, PageCopy& copy, int position,
+              std::function<void(const QString&)> add)
+        : PageCopy(copy.script()), m_finder(finder), m_copy(copy), m_last(position),
+          m_add(std::move(add)),
+          m_peek(resourceText(QStringLiteral(":/join/links/next-link.js")) + QLatin1Char('(') +
+                 jsonText(finder.m_liveRequest.selector) + QStringLiteral(", true)"))
+    {
+    }
+
+    QString copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound) override
+    {
+        if (position != m_last)
+            return m_copy.copyFrom(site, position, bound);
+        auto next = std::make_shared<QString>();
+        site.evaluateLater(m_peek, [next](const QVariant& answer) {
+            *next = answer.toMap().value(QStringLiteral("markup")).toString();
+        });
+        const QUrl url = QUrl::fromUserInput(m_finder.m_live->pages.last());
+        QString text;
+        try {
+            text = m_copy.copyFrom(site, position, bound);
+        } catch (const AppError& error) {
+            m_finder.chainStep(*m_finder.m_live, url, {}, error.description(), {});
+            m_finder.endChain();
+            throw;
+        }
+        const ChainStep step =
+            m_finder.chainStep(*m_finder.m_live, url, site.loadedUrl(), site.loadFailure(), *next);
+        if (step.next.isEmpty()) {
+            m_finder.endChain();
+        } else {
+            ++m_last;
+            m_add(step.next);
+        }
+        return text;
+    }
+
+private:
+    PageFinder& m_finder;
+    PageCopy& m_copy;
+    int m_last; // the position of the chain's last page so far
+    std::function<void(const QString&)> m_add;
+    QString m_peek;
+};
+
+QString PageFinder::startChain(const FindRequest& request)
+{
+    m_liveRequest = request;
+    // The join loads the chain's pages in its own site browsers.
+    m_browser.reset();
+    m_profile.reset();
+    const QUrl start = QUrl::fromUserInput(request.address);
+    const PageScope scope(start, m_settings.within);
+    m_live = std::make_unique<Found>(m_seen, scope, m_settings.maxPages);
+    if (m_live->add(start) != Found::Added)
+        throw AppError(
+            QStringLiteral("--next %1: no address within %2").arg(request.address, scope.text()));
+    return m_live->pages.last();
+}
+
+std::unique_ptr<PageCopy> PageFinder::chainCopy(PageCopy& copy, int position,
+                                                std::function<void(const QString&)> add)
+{
+    return std::make_unique<ChainCopy>(*this, copy, position, std::move(add));
+}
+
+void PageFinder::endChain()
+{
+    if (m_live && m_live->cut)
+        m_note(QStringLiteral("--next %1: the list ends at %2 pages (--max-pages)")
+                   .arg(m_liveRequest.address)
+                   .arg(m_live->pages.size()));
 }
 
 QString PageFinder::readPage(const QUrl& url, const QString& script, const QString& argument,
