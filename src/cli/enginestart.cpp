@@ -58,4 +58,13 @@ void pagesStarted()
     starting = false;
 }
 
+QList<QByteArray> applicationArguments(const char* program)
+{
+    QList<QByteArray> arguments{program};
+    if (qEnvironmentVariableIsEmpty("VANTREL_ENGINE_LOG"))
+        // The engine reads the switches after this one; fatal errors alone are logged.
+        arguments << QByteArrayLiteral("--webEngineArgs") << QByteArrayLiteral("--log-level=3");
+    return arguments;
+}
+
 } // namespace cli

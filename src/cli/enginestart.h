@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
+
 namespace cli {
 
 // Chooses the platform Qt would (Wayland, X11) with the offscreen one after it, unless
@@ -12,5 +15,11 @@ void chooseGuiPlatform();
 // and EngineError, instead of an abort and a core dump.
 void endFatalStartErrorsWithOneLine();
 void pagesStarted();
+
+// The arguments to make the application object with: the program's name, then the browser
+// engine's own switches, which it reads from them. Its log lines (a TLS handshake that failed,
+// say) stay off standard error, where the command's own line says what a user needs; setting
+// VANTREL_ENGINE_LOG lets them through for debugging.
+QList<QByteArray> applicationArguments(const char* program);
 
 } // namespace cli

@@ -3,6 +3,7 @@
 #include "cli/args/bookoptions.h"
 #include "core/apperror.h"
 #include "join/epub/epubjoin.h"
+#include "join/standalone/standalonepages.h"
 #include "joinpages.h"
 #include "output.h"
 #include "terminalreport.h"
@@ -47,6 +48,9 @@ bool joinToEpub(const std::shared_ptr<TerminalReport>& report, const JoinSetting
         inPlace ? static_cast<QIODevice&>(output.device()) : archive,
         [&] { inPlace ? output.complete() : copyTo(archive, output); },
         [report](const QString& warning) { report->warn(warning); });
+    if (settings.chain)
+        report->whenAddressAdded(
+            [&pages = epub.pages()](const QString& address) { pages.add(address); });
     const JoinSettings epubSettings = tellingOutcomes(
         settings, report, [&book = epub.result()](const join::PageOutcome& outcome) {
             book.pageFailed(outcome.position, outcome.address, outcome.failure);

@@ -35,7 +35,8 @@ QList<QPair<QString, QString>> selectorsOf(const Options& options)
 
 } // namespace
 
-std::optional<int> findPages(Options& options, QWebEngineProfile* profile)
+std::optional<int> findPages(Options& options, std::unique_ptr<join::PageFinder>& chain,
+                             QWebEngineProfile* profile)
 {
     if (const QList<QPair<QString, QString>> selectors = selectorsOf(options);
         !selectors.isEmpty()) {
@@ -51,14 +52,23 @@ std::optional<int> findPages(Options& options, QWebEngineProfile* profile)
     settings.site = options.reader.site;
     settings.pageBound = options.timeout;
     settings.profile = profile;
-    join::PageFinder finder(settings, [](const QString& note) {
+    auto finder = std::make_unique<join::PageFinder>(settings, [](const QString& note) {
         printLine(stderr, QStringLiteral("vantrel-join: warning: ") + note);
     });
     // In command-line order, so that a page found by two sources joins where it was found first.
     qsizetype inserted = 0;
     for (const FoundPagesAt& found : std::as_const(options.find.requests)) {
+        // A chain with nothing after it is walked as it joins: each page loads once.
+        const bool last = &found == &options.find.requests.constLast() &&
+                          found.index + inserted == options.addresses.size();
         try {
-            const QStringList pages = finder.find(found.request);
+            if (found.request.kind == join::FindRequest::Kind::Next && last &&
+                !options.find.listOnly) {
+                options.addresses.append(finder->startChain(found.request));
+                chain = std::move(finder);
+                return std::nullopt;
+            }
+            const QStringList pages = finder->find(found.request);
             for (const QString& page : pages)
                 options.addresses.insert(found.index + inserted++, page);
         } catch (const AppError& error) {

@@ -2,9 +2,14 @@
 
 #include "cli/args/options.h"
 
+#include <memory>
 #include <optional>
 
 class QWebEngineProfile;
+
+namespace join {
+class PageFinder;
+}
 
 namespace cli {
 
@@ -13,6 +18,9 @@ namespace cli {
 // addresses for --list. Returns the status to exit with when the command ends here (--list, a bad
 // selector, a source that yields nothing), none when the join goes on. Needs the application
 // object. Pages load in profile when given (the run's saved profile), else in a private one.
-std::optional<int> findPages(Options& options, QWebEngineProfile* profile = nullptr);
+// A chain of next links that comes last is not walked here but as it joins (chain, made then):
+// its start alone is among the addresses.
+std::optional<int> findPages(Options& options, std::unique_ptr<join::PageFinder>& chain,
+                             QWebEngineProfile* profile = nullptr);
 
 } // namespace cli

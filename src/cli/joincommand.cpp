@@ -7,6 +7,7 @@
 #include "epuboutput.h"
 #include "findpages.h"
 #include "join/engine/enginecheck.h"
+#include "join/find/pagefinder.h"
 #include "join/pdf/partsource.h"
 #include "join/profile/profilefolder.h"
 #include "joinpages.h"
@@ -23,6 +24,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <vector>
 
 namespace cli {
 namespace {
@@ -97,7 +99,8 @@ int joinInto(Options& options, Output& output, const join::ProfileFolder* folder
         openSavedProfile(folder, options.reader.site, [](const QString& warning) {
             said(QStringLiteral("warning: ") + warning);
         });
-    if (const std::optional<int> status = findPages(options, profile.get()))
+    std::unique_ptr<join::PageFinder> chain;
+    if (const std::optional<int> status = findPages(options, chain, profile.get()))
         return *status;
     auto report = std::make_shared<TerminalReport>(options.addresses,
                                                    TerminalReport::progressFor(options.quiet));
@@ -108,6 +111,12 @@ int joinInto(Options& options, Output& output, const join::ProfileFolder* folder
             return OutputError;
     }
     said(refererNote(options.reader, options.addresses));
+    if (chain) {
+        report->growAsItJoins();
+        if (jsonReport)
+            report->whenAddressAdded(
+                [json = jsonReport.get()](const QString& address) { json->addAddress(address); });
+    }
     // Found pages are joined once each, however many of their addresses redirect to one another.
     JoinSettings settings{options.jobs,
                           options.timeout,
@@ -117,8 +126,9 @@ int joinInto(Options& options, Output& output, const join::ProfileFolder* folder
                           options.content,
                           {},
                           !options.find.requests.isEmpty(),
-                          options.look};
-    settings.profile = profile.get();
+                          options.look,
+                          profile.get(),
+                          chain.get()};
     if (jsonReport)
         settings.contentNoted = [jsonReport](int position, const QString& rule) {
             jsonReport->noteContent(position, rule);
@@ -175,8 +185,13 @@ int runJoinCommand(int argc, char* argv[])
     prepareApplication();
     // The arguments are the command's alone: Qt must not take an address or a value for one of
     // its own options.
-    int qtArgc = 1;
-    QApplication app(qtArgc, argv);
+    QList<QByteArray> qtArguments = applicationArguments(argv[0]);
+    std::vector<char*> qtArgv;
+    for (QByteArray& argument : qtArguments)
+        qtArgv.push_back(argument.data());
+    qtArgv.push_back(nullptr);
+    int qtArgc = int(qtArguments.size());
+    QApplication app(qtArgc, qtArgv.data());
     if (signingIn)
         return signIn(options, *profileFolder);
     if (profileFolder && said(profileFolder->open()))

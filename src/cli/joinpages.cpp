@@ -1,9 +1,11 @@
 #include "joinpages.h"
 
 #include "join/find/onceperpage.h"
+#include "join/find/pagefinder.h"
 #include "join/run/pagecopy.h"
 #include "join/site/sitebrowser.h"
 #include "join/standalone/standalonejoin.h"
+#include "join/standalone/standalonepages.h"
 #include "join/stream/streameddocument.h"
 #include "terminalreport.h"
 
@@ -21,7 +23,9 @@ join::ContentCopy::Noted contentNotes(const std::shared_ptr<TerminalReport>& rep
 {
     return [report, noted](int position, const QString& used, const QString& warning) {
         if (!warning.isEmpty())
-            report->warn(QStringLiteral("page %1 (%2): the whole body is kept: %3")
+            report->warn((used == QLatin1String("reader")
+                              ? QStringLiteral("page %1 (%2): %3: the reader's article is kept")
+                              : QStringLiteral("page %1 (%2): the whole body is kept: %3"))
                              .arg(position)
                              .arg(report->addresses().value(position - 1), warning));
         if (noted)
@@ -52,6 +56,9 @@ bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings
                                [report](const QString& warning) { report->warn(warning); });
     if (!standaloneJoin)
         return joinPagesInto(report, settings, streamed, join::PageCopy::serialisedBody());
+    if (settings.chain)
+        report->whenAddressAdded(
+            [&pages = standaloneJoin->pages()](const QString& address) { pages.add(address); });
     const bool written =
         joinPagesInto(report, settings, standaloneJoin->result(), standaloneJoin->copy());
     if (joined)
@@ -83,9 +90,19 @@ bool joinPagesInto(const std::shared_ptr<TerminalReport>& report, const JoinSett
     if (settings.standalone)
         copy = &look.emplace(*copy, settings.look);
     std::optional<join::OncePerPage> once;
-    if (settings.oncePerPage)
+    if (settings.oncePerPage) {
         copy = &once.emplace(*copy, report->addresses(),
                              [report](const QString& note) { report->warn(note); });
+        if (settings.chain)
+            report->whenAddressAdded([&once](const QString& address) { once->add(address); });
+    }
+    // Outermost: the chain reads a page's next link before anything else runs in it.
+    std::unique_ptr<join::PageCopy> chain;
+    if (settings.chain)
+        copy = (chain = settings.chain->chainCopy(
+                    *copy, report->count(),
+                    [report](const QString& address) { report->addAddress(address); }))
+                   .get();
     std::vector<std::unique_ptr<SiteBrowser>> sites;
     QList<SiteBrowser*> siteList;
     for (int i = 0; i < qMin(settings.jobs, report->count()); ++i) {

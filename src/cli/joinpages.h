@@ -14,6 +14,10 @@
 class QFileDevice;
 class QWebEngineProfile;
 
+namespace join {
+class PageFinder;
+}
+
 namespace cli {
 
 class TerminalReport;
@@ -36,6 +40,8 @@ struct JoinSettings
     join::LookSettings look; // how a copy that stands on its own takes each page's look
     // The run's saved profile, its cookies in it already; none: a private one for the join.
     QWebEngineProfile* profile = nullptr;
+    // A chain of next links walked as it joins (its start is the last address), or none.
+    join::PageFinder* chain = nullptr;
 };
 
 // Tells each page's outcome to told (a book or file that writes why a page failed in its place),

@@ -27,6 +27,9 @@ public:
     void fail(int line, int position, const QString& description) override;
     void pageDone(const join::PageOutcome& outcome) override;
 
+    // An address found as the join goes, after the others.
+    void addAddress(const QString& address) { m_addresses.append(address); }
+
     // The content rule used for the page at position (--select, --main), for its entry.
     void noteContent(int position, const QString& rule);
 

@@ -16,13 +16,19 @@
 namespace cli {
 namespace {
 
-QList<BookPage> bookPages(const join::StandalonePages& pages)
+// A failed page is named by its address as listed, not by what the server's error page says, and
+// brings none of that page's headings.
+QList<BookPage> bookPages(const join::StandalonePages& pages, const TerminalReport& report)
 {
     QList<BookPage> book;
     for (int position = 1; position <= pages.count(); ++position) {
         BookPage& page = book.emplace_back();
-        page.title = pages.title(position);
         page.address = pages.address(position);
+        if (report.pageFailed(position)) {
+            page.title = report.addresses().value(position - 1);
+            continue;
+        }
+        page.title = pages.title(position);
         for (const join::Heading& heading : pages.headings(position))
             page.headings.append({heading.level, heading.text, heading.id});
     }
@@ -57,7 +63,9 @@ bool joinToPdf(const std::shared_ptr<TerminalReport>& report, const JoinSettings
     joinSettings.look.print = true;
     QList<BookPage> pages;
     if (!joinPages(report, joinSettings, document, {},
-                   [&pages](const join::StandalonePages& joined) { pages = bookPages(joined); }))
+                   [&pages, &report](const join::StandalonePages& joined) {
+                       pages = bookPages(joined, *report);
+                   }))
         return false;
     return report->step(join::WriteStatement, 0, [&] {
         document.seek(0);

@@ -90,6 +90,18 @@ TerminalReport::TerminalReport(QStringList addresses, Progress progress, std::FI
     m_elapsed.start();
 }
 
+void TerminalReport::addAddress(const QString& address)
+{
+    m_addresses.append(address);
+    for (const auto& added : std::as_const(m_added))
+        added(address);
+}
+
+void TerminalReport::whenAddressAdded(std::function<void(const QString&)> added)
+{
+    m_added.append(std::move(added));
+}
+
 TerminalReport::Progress TerminalReport::progressFor(bool quiet)
 {
     if (quiet)

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <functional>
 
 namespace cli {
 
@@ -50,11 +51,18 @@ public:
     // A note that fails nothing (an image left as an address), on a line of its own.
     void warn(const QString& text);
     const QStringList& addresses() const { return m_addresses; }
+    // Lets the list grow as it joins (a chain of next links): an address added goes after the
+    // others, and is told to added() of each that asked.
+    bool growsAsItJoins() const override { return m_grows; }
+    void growAsItJoins() { m_grows = true; }
+    void addAddress(const QString& address);
+    void whenAddressAdded(std::function<void(const QString&)> added);
 
     // Ends the progress line.
     void finish();
 
     bool anyFailed() const { return !m_failedPages.isEmpty() || m_runFailed; }
+    bool pageFailed(int position) const { return m_failedPages.contains(position); }
     bool outputFailed() const { return m_outputFailed; }
 
 private:
@@ -72,6 +80,8 @@ private:
     QSet<int> m_failedPages;
     bool m_runFailed = false;
     bool m_outputFailed = false;
+    bool m_grows = false;
+    QList<std::function<void(const QString&)>> m_added;
 };
 
 } // namespace cli

@@ -1,5 +1,6 @@
 #include "textoutput.h"
 
+#include "join/standalone/standalonepages.h"
 #include "join/text/textjoin.h"
 #include "joinpages.h"
 #include "output.h"
@@ -14,6 +15,9 @@ bool joinToText(const std::shared_ptr<TerminalReport>& report, const JoinSetting
         report->addresses(), settings.standalone.value_or(join::StandaloneSettings{}), format,
         output.device(), [&] { output.complete(); },
         [report](const QString& warning) { report->warn(warning); });
+    if (settings.chain)
+        report->whenAddressAdded(
+            [&pages = text.pages()](const QString& address) { pages.add(address); });
     // Text has no look to keep: what was hidden stays out all the same.
     JoinSettings plainSettings = settings;
     plainSettings.look.styles = false;

@@ -218,6 +218,20 @@ private slots:
             << QStringList{"a", "--cookies", "c-value"} << "line 2: the value";
         QTest::newRow("';' in a cookie's name")
             << QStringList{"a", "--cookies", "c-name"} << "line 2: the name";
+        // Files with no end or no lines are read only as far as a line.
+        QTest::newRow("list file of NUL bytes")
+            << QStringList{"-i", "/dev/zero"} << "list file /dev/zero, line 1: it is no text";
+        QTest::newRow("list file of random bytes")
+            << QStringList{"-i", "/dev/urandom"} << "it is no text (a NUL byte)";
+        QTest::newRow("cookies file of NUL bytes")
+            << QStringList{"a", "--cookies", "/dev/zero"}
+            << "cookies file /dev/zero, line 1: it is no text";
+        QTest::newRow("list line past the bound")
+            << QStringList{"-i", "long"} << "list file long, line 2: longer than 64 KB";
+        QTest::newRow("cookies line past the bound")
+            << QStringList{"a", "--cookies", "long"} << "cookies file long, line 2: longer";
+        QTest::newRow("list file past the most lines")
+            << QStringList{"-i", "many"} << "list file many, line 100001: more than 100000 lines";
         QTest::newRow("control characters in a value are shown escaped")
             << QStringList{"a", "-H", "X-A\x1b[2J"} << "'X-A\\x1B[2J'";
     }
@@ -237,6 +251,8 @@ private slots:
         writeFile("c-domain", "# comment\n127.0.0 .1\tFALSE\t/\tFALSE\t0\tname\tvalue\n");
         writeFile("c-value", "# comment\n127.0.0.1\tFALSE\t/\tFALSE\t0\tname\tva\x01lue\n");
         writeFile("c-name", "# comment\n127.0.0.1\tFALSE\t/\tFALSE\t0\tna;me\tvalue\n");
+        writeFile("long", "# comment\n" + QByteArray(64 * 1024 + 1, 'a'));
+        writeFile("many", QByteArray("a\n").repeated(100001));
         // Standard input at its end: a read of it never waits.
         const int empty = ::open("/dev/null", O_RDONLY);
         const DescriptorSwap input(STDIN_FILENO, empty);

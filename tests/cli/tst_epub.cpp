@@ -73,10 +73,35 @@ class TestEpub : public QObject
                 "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'><defs>"
                 "<linearGradient id='g'><stop stop-color='#fff'/><stop offset='1'/>"
                 "</linearGradient></defs><rect width='10' height='10' fill='url(#g)'/></svg>");
+        if (path == "/gone") // an error page with a title of its own
+            return TestHttpServer::response(404, "text/html",
+                                            "<html><head><title>Error response</title></head>"
+                                            "<body><h1>Error response</h1></body></html>");
+        if (path == "/quirks") // markup the parser puts where XHTML allows none
+            return TestHttpServer::html(
+                "<html><body><p>before</p><math><mi>x</mi><mtext><table><style>p { color: red } "
+                "<b>bold</b></style><tr><td>cell</td></tr></table></mtext></math>"
+                "<math><mtext>plain <b>bold</b></mtext></math>"
+                "<svg width=10 height=10 onload=go()><circle r=5 onclick=go() OnMouseOver='go()'/>"
+                "<a href=#t><text y=5 onfocusin=go()>t</text></a></svg>"
+                "<math onclick=go()><mi onmouseover=go()>y</mi></math></body></html>");
         if (path == "/download") // a listed address that gives no page
             return TestHttpServer::response(200, "application/zip", "PK",
                                             {{"Content-Disposition", "attachment"}});
         return TestHttpServer::response(404, "text/html", "<html><body>none</body></html>");
+    }
+
+    // Fails the test when the EPUB checker finds anything wrong with the book.
+    void checked(const QString& path)
+    {
+        const QString checker = QStringLiteral("/usr/share/java/epubcheck.jar");
+        if (QStandardPaths::findExecutable("java").isEmpty() || !QFile::exists(checker))
+            QSKIP("java or epubcheck is not installed: the book is not checked");
+        QProcess check;
+        check.start("java", {"-jar", checker, path});
+        QVERIFY(check.waitForFinished(120000));
+        const QString said = check.readAllStandardOutput() + check.readAllStandardError();
+        QVERIFY2(check.exitCode() == 0 && !said.contains("ERROR"), qPrintable(said));
     }
 
     Finished run(const QStringList& arguments)
@@ -90,9 +115,9 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(!imageBytes("WEBP").isEmpty(), "Qt's WebP plugin is missing");
-        const Finished f =
-            run({"-q", "--title", "Guide", "--author", "Docs team", "-o", "book.epub", url("/one"),
-                 url("/two"), url("/three"), url("/download"), "http://127.0.0.1:1/refused"});
+        const Finished f = run({"-q", "--title", "Guide", "--author", "Docs team", "-o",
+                                "book.epub", url("/one"), url("/two"), url("/three"),
+                                url("/download"), "http://127.0.0.1:1/refused", url("/gone")});
         QCOMPARE(f.status, 1);
         QVERIFY2(f.errLines.contains("vantrel-join: warning: " + url("/img/gone.png") +
                                      " is left out of the book: HTTP status 404"),
@@ -103,14 +128,7 @@ private slots:
 
     void book_passesTheChecker()
     {
-        const QString checker = QStringLiteral("/usr/share/java/epubcheck.jar");
-        if (QStandardPaths::findExecutable("java").isEmpty() || !QFile::exists(checker))
-            QSKIP("java or epubcheck is not installed: the book is not checked");
-        QProcess check;
-        check.start("java", {"-jar", checker, dir.filePath("book.epub")});
-        QVERIFY(check.waitForFinished(120000));
-        const QString said = check.readAllStandardOutput() + check.readAllStandardError();
-        QVERIFY2(check.exitCode() == 0 && !said.contains("ERROR"), qPrintable(said));
+        checked(dir.filePath("book.epub"));
         QCOMPARE(book.names.first(), "mimetype");
         QVERIFY(book.firstStored);
     }
@@ -127,7 +145,8 @@ private slots:
                               "page-1.xhtml#p1-a_b Spaced id", "page-1.xhtml#p1-h2 Second part",
                               "page-2.xhtml Second page", "page-2.xhtml#p2-h1 Two",
                               "page-3.xhtml Third page", "page-4.xhtml " + url("/download"),
-                              "page-5.xhtml http://127.0.0.1:1/refused"}));
+                              "page-5.xhtml http://127.0.0.1:1/refused",
+                              "page-6.xhtml " + url("/gone")}));
         // Nested: the h2 entries sit in a list inside the h1's entry.
         QVERIFY(nav.contains("Start</a><ol><li><a href=\"page-1.xhtml#p1-a_b\""));
         const QString opf = QString::fromUtf8(book.files.value("EPUB/package.opf"));
@@ -175,6 +194,26 @@ private slots:
         QCOMPARE(sources,
                  QStringList({"images/1.png", "images/2.png", "images/2.png", "images/3.svg"}));
         QVERIFY(book.files.value("EPUB/page-1.xhtml").contains(">a lost picture</span>"));
+    }
+
+    void hostileMarkup_stillMakesValidChapters()
+    {
+        const Finished f = run({"-q", "-o", "hostile.epub", url("/quirks")});
+        QCOMPARE(f.status, 0);
+        const Archive hostile = readArchive(dir.filePath("hostile.epub"));
+        const QString chapter = QString::fromUtf8(hostile.files.value("EPUB/page-1.xhtml"));
+        // The style keeps its rule, not the markup; the table keeps its text, not its place.
+        QVERIFY2(chapter.contains("<style>p { color: red; }</style>"), qPrintable(chapter));
+        QVERIFY(!chapter.contains("<table") && chapter.contains("cell"));
+        QVERIFY(chapter.contains("<mtext>plain <b"));
+        // SVG and MathML keep their vocabulary, but not their event handlers.
+        QVERIFY(chapter.contains("<circle r=\"5\"") && chapter.contains("<mi>y</mi>"));
+        static const QRegularExpression handler("\\son[a-z]+=",
+                                                QRegularExpression::CaseInsensitiveOption);
+        for (const QString& name : hostile.names)
+            QVERIFY2(!QString::fromUtf8(hostile.files.value(name)).contains(handler),
+                     qPrintable(name));
+        checked(dir.filePath("hostile.epub"));
     }
 
     void standardOutput_getsAWholeBook()

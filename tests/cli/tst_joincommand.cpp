@@ -70,6 +70,9 @@ Response routes(const QByteArray& path)
     if (path == "/hang") // a script that never yields, in the load handler
         return TestHttpServer::html(
             "<html><body onload='while (true) {}'><p>hung</p></body></html>");
+    if (path.startsWith("/to-tls/")) // to the same server, through TLS it does not speak
+        return TestHttpServer::response(
+            302, "text/html", "", {{"Location", "https://127.0.0.1:" + path.mid(8) + "/n/1"}});
     if (path == "/endless") {
         Response r = TestHttpServer::html("<html><body><p>first part</p>");
         r.neverFinish = true;
@@ -197,6 +200,29 @@ private slots:
                  file.constData());
         QVERIFY(file.contains("ERR_CONNECTION_REFUSED")); // the engine's error page
         QVERIFY(file.endsWith("<p>first part</p><p>7</p></body></html>\r\n"));
+    }
+
+    void engineLogLines_reachTheTerminalOnlyWhenAsked_data()
+    {
+        QTest::addColumn<QStringList>("set");
+        QTest::newRow("by default") << QStringList();
+        QTest::newRow("VANTREL_ENGINE_LOG") << QStringList{"VANTREL_ENGINE_LOG=1"};
+    }
+    void engineLogLines_reachTheTerminalOnlyWhenAsked()
+    {
+        QFETCH(QStringList, set);
+        const QString address =
+            server.url(QStringLiteral("/to-tls/%1").arg(QUrl(server.url("/")).port()));
+        const Finished f = run({"-q", "-o", "-", address}, {}, {}, set);
+        QCOMPARE(f.status, 1);
+        const QString own = QStringLiteral("vantrel-join: page 1 (%1) failed: not loaded: "
+                                           "net::ERR_SSL_PROTOCOL_ERROR")
+                                .arg(address);
+        QVERIFY2(f.errLines.contains(own), qPrintable(f.errLines.join('\n')));
+        if (set.isEmpty())
+            QCOMPARE(f.errLines, QStringList{own});
+        else // the engine's own, such as [pid:tid:time:ERROR:file.cc(line)] handshake failed
+            QVERIFY2(f.errLines.size() > 1, qPrintable(f.errLines.join('\n')));
     }
 
     void standardOutput_receivesEachPageWhileLaterOnesStillLoad()

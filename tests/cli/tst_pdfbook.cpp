@@ -36,6 +36,14 @@ Response routes(const QByteArray& path)
         return TestHttpServer::html(
             "<html><head><title>Three</title></head><body><h1>Three</h1><p>third</p>"
             "<h2 id=deep style='break-before: page'>Deep</h2><h3>Deeper</h3></body></html>");
+    if (path.startsWith("/short/")) // many pages, for a contents list of more than one sheet
+        return TestHttpServer::html("<html><head><title>Chapter " + path.mid(7) +
+                                    "</title></head><body><p>[body " + path.mid(7) +
+                                    "]</p></body></html>");
+    if (path == "/gone") // an error page with a title and a heading of its own
+        return TestHttpServer::response(404, "text/html",
+                                        "<html><head><title>Error response</title></head><body>"
+                                        "<h1>Error response</h1><p>Nothing here</p></body></html>");
     if (path == "/long") { // long enough to be printing for a while
         QByteArray body = "<html><body>";
         for (int i = 0; i < 4000; ++i)
@@ -64,6 +72,14 @@ void outlineLines(QPDF& pdf, std::vector<QPDFOutlineObjectHelper> entries, int l
                      QString::number(sheetOf(pdf, entry.getDestPage())));
         outlineLines(pdf, entry.getKids(), level + 1, lines);
     }
+}
+
+QStringList outlineOf(QPDF& pdf)
+{
+    QPDFOutlineDocumentHelper outlines(pdf);
+    QStringList lines;
+    outlineLines(pdf, outlines.getTopLevelOutlines(), 0, lines);
+    return lines;
 }
 
 // The sheets the link annotations of a sheet lead to, through the named destinations.
@@ -171,9 +187,7 @@ private slots:
         QCOMPARE(f.status, 0);
         QPDF pdf;
         pdf.processFile(path("book.pdf").toLocal8Bit().constData());
-        QPDFOutlineDocumentHelper outlines(pdf);
-        QStringList lines;
-        outlineLines(pdf, outlines.getTopLevelOutlines(), 0, lines);
+        const QStringList lines = outlineOf(pdf);
         QCOMPARE(lines, outline);
         // It opens at its first level.
         QCOMPARE(pdf.getRoot().getKey("/Outlines").getKey("/Count").getIntValue(), 3);
@@ -181,6 +195,45 @@ private slots:
         QCOMPARE(QString::fromStdString(info.getKey("/Title").getUTF8Value()), title);
         QCOMPARE(QString::fromStdString(info.getKey("/Author").getUTF8Value()), QString("Ann"));
         QVERIFY(info.getKey("/Creator").getUTF8Value().rfind("Vantrel ", 0) == 0);
+    }
+
+    void contentsOfTwoSheets_showWhereEachPageStarts()
+    {
+        QStringList arguments{"-q", "--toc", "-j", "4", "-o", "book.pdf"};
+        constexpr int Pages = 80;
+        for (int n = 1; n <= Pages; ++n)
+            arguments.append(server.url(QStringLiteral("/short/%1").arg(n)));
+        const Finished f = run(arguments);
+        QCOMPARE(f.status, 0);
+        QPDF pdf;
+        pdf.processFile(path("book.pdf").toLocal8Bit().constData());
+        const QStringList outline = outlineOf(pdf);
+        QCOMPARE(outline.size(), Pages);
+        QVERIFY2(outline[0] == "Chapter 1 3", qPrintable(outline[0])); // after two sheets
+        const QString contents = sheetText(path("book.pdf"), 1, 2);
+        for (const QString& entry : outline) {
+            const QString title = entry.section(' ', 0, 1);
+            const int sheet = entry.section(' ', 2).toInt();
+            QVERIFY2(sheetText(path("book.pdf"), sheet, sheet)
+                         .contains("[body " + title.section(' ', 1) + "]"),
+                     qPrintable(entry));
+            QVERIFY2(
+                contents.contains(QRegularExpression(title + " +" + QString::number(sheet) + "\n")),
+                qPrintable(entry + "\n" + contents));
+        }
+    }
+
+    void failedPage_isNamedByItsAddressInTheOutline()
+    {
+        const Finished f =
+            run({"-q", "-o", "book.pdf", server.url("/gone"), server.url("/book/2")});
+        QCOMPARE(f.status, 1);
+        QPDF pdf;
+        pdf.processFile(path("book.pdf").toLocal8Bit().constData());
+        const QStringList lines = outlineOf(pdf);
+        QCOMPARE(lines, (QStringList{server.url("/gone") + " 1", "Two 2", "  Two 2"}));
+        QPDFObjectHandle info = pdf.getTrailer().getKey("/Info");
+        QCOMPARE(QString::fromStdString(info.getKey("/Title").getUTF8Value()), server.url("/gone"));
     }
 
     // Parts are printed two at once (on two cores or more), finishing in any order, and merged

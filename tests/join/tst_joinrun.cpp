@@ -449,6 +449,7 @@ private slots:
 
     void siteRendererThatEnds_isReportedWithItsAddressAtOnce()
     {
+        form->JoinPageBound = join::PageLoadBound;
         const QString endless = server.url("/endless");
         form->urlList().appendMany({endless, server.url("/a")});
         QTimer killer;
@@ -463,7 +464,10 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         form->PushButton2_Click();
-        QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
+        // Told when the renderer ends, not when the page's bound runs out: the bound, not a
+        // speed a busy machine may not have, is the measure.
+        QVERIFY2(timer.elapsed() < form->JoinPageBound.count(),
+                 qPrintable(QString::number(timer.elapsed())));
         const QStringList messages = f->dialogs.messages();
         QCOMPARE(messages.size(), 2);
         const QString report =

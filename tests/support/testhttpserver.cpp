@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 
 class TestHttpServer::Worker : public QObject
 {
@@ -34,6 +35,13 @@ private:
         connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
             QByteArray& request = m_pending[socket];
             request += socket->readAll();
+            if (request.startsWith('\x16')) {
+                // A TLS handshake: answered as a plain HTTP server does, so that it fails at once.
+                m_pending.remove(socket);
+                socket->write("HTTP/1.1 400 Bad Request\r\nConnection: close\r\n\r\n");
+                socket->disconnectFromHost();
+                return;
+            }
             if (!request.contains("\r\n\r\n"))
                 return;
             const QByteArray path = request.split(' ').value(1);
@@ -82,12 +90,23 @@ private:
         head += "Content-Type: " + response.contentType + "\r\n";
         for (const auto& [name, value] : response.headers)
             head += name + ": " + value + "\r\n";
-        if (!response.neverFinish && response.status != 304)
+        const bool endless = response.neverFinish || !response.repeat.isEmpty();
+        if (!endless && response.status != 304)
             head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
         head += "Connection: close\r\n\r\n";
         m_owner.m_bytesSent += head.size() + response.body.size();
         socket->write(head + response.body);
-        if (!response.neverFinish)
+        if (!response.repeat.isEmpty()) {
+            // More as soon as what was sent has gone, so the reader sets the pace.
+            auto sent = std::make_shared<qint64>(0);
+            connect(socket, &QTcpSocket::bytesWritten, socket, [socket, response, sent] {
+                if (socket->bytesToWrite() > 0 || *sent > (qint64(1) << 30))
+                    return;
+                *sent += response.repeat.size();
+                socket->write(response.repeat);
+            });
+        }
+        if (!endless)
             socket->disconnectFromHost();
     }
 

@@ -29,6 +29,9 @@ public:
         // Sends the headers and the body, then keeps the connection open: a page that never
         // finishes loading.
         bool neverFinish = false;
+        // Sent after the body again and again, as fast as the reader takes it, until it goes (or
+        // a gigabyte has gone): a body that never ends.
+        QByteArray repeat;
         // Held this long before it is sent (or the server's delay, if longer).
         std::chrono::milliseconds delay{0};
     };

@@ -95,34 +95,27 @@ std::optional<QNetworkCookie> parseLine(QByteArray line, QString& problem)
 
 std::optional<QList<QNetworkCookie>> readCookiesFile(const QString& path, QString& error)
 {
-    QByteArray bytes;
-    if (const QString problem = readWholeFile(path, bytes); !problem.isEmpty()) {
-        error = QStringLiteral("cannot read cookies file %1: %2").arg(shownText(path), problem);
-        return std::nullopt;
-    }
-
-    QString problem;
     QList<QNetworkCookie> cookies;
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    const QList<QByteArray> lines = bytes.split('\n');
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        QByteArray line = lines[i];
-        if (line.endsWith('\r'))
-            line.chop(1);
+    const ReadProblem problem = readLines(path, [&](const QByteArray& line, qsizetype) {
         if (line.trimmed().isEmpty() || (line.startsWith('#') && !line.startsWith(HttpOnlyPrefix)))
-            continue;
-        std::optional<QNetworkCookie> cookie = parseLine(line, problem);
-        if (!cookie) {
-            error = QStringLiteral("cookies file %1, line %2: %3")
-                        .arg(shownText(path))
-                        .arg(i + 1)
-                        .arg(shownText(problem));
-            return std::nullopt;
-        }
-        if (cookie->isSessionCookie() || cookie->expirationDate() > now)
+            return QString();
+        QString problem;
+        const std::optional<QNetworkCookie> cookie = parseLine(line, problem);
+        if (cookie && (cookie->isSessionCookie() || cookie->expirationDate() > now))
             cookies.append(*cookie);
-    }
-    return cookies;
+        return problem;
+    });
+    if (problem.text.isEmpty())
+        return cookies;
+    error =
+        problem.line == 0
+            ? QStringLiteral("cannot read cookies file %1: %2").arg(shownText(path), problem.text)
+            : QStringLiteral("cookies file %1, line %2: %3")
+                  .arg(shownText(path))
+                  .arg(problem.line)
+                  .arg(shownText(problem.text));
+    return std::nullopt;
 }
 
 } // namespace cli

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -86,13 +87,50 @@ QByteArray fileIdentity(const QString& name)
 
 } // namespace
 
-QString readWholeFile(const QString& name, QByteArray& bytes)
+ReadProblem readLines(const QString& name,
+                      const std::function<QString(const QByteArray& line, qsizetype number)>& take)
 {
     QFile file;
     if (const QString problem = openToRead(file, name); !problem.isEmpty())
-        return problem;
-    bytes = file.readAll();
-    return file.error() == QFileDevice::NoError ? QString() : file.errorString();
+        return {0, problem};
+    QByteArray pending; // the line read so far
+    qsizetype number = 1;
+    // What is wrong with the line so far; once it is whole, what take() says of it.
+    const auto check = [&](bool whole) -> QString {
+        if (pending.contains('\0'))
+            return QStringLiteral("it is no text (a NUL byte)");
+        if (pending.size() > MaxLineBytes)
+            return QStringLiteral("longer than %1 KB").arg(MaxLineBytes / 1024);
+        if (!whole)
+            return {};
+        if (number > MaxLines)
+            return QStringLiteral("more than %1 lines").arg(MaxLines);
+        QByteArray text = std::exchange(pending, QByteArray());
+        if (text.endsWith('\r'))
+            text.chop(1);
+        return take(text, number);
+    };
+    for (;;) {
+        const QByteArray piece = file.read(64 * 1024);
+        if (piece.isEmpty())
+            break;
+        qsizetype start = 0;
+        for (qsizetype end; (end = piece.indexOf('\n', start)) >= 0; start = end + 1, ++number) {
+            pending += QByteArrayView(piece).sliced(start, end - start);
+            if (const QString problem = check(true); !problem.isEmpty())
+                return {number, problem};
+        }
+        pending += QByteArrayView(piece).sliced(start);
+        if (const QString problem = check(false); !problem.isEmpty())
+            return {number, problem};
+    }
+    if (file.error() != QFileDevice::NoError)
+        return {0, file.errorString()};
+    if (!pending.isEmpty()) {
+        if (const QString problem = check(true); !problem.isEmpty())
+            return {number, problem};
+    }
+    return {};
 }
 
 QString sameFileProblem(const QList<NamedFile>& written, const QList<NamedFile>& read)

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class QFile;
 
 namespace cli {
@@ -11,9 +13,25 @@ namespace cli {
 // File names as the command takes them: text from textOfBytes(), so that a name that is not
 // UTF-8 still names its own file.
 
-// Reads the whole of a file the command reads (a list file, the cookies file); "-" is standard
-// input. Empty when it did; otherwise why not.
-QString readWholeFile(const QString& name, QByteArray& bytes);
+// The most a line of a file the command reads (a list file, the cookies file) may hold, and the
+// most lines it may have: far past any such file, near enough that a file that is no such thing
+// (a device, a binary) ends at once instead of filling the memory.
+constexpr qsizetype MaxLineBytes = 64 * 1024;
+constexpr qsizetype MaxLines = 100000;
+
+// Why a file could not be read: line 0 for the file itself, else the line that stopped it.
+struct ReadProblem
+{
+    qsizetype line = 0;
+    QString text; // empty: read to its end
+};
+
+// Reads a file the command reads ("-": standard input) a line at a time as it comes, handing
+// each to take() without its line feed (nor the carriage return before one), with its number.
+// Stops at the first line that holds a NUL byte (the file is no text), is longer than
+// MaxLineBytes or is past MaxLines, or for which take() answers a problem.
+ReadProblem readLines(const QString& name,
+                      const std::function<QString(const QByteArray& line, qsizetype number)>& take);
 
 // A file the command names, and what it is to the command ("the report").
 struct NamedFile

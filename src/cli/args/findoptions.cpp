@@ -31,12 +31,14 @@ QList<QCommandLineOption> findOptions()
                {Next,
                 QStringLiteral(
                     "Join the one address given, then the page its first element matching "
-                    "this selector links to (a[href], link[rel=next]), and so on."),
+                    "this selector links to (a[href], link[rel=next]), and so on, each page "
+                    "joined as the chain reaches it."),
                 QStringLiteral("selector")},
                {Within,
                 QStringLiteral(
                     "Join only found addresses that start with this prefix (default: the "
-                    "start address's folder). May be given several times."),
+                    "start address's folder). May be given several times. What is left out is "
+                    "counted on standard error, with the --within that would keep it."),
                 QStringLiteral("prefix")},
                {MaxPages,
                 QStringLiteral("Find at most n pages per source, its start page included (default: "
@@ -56,7 +58,8 @@ QList<QCommandLineOption> addressSourceOptions()
          QStringLiteral("address")},
         {Sitemap,
          QStringLiteral("Join the pages a sitemap lists (a sitemap index too; gzip or not). May "
-                        "be given several times."),
+                        "be given several times. A sitemap over 50 MB (packed or not), 50000 "
+                        "addresses or -t seconds is exit 1."),
          QStringLiteral("address")},
     };
 }

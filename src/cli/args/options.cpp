@@ -135,18 +135,25 @@ QString addressOf(const QString& text)
 // blanks is no address: a file's final line feed must not make a failed item.
 std::optional<QStringList> readListFile(const QString& path, QString& error)
 {
-    QByteArray bytes;
-    if (const QString problem = readWholeFile(path, bytes); !problem.isEmpty()) {
-        error = QStringLiteral("cannot read list file %1: %2").arg(shownText(path), problem);
-        return std::nullopt;
-    }
     QStringList addresses;
-    for (const QString& line : splitListText(textOfBytes(bytes))) {
-        if (!std::all_of(line.begin(), line.end(),
-                         [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }))
-            addresses.append(addressOf(line));
-    }
-    return addresses;
+    const ReadProblem problem = readLines(path, [&](const QByteArray& bytes, qsizetype) {
+        for (const QString& line : splitListText(textOfBytes(bytes))) {
+            if (!std::all_of(line.begin(), line.end(), [](QChar c) {
+                    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+                }))
+                addresses.append(addressOf(line));
+        }
+        return QString();
+    });
+    if (problem.text.isEmpty())
+        return addresses;
+    error = problem.line == 0
+                ? QStringLiteral("cannot read list file %1: %2").arg(shownText(path), problem.text)
+                : QStringLiteral("list file %1, line %2: %3")
+                      .arg(shownText(path))
+                      .arg(problem.line)
+                      .arg(problem.text);
+    return std::nullopt;
 }
 
 // The sheet sizes a PDF can have, by the names people give them.
@@ -178,7 +185,8 @@ struct CommandOptions
     QCommandLineOption input{
         {QStringLiteral("i"), QStringLiteral("input")},
         QStringLiteral("Read addresses from a list file, one a line ('-': standard input). "
-                       "May be given several times."),
+                       "May be given several times. A NUL byte, a line over 64 KB or over "
+                       "100000 lines is a usage error naming the line."),
         QStringLiteral("file")};
     QCommandLineOption output{
         {QStringLiteral("o"), QStringLiteral("output")},

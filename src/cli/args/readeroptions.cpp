@@ -49,7 +49,7 @@ QList<QCommandLineOption> readerOptions()
     return {
         {Cookies,
          QStringLiteral("Send the cookies of a cookies.txt file (Netscape format; '-': standard "
-                        "input), for pages behind a login."),
+                        "input), for pages behind a login. Read as a list file is."),
          QStringLiteral("file")},
         {{QStringLiteral("H"), Header},
          QStringLiteral("Send this header with the requests to the listed addresses' origins, and "

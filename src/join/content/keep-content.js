@@ -3,7 +3,8 @@
 // elements select names (the union, in document order); or the page's main content: a single main
 // landmark, else a single article, else (and always with reader) the article the reader algorithm
 // finds; and then none of what exclude names. Answers which rule was used ('select', 'main',
-// 'article', 'reader', 'body') and, when the whole body stays, why.
+// 'article', 'reader', 'body') and, when the whole body stays or several landmarks were passed by
+// for the reader's article, why.
 (function (rule, Readability) {
     // A page copied before, or one without a body, is the copy's to refuse.
     if (window.vantrelCopied || !document.body)
@@ -41,6 +42,10 @@
             if (found.nodes) {
                 kept = found.nodes;
                 used = 'reader';
+                // Several landmarks are the page's own word on its content: say which was not
+                // taken.
+                if (!rule.reader && mains.length > 1)
+                    warning = mains.length + ' main landmarks';
             } else {
                 const landmarks = mains.length ? mains.length + ' main landmarks'
                     : articles.length ? 'no main landmark, ' + articles.length + ' articles'

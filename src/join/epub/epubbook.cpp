@@ -41,8 +41,12 @@ bool EpubBook::broken() const
 
 void EpubBook::pageFailed(int position, const QString& address, const QString& failure)
 {
-    if (position > m_written && !failure.isEmpty())
+    if (failure.isEmpty())
+        return;
+    if (position > m_written)
         m_failures.insert(position, {address, failure});
+    else // its chapter is the server's error page, which names nothing of the book
+        m_failedTitles.insert(position, address);
 }
 
 void EpubBook::add(const QString& name, const QByteArray& bytes, bool compressed)
@@ -160,9 +164,10 @@ QString EpubBook::linkTo(const QString& address, int from, const QSet<QString>& 
 
 BookMetadata EpubBook::metadata() const
 {
-    return {m_settings.title.isEmpty() ? m_pages.title(1) : m_settings.title, m_settings.author,
-            m_language.isEmpty() ? QStringLiteral("en") : m_language, m_identifier,
-            QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ"))};
+    return {
+        m_settings.title.isEmpty() ? m_failedTitles.value(1, m_pages.title(1)) : m_settings.title,
+        m_settings.author, m_language.isEmpty() ? QStringLiteral("en") : m_language, m_identifier,
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ"))};
 }
 
 } // namespace join

@@ -72,7 +72,7 @@ private:
     QString m_identifier;
     QHash<int, QPair<QString, QString>>
         m_failures;                     // address, why; until their chapters are written
-    QHash<int, QString> m_failedTitles; // of the chapters that say why their page failed
+    QHash<int, QString> m_failedTitles; // of the chapters whose page failed: its address
     QHash<int, QSet<QString>> m_ids;    // of the chapters written
     // Ids that links lead to in chapters still to come: a chapter without one of them gets it,
     // so that no link dangles.

@@ -27,6 +27,7 @@ public:
 
     PageCopy& copy() { return m_copying.copy(); }
     EpubBook& result() { return *m_book; }
+    StandalonePages& pages() { return m_copying.pages(); }
 
 private:
     StandaloneCopying m_copying;

@@ -19,9 +19,12 @@ public:
                 std::function<void(const QString&)> note);
 
     QString copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound) override;
+    // An address found as the join goes, after the others.
+    void add(const QString& address);
 
 private:
     PageCopy& m_copy;
+    QStringList m_addresses;
     QHash<QString, int> m_listed; // the first position of each page in the list
     QHash<QString, int> m_copied;
     std::function<void(const QString&)> m_note;

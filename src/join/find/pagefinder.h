@@ -16,6 +16,7 @@ class SiteBrowser;
 
 namespace join {
 
+class PageCopy;
 class PageScope;
 
 // One way to find pages to join, as the command line names it.
@@ -58,8 +59,29 @@ public:
     // its page or sitemap cannot be read, or it yields no address in scope.
     QStringList find(const FindRequest& request);
 
+    // A chain of next links (a Next request) walked as the join reaches each of its pages,
+    // instead of before, so that each is loaded once: answers its start, the first page to join.
+    // Throws AppError when the start is out of scope or found already.
+    QString startChain(const FindRequest& request);
+    // The copy the join takes the chain's pages with (copy, with more done): the chain's last
+    // page so far, at position, also has its next link read, and the page it leads to is handed
+    // to add() to be joined next (as find() would have it: in scope, once, up to --max-pages).
+    std::unique_ptr<PageCopy> chainCopy(PageCopy& copy, int position,
+                                        std::function<void(const QString&)> add);
+
 private:
     class Found;
+    class ChainCopy;
+    // How a chain goes on from a page that has loaded: the page to add next, if any, or whether
+    // the page led to one found already. Notes why the chain ends, when it does.
+    struct ChainStep
+    {
+        QString next;
+        bool leadsToFound = false;
+    };
+    ChainStep chainStep(Found& found, const QUrl& url, const QUrl& loaded, const QString& failure,
+                        const QString& next);
+    void endChain();
 
     void linksOf(const FindRequest& request, Found& found);
     void sitemap(const FindRequest& request, Found& found);
@@ -73,6 +95,8 @@ private:
     QSet<QString> m_seen;
     std::unique_ptr<QWebEngineProfile> m_profile;
     std::unique_ptr<SiteBrowser> m_browser;
+    std::unique_ptr<Found> m_live; // the chain walked as the join goes
+    FindRequest m_liveRequest;
 };
 
 } // namespace join

@@ -2,7 +2,6 @@
 
 #include "join/site/sitesetup.h"
 
-#include <QByteArray>
 #include <QStringList>
 #include <QUrl>
 
@@ -18,12 +17,15 @@ struct Sitemap
     QStringList locations;
 };
 
-// Reads a sitemap, gzip-compressed or not. Throws AppError saying why when it is not XML or no
-// sitemap.
-Sitemap readSitemap(const QByteArray& bytes);
+// The sitemap protocol's own limits for one file, which a sitemap is held to: what it may be,
+// packed and unpacked, and how many addresses it may list.
+constexpr qint64 SitemapMaxBytes = 50 * 1024 * 1024;
+constexpr qsizetype SitemapMaxLocations = 50000;
 
 // Fetches a sitemap as the pages would be (user agent, headers, cookies), following redirects,
-// within the bound. Throws AppError saying why when it gives nothing.
-QByteArray fetchSitemap(const QUrl& url, const SiteSetup& site, std::chrono::milliseconds bound);
+// and reads it, gzip-compressed or not, as it arrives: within the bound for the whole of it and
+// the protocol's limits. Throws AppError saying why when it gives nothing, is not XML or no
+// sitemap, or passes a limit (saying which).
+Sitemap loadSitemap(const QUrl& url, const SiteSetup& site, std::chrono::milliseconds bound);
 
 } // namespace join

@@ -104,8 +104,10 @@
             look[name] = inline ? 'auto' : read(name);
         look['vertical-align'] = look['display'].startsWith('inline') || tableTags.has(tag)
                                      ? read('vertical-align') : 'baseline';
-        look['list-style-type'] = listTags.has(tag) ? read('list-style-type') : undefined;
-        look['border-collapse'] = tableTags.has(tag) ? read('border-collapse') : undefined;
+        // The bare host's are read too: what an element inherits where its parent's is unread.
+        const all = element === host;
+        look['list-style-type'] = all || listTags.has(tag) ? read('list-style-type') : undefined;
+        look['border-collapse'] = all || tableTags.has(tag) ? read('border-collapse') : undefined;
         let drawn = look['background-color'] !== 'rgba(0, 0, 0, 0)';
         for (const side of ['top', 'right', 'bottom', 'left']) {
             const border = 'border-' + side;
@@ -441,7 +443,8 @@
             // The body's look, where it has one, on an element of its own in the copy.
             let bodyText = '';
             for (const name of inherited)
-                if (bodyLook[name] !== hostLook[name] && name !== 'font-size')
+                if (bodyLook[name] !== undefined && bodyLook[name] !== hostLook[name] &&
+                    name !== 'font-size')
                     bodyText += name + ':' + bodyLook[name] + ';';
             if (bodyLook['background-color'] !== hostLook['background-color'])
                 bodyText += 'background-color:' + bodyLook['background-color'] + ';';

@@ -99,6 +99,8 @@ bool Run::run()
     QList<SiteBrowser*> idle = setup.sites;
     int next = 1;
     for (;;) {
+        if (setup.items.growsAsItJoins())
+            itemCount = setup.items.count();
         while (next <= itemCount && !idle.isEmpty() && !setup.result.broken())
             pages.push_back(start(next++, *idle.takeFirst()));
         if (pages.empty())

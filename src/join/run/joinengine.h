@@ -52,6 +52,9 @@ public:
     virtual QString textAt(int position) const = 0;
     // Why the item at position is no address to load; empty: load it.
     virtual QString refusalAt(int /*position*/) const { return {}; }
+    // True for a list that grows as its pages are copied (a chain of next links): its count is
+    // read again as the run goes, where the window's is read once, as its loop always did.
+    virtual bool growsAsItJoins() const { return false; }
 };
 
 // Where a run reports: the window shows a failed statement in its error box, the command names

@@ -25,6 +25,10 @@ constexpr std::chrono::milliseconds DownloadNotice{1000};
 constexpr std::chrono::milliseconds AnswerBound{2000};
 
 const QString MarkAsCopied = QStringLiteral("window.vantrelCopied = true");
+// The blank page a copied page is left for, which the copy scripts take as copied already: an
+// address that gives no new document (a download) must not have it copied in its place. No
+// address in a list can be it (only about:blank itself is loaded).
+const QString LeftPage = QStringLiteral("about:blank#vantrel-left");
 
 // Why an address is not loaded, empty when it is. The engine obeys its own debug addresses
 // (chrome://kill, chrome://gpucrash, ...) when a load counts as typed, and its browser side runs
@@ -159,7 +163,7 @@ QString SiteBrowser::loadFailure()
 void SiteBrowser::leavePage()
 {
     m_readiness->forgetPage();
-    load(QUrl(QStringLiteral("about:blank")));
+    load(QUrl(LeftPage));
     m_left = true;
 }
 
@@ -169,13 +173,9 @@ void SiteBrowser::reachBlankPage()
     // the next address of its site, which loads in the same renderer.
     if (!waitUntilComplete(StopGrace)) {
         endRenderer();
-        // A page whose renderer has ended answers no script until it has loaded a document.
-        load(QUrl(QStringLiteral("about:blank")));
+        load(QUrl(LeftPage));
         waitUntilComplete(StopGrace);
     }
-    // The blank page counts as copied: an address that gives no new document (a download) must
-    // not have it copied in its place.
-    markCurrentPageCopied(StopGrace);
 }
 
 QString SiteBrowser::copyPage(const QString& copyScript, std::chrono::milliseconds bound)

@@ -72,7 +72,7 @@ public:
 
     PageCopy& copy() { return m_copying.copy(); }
     JoinResult& result();
-    const StandalonePages& pages() const { return m_copying.pages(); }
+    StandalonePages& pages() const { return m_copying.pages(); }
 
 private:
     StandaloneCopying m_copying;

@@ -32,6 +32,14 @@ StandalonePages::StandalonePages(const QStringList& addresses) : m_asked(address
         m_positions.insert(pageKey(QUrl::fromUserInput(m_asked[position - 1])), position);
 }
 
+void StandalonePages::add(const QString& address)
+{
+    m_asked.append(address);
+    const QString key = pageKey(QUrl::fromUserInput(address));
+    if (!m_positions.contains(key))
+        m_positions.insert(key, count());
+}
+
 void StandalonePages::copied(int position, const QString& address, const QString& title)
 {
     if (!address.isEmpty()) {

@@ -25,6 +25,8 @@ public:
     explicit StandalonePages(const QStringList& addresses);
 
     int count() const { return static_cast<int>(m_asked.size()); }
+    // A page found as the join goes (a chain of next links), after the others.
+    void add(const QString& address);
     // Marks what the copies leave for the program to decide; this run's alone, so that no text
     // of a page can pass for one.
     const QString& token() const { return m_token; }

@@ -27,6 +27,7 @@ public:
 
     PageCopy& copy() { return m_copying.copy(); }
     TextDocument& result() { return *m_document; }
+    StandalonePages& pages() { return m_copying.pages(); }
 
 private:
     StandaloneCopying m_copying;

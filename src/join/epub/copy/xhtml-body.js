@@ -8,6 +8,7 @@
 // the links and images.
 (function (body) {
     const HTML = 'http://www.w3.org/1999/xhtml';
+    const MATHML = 'http://www.w3.org/1998/Math/MathML';
     const doc = body.ownerDocument;
     const xmlName = /^[A-Za-z_\u00C0-\uFFFF][A-Za-z0-9_.\-\u00B7\u00C0-\uFFFF]*$/;
 
@@ -40,6 +41,11 @@
         hidden: /^(hidden)?$/, dir: /^(ltr|rtl|auto)$/i, scope: /^(row|col|rowgroup|colgroup)$/,
         lang: /^([A-Za-z]{1,8}(-[A-Za-z0-9]{1,8})*)?$/, hreflang: /^[A-Za-z]{1,8}(-[A-Za-z0-9]{1,8})*$/,
     };
+    // What a MathML token element (mtext and the like) may hold of HTML.
+    const phrasing = new Set([
+        'a', 'abbr', 'b', 'bdi', 'bdo', 'br', 'cite', 'code', 'data', 'del', 'dfn', 'em', 'i',
+        'img', 'ins', 'kbd', 'mark', 'q', 'rp', 'rt', 'ruby', 's', 'samp', 'small', 'span',
+        'strong', 'sub', 'sup', 'time', 'u', 'var', 'wbr']);
     const ariaAttributes = new Set(['aria-label', 'aria-hidden', 'aria-describedby',
         'aria-labelledby', 'aria-level', 'aria-live', 'aria-current', 'aria-expanded']);
 
@@ -126,7 +132,28 @@
             continue;
         for (const attribute of Array.from(style.attributes))
             style.removeAttributeNode(attribute);
+        // Markup in a style (a parser quirk puts it there) is no CSS: the engine's own parser
+        // keeps the rules and drops the rest.
+        if (style.textContent.includes('<')) {
+            try {
+                const sheet = new CSSStyleSheet();
+                sheet.replaceSync(style.textContent);
+                style.textContent = Array.from(sheet.cssRules, rule => rule.cssText).join('\n');
+            } catch (error) {
+                style.remove();
+                continue;
+            }
+        }
         head.append(style);
+    }
+    // A parser quirk can put a table, or any block, inside a MathML token element, which may hold
+    // phrasing alone: such an element keeps its text in a span.
+    for (const token of body.querySelectorAll('mi, mo, mn, ms, mtext')) {
+        if (token.namespaceURI !== MATHML)
+            continue;
+        for (const element of Array.from(token.querySelectorAll('*')))
+            if (element.namespaceURI === HTML && !phrasing.has(element.localName))
+                renamed(element, 'span');
     }
     const page = doc.createElementNS(HTML, 'div');
     for (const name of ['id', 'class'])

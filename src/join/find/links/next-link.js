@@ -1,8 +1,8 @@
 // Where a page's next link leads: the first element the selector matches, a link itself (a[href],
 // link[href]) or holding one. Answers as a copy does, the absolute address (or '' for none) for
-// its markup.
-(function (selector) {
-    const refusal = vantrelCopyRefusal();
+// its markup. A peek reads it without counting as the page's copy: the join copies it next.
+(function (selector, peek) {
+    const refusal = peek ? '' : vantrelCopyRefusal();
     if (refusal)
         return refusal;
     const match = document.querySelector(selector);
