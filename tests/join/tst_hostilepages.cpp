@@ -32,8 +32,13 @@ Response routes(const QByteArray& path)
         return TestHttpServer::html("<html><body><p>hostile</p><script>"
                                     "addEventListener('pagehide', () => { while (true) {} });"
                                     "</script></body></html>");
+    if (path == "/held") {
+        Response r = TestHttpServer::html("<html><body><p>held</p></body></html>");
+        r.delay = 30s;
+        return r;
+    }
     if (path == "/interstitial")
-        return TestHttpServer::html("<html><head><meta http-equiv=refresh content='0; url=/slow'>"
+        return TestHttpServer::html("<html><head><meta http-equiv=refresh content='0; url=/held'>"
                                     "</head><body><p>moving on</p></body></html>");
     if (path == "/refreshes-later")
         return TestHttpServer::html("<html><head><meta http-equiv=refresh content='1; "
@@ -139,8 +144,9 @@ private slots:
     {
         QElapsedTimer timer;
         timer.start();
-        const auto record = join({url("/interstitial")}, 10s);
-        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+        const auto record = join({url("/interstitial")}, 60s);
+        // Waiting for the page it moves to would take its 30 s.
+        QVERIFY2(timer.elapsed() < 25000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(record->texts.value(1), QStringLiteral("<p>moving on</p>"));
         QCOMPARE(record->outcomes[0].finalUrl, QUrl(url("/interstitial")));
         QCOMPARE(record->outcomes[0].httpStatus, 200);
