@@ -2,7 +2,7 @@
 // addresses, and what its report puts on the terminal. Nothing here loads a page.
 #include "cli/args/bytetext.h"
 #include "cli/args/options.h"
-#include "cli/terminalreport.h"
+#include "cli/io/terminalreport.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "savecheck.h"
+#include "cli/io/savecheck.h"
 
 #include "core/fileshortfall.h"
 

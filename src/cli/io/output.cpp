@@ -1,7 +1,7 @@
-#include "output.h"
+#include "cli/io/output.h"
 
 #include "core/apperror.h"
-#include "savecheck.h"
+#include "cli/io/savecheck.h"
 
 #include <QFile>
 #include <QFileInfo>

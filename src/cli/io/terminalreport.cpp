@@ -1,8 +1,8 @@
-#include "terminalreport.h"
+#include "cli/io/terminalreport.h"
 
 #include "cli/args/bytetext.h"
 #include "core/errorguard.h"
-#include "enginestart.h"
+#include "cli/io/enginestart.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,4 +1,4 @@
-#include "joinpages.h"
+#include "cli/outputs/joinpages.h"
 
 #include "join/find/onceperpage.h"
 #include "join/find/pagefinder.h"
@@ -7,7 +7,7 @@
 #include "join/standalone/standalonejoin.h"
 #include "join/standalone/standalonepages.h"
 #include "join/stream/streameddocument.h"
-#include "terminalreport.h"
+#include "cli/io/terminalreport.h"
 
 #include <QWebEngineProfile>
 

@@ -1,4 +1,4 @@
-#include "enginestart.h"
+#include "cli/io/enginestart.h"
 
 #include "cli/args/bytetext.h"
 #include "cli/args/exitstatus.h"

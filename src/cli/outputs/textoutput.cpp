@@ -1,10 +1,10 @@
-#include "textoutput.h"
+#include "cli/outputs/textoutput.h"
 
 #include "join/standalone/standalonepages.h"
 #include "join/text/textjoin.h"
-#include "joinpages.h"
-#include "output.h"
-#include "terminalreport.h"
+#include "cli/outputs/joinpages.h"
+#include "cli/io/output.h"
+#include "cli/io/terminalreport.h"
 
 namespace cli {
 

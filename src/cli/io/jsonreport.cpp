@@ -1,6 +1,6 @@
-#include "jsonreport.h"
+#include "cli/io/jsonreport.h"
 #include "core/jsontext.h"
-#include "savecheck.h"
+#include "cli/io/savecheck.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,12 +1,12 @@
-#include "epuboutput.h"
+#include "cli/outputs/epuboutput.h"
 
 #include "cli/args/bookoptions.h"
 #include "core/apperror.h"
 #include "join/epub/epubjoin.h"
 #include "join/standalone/standalonepages.h"
-#include "joinpages.h"
-#include "output.h"
-#include "terminalreport.h"
+#include "cli/outputs/joinpages.h"
+#include "cli/io/output.h"
+#include "cli/io/terminalreport.h"
 
 #include <QDir>
 #include <QTemporaryFile>

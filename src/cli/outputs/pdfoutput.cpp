@@ -1,11 +1,11 @@
-#include "pdfoutput.h"
+#include "cli/outputs/pdfoutput.h"
 
 #include "cli/args/bookoptions.h"
 #include "join/pdf/pdfbook.h"
 #include "join/standalone/standalonepages.h"
-#include "joinpages.h"
-#include "output.h"
-#include "terminalreport.h"
+#include "cli/outputs/joinpages.h"
+#include "cli/io/output.h"
+#include "cli/io/terminalreport.h"
 
 #include <QPageLayout>
 #include <QTemporaryFile>
