@@ -89,15 +89,6 @@ QByteArray joined(const QByteArray& bodyMarkup)
 }
 
 // What a tool of the PDF reader package prints for a file, or nothing when it cannot run.
-QByteArray pdfTool(const QString& tool, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(tool, arguments);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        return {};
-    return process.readAllStandardOutput();
-}
-
 QByteArray readFile(const QString& path)
 {
     QFile file(path);
@@ -319,19 +310,19 @@ private slots:
         QCOMPARE(f.status, 0);
         QVERIFY2(f.errLines.isEmpty(), qPrintable(f.errLines.join('\n'))); // its image was ready
         const QString pdf = dir.filePath("book.pdf");
-        const QByteArray info = pdfTool("pdfinfo", {pdf});
+        const QByteArray info = toolOutput("pdfinfo", {pdf});
         QVERIFY2(info.contains("792 x 612 pts (letter)") && info.contains("Pages:           3"),
                  info.constData());
         for (int sheet = 1; sheet <= 3; ++sheet) {
             // Each section begins with its source address, at the top of its sheet.
-            const QByteArray text = pdfTool("pdftotext", {"-f", QString::number(sheet), "-l",
+            const QByteArray text = toolOutput("pdftotext", {"-f", QString::number(sheet), "-l",
                                                           QString::number(sheet), pdf, "-"});
             QVERIFY2(text.trimmed().startsWith(pages[sheet - 1].toUtf8()), text.constData());
         }
         // The link on the second sheet goes to the third sheet.
         const QJsonObject json =
             QJsonDocument::fromJson(
-                pdfTool("qpdf", {"--json=2", "--json-key=pages", "--json-key=qpdf", pdf}))
+                toolOutput("qpdf", {"--json=2", "--json-key=pages", "--json-key=qpdf", pdf}))
                 .object();
         const QJsonObject objects = json["qpdf"].toArray()[1].toObject();
         const auto value = [&](const QString& reference) {

@@ -4,6 +4,7 @@
 // their looks compared.
 #include "archive.h"
 #include "commandrun.h"
+#include "pagescript.h"
 #include "testhttpserver.h"
 #include "testmain.h"
 
@@ -93,20 +94,14 @@ const char* const LookOf = R"((function (ids) {
 
 int sheetsOf(const QString& pdf)
 {
-    QProcess info;
-    info.start("pdfinfo", {pdf});
-    info.waitForFinished(30000);
     const QRegularExpressionMatch pages =
-        QRegularExpression("Pages:\\s+(\\d+)").match(info.readAllStandardOutput());
+        QRegularExpression("Pages:\\s+(\\d+)").match(toolOutput("pdfinfo", {pdf}));
     return pages.hasMatch() ? pages.captured(1).toInt() : -1;
 }
 
 QString pdfText(const QString& pdf)
 {
-    QProcess process;
-    process.start("pdftotext", {pdf, "-"});
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return QString::fromUtf8(toolOutput("pdftotext", {pdf, "-"}));
 }
 
 } // namespace
@@ -127,20 +122,9 @@ class TestLook : public QObject
     {
         QWebEngineProfile profile;
         QWebEnginePage page(&profile);
-        QSignalSpy loaded(&page, &QWebEnginePage::loadFinished);
-        page.load(url);
-        if (!loaded.wait(30000))
-            return {};
-        QVariantMap answer;
-        bool done = false;
-        page.runJavaScript(script + "(" + QJsonDocument::fromVariant(ids).toJson() + ")",
-                           QWebEngineScript::ApplicationWorld, [&](const QVariant& value) {
-                               answer = value.toMap();
-                               done = true;
-                           });
-        if (!QTest::qWaitFor([&] { return done; }, 30000))
-            return {};
-        return answer;
+        return scriptResultIn(page, url,
+                              script + "(" + QJsonDocument::fromVariant(ids).toJson() + ")")
+            .toMap();
     }
 
     QTemporaryDir dir;

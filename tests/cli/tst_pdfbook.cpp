@@ -97,11 +97,9 @@ QList<int> linkTargets(QPDF& pdf, int sheet)
 
 QString sheetText(const QString& pdf, int first, int last)
 {
-    QProcess process;
-    process.start("pdftotext",
-                  {"-layout", "-f", QString::number(first), "-l", QString::number(last), pdf, "-"});
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return QString::fromUtf8(toolOutput(
+        "pdftotext",
+        {"-layout", "-f", QString::number(first), "-l", QString::number(last), pdf, "-"}));
 }
 
 #ifdef Q_OS_LINUX

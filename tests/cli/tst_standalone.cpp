@@ -2,6 +2,7 @@
 // on 127.0.0.1, a second port standing for another origin. The joined file is then opened from
 // disk in a browser page that reaches nothing but files and data: addresses.
 #include "commandrun.h"
+#include "pagescript.h"
 #include "testhttpserver.h"
 #include "testmain.h"
 
@@ -109,17 +110,9 @@ class TestStandalone : public QObject
             // Let it try: every address it reaches for is recorded, and blocked.
             page.settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls,
                                           true);
-            QSignalSpy loaded(&page, &QWebEnginePage::loadFinished);
-            page.load(QUrl::fromLocalFile(path));
-            if (!loaded.wait(20000))
-                return {};
-            bool done = false;
-            page.runJavaScript(QString::fromUtf8(Survey), QWebEngineScript::ApplicationWorld,
-                               [&](const QVariant& value) {
-                                   survey = value.toMap();
-                                   done = true;
-                               });
-            if (!QTest::qWaitFor([&] { return done; }, 20000))
+            survey =
+                scriptResultIn(page, QUrl::fromLocalFile(path), QString::fromUtf8(Survey)).toMap();
+            if (survey.isEmpty())
                 return {};
         }
         requests = offline.requests;

@@ -26,3 +26,13 @@ Finished runCommand(QProcess& process, const QStringList& arguments, const QByte
             result.errLines.append(QString::fromUtf8(line));
     return result;
 }
+
+QByteArray toolOutput(const QString& tool, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        return {};
+    return process.readAllStandardOutput();
+}

@@ -19,3 +19,7 @@ struct Finished
 // most: one still running then is killed, so a hang fails the test instead of holding it.
 Finished runCommand(QProcess& process, const QStringList& arguments, const QByteArray& input = {},
                     const QString& program = {});
+
+// What a tool (pdfinfo, pdftotext, ...) printed on standard output; empty when it failed or had
+// not ended within 30 s.
+QByteArray toolOutput(const QString& tool, const QStringList& arguments);
