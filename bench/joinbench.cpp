@@ -54,12 +54,10 @@
 #include "app/progressbar.h"
 #include "cli/args/bookoptions.h"
 #include "cli/args/options.h"
-#include "cli/outputs/epuboutput.h"
+#include "cli/io/output.h"
+#include "cli/io/terminalreport.h"
 #include "cli/joincommand.h"
 #include "cli/outputs/joinpages.h"
-#include "cli/io/output.h"
-#include "cli/outputs/pdfoutput.h"
-#include "cli/io/terminalreport.h"
 #include "cli/outputs/textoutput.h"
 #include "formfixture.h"
 #include "join/find/pagefinder.h"
@@ -124,8 +122,9 @@ QPair<long, long> memoryKilobytes()
             kilobytesIn(QStringLiteral("/proc/self/status"), "VmRSS:")};
 }
 
-// This process and every process below it: the browser engine's zygote and renderers.
-QList<qint64> processTree()
+// The process root (this one by default) and every process below it: the browser engine's zygote
+// and renderers.
+QList<qint64> processTree(qint64 root)
 {
     QMultiHash<qint64, qint64> children;
     QDirIterator entries(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
@@ -140,7 +139,7 @@ QList<qint64> processTree()
         const QByteArray text = stat.readAll();
         children.insert(text.mid(text.lastIndexOf(')') + 2).split(' ').value(1).toLongLong(), pid);
     }
-    QList<qint64> tree = {QCoreApplication::applicationPid()};
+    QList<qint64> tree = {root};
     for (qsizetype i = 0; i < tree.size(); ++i)
         tree += children.values(tree[i]);
     return tree;
@@ -151,14 +150,14 @@ QList<qint64> processTree()
 class TreeMemoryPeak
 {
 public:
-    TreeMemoryPeak()
+    explicit TreeMemoryPeak(qint64 root = QCoreApplication::applicationPid())
     {
         // Reading it walks page tables: more often would slow the join being measured.
         m_timer.setInterval(250);
         m_timer.moveToThread(&m_thread);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        QObject::connect(&m_timer, &QTimer::timeout, [this, root] {
             long sum = 0;
-            for (qint64 pid : processTree())
+            for (qint64 pid : processTree(root))
                 sum +=
                     qMax(0L, kilobytesIn(QStringLiteral("/proc/%1/smaps_rollup").arg(pid), "Pss:"));
             m_peak = qMax(m_peak.load(), sum);
@@ -231,27 +230,51 @@ CommandRun runCommandEngine(const QStringList& addresses, int jobs,
     return run;
 }
 
-// The same addresses joined to one PDF, as `vantrel-join -o book.pdf` makes it; sheets counts the
-// PDF's sheets (0 when pdfinfo is not there to tell).
+// The command itself, vantrel-join beside this program, run on the addresses (in a list file)
+// with options, writing to output: its time, the peak memory of its process tree alone, and
+// whether it ended with status 0. A book made in this process would count what earlier runs in
+// it left behind, which no run of the command has.
+CommandRun runCommand(const QStringList& addresses, const QStringList& options,
+                      const QString& output)
+{
+    QTemporaryDir dir;
+    QFile list(dir.filePath(QStringLiteral("pages.txt")));
+    if (!list.open(QIODevice::WriteOnly))
+        return {};
+    list.write(addresses.join(QLatin1Char('\n')).toUtf8());
+    list.close();
+    QProcess command;
+    command.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    CommandRun run;
+    QElapsedTimer timer;
+    timer.start();
+    command.start(QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel-join"),
+                  QStringList{QStringLiteral("-q"), QStringLiteral("-i"), list.fileName()} +
+                      options + QStringList{QStringLiteral("-o"), output});
+    if (!command.waitForStarted())
+        return {};
+    {
+        TreeMemoryPeak memory(command.processId());
+        if (!command.waitForFinished(2 * 60 * 60 * 1000))
+            command.kill();
+        run.peakKilobytes = memory.kilobytes();
+    }
+    run.ms = timer.nsecsElapsed() / 1e6;
+    run.clean = command.exitStatus() == QProcess::NormalExit && command.exitCode() == 0;
+    run.bytes = QFileInfo(output).size();
+    return run;
+}
+
+// The same addresses joined to one PDF by the command (`vantrel-join -o book.pdf`); sheets
+// counts the PDF's sheets (0 when pdfinfo is not there to tell).
 CommandRun runPdf(const QStringList& addresses, int jobs, int& sheets, bool plain = false)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("book.pdf"));
-    cli::Output output(path);
-    if (!output.open().isEmpty())
-        return {};
-    cli::JoinSettings settings;
-    settings.jobs = jobs;
-    settings.standalone.emplace();
-    settings.look.styles = !plain;
-    const QPageLayout layout = cli::Options().pageLayout; // what the command prints on by default
-    CommandRun run = measured(addresses, [&](const std::shared_ptr<cli::TerminalReport>& report) {
-        return cli::joinToPdf(report, settings, layout, cli::BookOptions(), output);
-    });
-    // The save file is written beside its place and only moved there when made final.
-    if (!output.commit().isEmpty())
-        run.clean = false;
-    run.bytes = QFileInfo(path).size();
+    QStringList options{QStringLiteral("-j"), QString::number(jobs)};
+    if (plain)
+        options << QStringLiteral("--plain");
+    const CommandRun run = runCommand(addresses, options, path);
     QProcess info;
     info.start(QStringLiteral("pdfinfo"), {path});
     info.waitForFinished();
@@ -540,9 +563,9 @@ int site(int pages, const QList<int>& jobSettings, const QString& library)
     return clean && plain.clean && kept.clean ? 0 : 1;
 }
 
-// One count of the EPUB benchmark in a process of its own: the book, then the standalone join of
-// the same pages. Prints "book-ms book-peak-KB book-bytes standalone-ms standalone-peak-KB
-// standalone-bytes clean".
+// One count of the EPUB benchmark with a server of its own: the command's book, then its
+// standalone join of the same pages, each a process of its own. Prints "book-ms book-peak-KB
+// book-bytes standalone-ms standalone-peak-KB standalone-bytes clean".
 int epubRun(int count, int jobs)
 {
     QHash<QByteArray, QByteArray> images = {
@@ -562,21 +585,12 @@ int epubRun(int count, int jobs)
     QStringList addresses;
     for (int i = 1; i <= count; ++i)
         addresses << server.url(QStringLiteral("/chapters/ch%1.html").arg(i));
-    runCommandEngine(addresses.mid(0, 1), 1); // starts the engine
-
     QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("book.epub"));
-    cli::Output output(path);
-    if (!output.open().isEmpty())
-        return 1;
-    cli::JoinSettings settings;
-    settings.jobs = jobs;
-    settings.standalone.emplace();
-    CommandRun book = measured(addresses, [&](const std::shared_ptr<cli::TerminalReport>& report) {
-        return cli::joinToEpub(report, settings, cli::BookOptions(), output);
-    });
-    book.bytes = QFileInfo(path).size();
-    const CommandRun alone = runCommandEngine(addresses, jobs, join::StandaloneSettings{});
+    const QStringList jobsOption{QStringLiteral("-j"), QString::number(jobs)};
+    const CommandRun book =
+        runCommand(addresses, jobsOption, folder.filePath(QStringLiteral("book.epub")));
+    const CommandRun alone = runCommand(addresses, jobsOption + QStringList{"--standalone"},
+                                        folder.filePath(QStringLiteral("alone.html")));
     std::printf("%.1f %ld %lld %.1f %ld %lld %d\n", book.ms, book.peakKilobytes,
                 static_cast<long long>(book.bytes), alone.ms, alone.peakKilobytes,
                 static_cast<long long>(alone.bytes), book.clean && alone.clean ? 1 : 0);
@@ -622,9 +636,9 @@ int epub(const char* program, const QList<int>& counts, int jobs)
 // count; both served on 127.0.0.1.
 const QString RealPages = QStringLiteral("/usr/share/doc/python3.11/html/library");
 
-// One count of the PDF benchmark, in a process of its own so that no earlier run's memory counts:
-// a warm-up, the standalone join, then the PDF. Prints "alone-ms alone-KB pdf-ms pdf-KB sheets
-// bytes clean".
+// One count of the PDF benchmark, with a server of its own: the command's standalone join, then
+// its PDF, each a process of its own. Prints "alone-ms alone-KB pdf-ms pdf-KB sheets bytes
+// clean".
 int pdfRun(bool real, int count, int jobs)
 {
     QHash<QByteArray, QByteArray> images = {{"/_static/banner.png", png(64, false)},
@@ -651,8 +665,10 @@ int pdfRun(bool real, int count, int jobs)
         for (int i = 1; i <= count; ++i)
             addresses << server.url(QStringLiteral("/chapters/ch%1.html").arg(i));
     }
-    runCommandEngine(addresses.mid(0, 1), 1);
-    const CommandRun alone = runCommandEngine(addresses, jobs, join::StandaloneSettings{});
+    QTemporaryDir folder;
+    const CommandRun alone = runCommand(
+        addresses, {QStringLiteral("-j"), QString::number(jobs), QStringLiteral("--standalone")},
+        folder.filePath(QStringLiteral("alone.html")));
     int sheets = 0;
     const CommandRun pdf = runPdf(addresses, jobs, sheets);
     std::printf("%.1f %ld %.1f %ld %d %lld %d\n", alone.ms, alone.peakKilobytes, pdf.ms,

@@ -97,9 +97,8 @@ QList<int> linkTargets(QPDF& pdf, int sheet)
 
 QString sheetText(const QString& pdf, int first, int last)
 {
-    return QString::fromUtf8(toolOutput(
-        "pdftotext",
-        {"-layout", "-f", QString::number(first), "-l", QString::number(last), pdf, "-"}));
+    return QString::fromUtf8(toolOutput("pdftotext", {"-layout", "-f", QString::number(first), "-l",
+                                                      QString::number(last), pdf, "-"}));
 }
 
 #ifdef Q_OS_LINUX
