@@ -40,6 +40,11 @@ Response routes(const QByteArray& path)
 {
     if (path.startsWith("/n/")) // numbered pages
         return TestHttpServer::html("<html><body><p>" + path.mid(3) + "</p></body></html>");
+    if (path == "/late") {
+        Response late = TestHttpServer::html("<html><body><p>late</p></body></html>");
+        late.delay = std::chrono::milliseconds(100);
+        return late;
+    }
     if (path == "/scripted")
         return TestHttpServer::html("<html><body><div id=x>before</div><script>"
                                     "document.getElementById('x').textContent = innerWidth;"
@@ -316,7 +321,7 @@ private slots:
         for (int sheet = 1; sheet <= 3; ++sheet) {
             // Each section begins with its source address, at the top of its sheet.
             const QByteArray text = toolOutput("pdftotext", {"-f", QString::number(sheet), "-l",
-                                                          QString::number(sheet), pdf, "-"});
+                                                             QString::number(sheet), pdf, "-"});
             QVERIFY2(text.trimmed().startsWith(pages[sheet - 1].toUtf8()), text.constData());
         }
         // The link on the second sheet goes to the third sheet.
@@ -507,6 +512,32 @@ private slots:
         QCOMPARE(QJsonDocument::fromJson(report.readAll())["totals"]["ok"].toInt(), 2);
     }
 #endif
+
+    void longRunOfOneSite_keepsEveryPageWhileItsRenderersAreRenewed_data()
+    {
+        QTest::addColumn<QStringList>("set");
+        QTest::newRow("a renderer each") << QStringList();
+        // At the engine's limit both site browsers share one renderer, which neither may end.
+        QTest::newRow("one renderer for both")
+            << QStringList{"QTWEBENGINE_CHROMIUM_FLAGS=--renderer-process-limit=1"};
+    }
+    void longRunOfOneSite_keepsEveryPageWhileItsRenderersAreRenewed()
+    {
+        QFETCH(QStringList, set);
+        // Each page is open a while before its copy, and the later first page puts the two
+        // browsers half a page apart: one has a page open whenever the other renews its renderer.
+        QByteArray list = url("/late") + "\n", bodies = "<p>late</p>";
+        for (int i = 1; i <= 110; ++i) {
+            list += url("/n/") + QByteArray::number(i) + "\n";
+            bodies += "<p>" + QByteArray::number(i) + "</p>";
+        }
+        const Finished f =
+            run({"-q", "-j", "2", "--settle", "100", "-i", writeFile("list.txt", list), "-o", "-"},
+                {}, {}, set);
+        QCOMPARE(f.errLines, QStringList());
+        QCOMPARE(f.status, 0);
+        QCOMPARE(f.out, joined(bodies));
+    }
 
     void fourJobs_writeTheSameBytesAsOneJobAndAsTheWindow()
     {

@@ -32,6 +32,9 @@ bool killProcess(qint64 pid)
 #endif
 }
 
+// Every host alive, to tell whether a renderer serves one of them alone.
+QList<const EngineHost*> liveHosts;
+
 constexpr int HttpCacheBytes = 8 * 1024 * 1024;
 // What a saved profile keeps of the sites' pages for the next run: a book of several hundred
 // pages with their images.
@@ -60,10 +63,12 @@ EngineHost::EngineHost(QWidget* parent, QWebEngineProfile* sharedProfile)
 {
     // Reachable with Tab like the control it stands for.
     setFocusPolicy(Qt::TabFocus);
+    liveHosts.append(this);
 }
 
 EngineHost::~EngineHost()
 {
+    liveHosts.removeOne(this);
     // A page must go before its profile (a view showing it is gone already).
     delete m_page;
     if (m_profile != m_sharedProfile)
@@ -189,6 +194,20 @@ void EngineHost::endRenderer()
     runEventLoopUntil(
         loop, [this] { return !m_rendererLoss.isEmpty(); }, StopGrace);
     disconnect(ended);
+}
+
+bool EngineHost::endRendererOfThisAlone()
+{
+    if (!m_page || !m_rendererLoss.isEmpty())
+        return false;
+    const qint64 renderer = m_page->renderProcessPid();
+    if (renderer <= 0 ||
+        std::any_of(liveHosts.begin(), liveHosts.end(), [&](const EngineHost* host) {
+            return host != this && host->m_page && host->m_page->renderProcessPid() == renderer;
+        }))
+        return false;
+    endRenderer();
+    return !m_rendererLoss.isEmpty();
 }
 
 QVariant EngineHost::evaluate(const QString& script, std::chrono::milliseconds bound)

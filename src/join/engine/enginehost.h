@@ -71,6 +71,9 @@ protected:
     // Ends the page's renderer, which no longer answers (a script that never yields): the next
     // load starts a fresh one instead of queueing behind it.
     void endRenderer();
+    // Ends the page's renderer, as above, unless it also renders another host's page (the
+    // engine shares renderers once it has as many as it allows). True when it was ended.
+    bool endRendererOfThisAlone();
 
     // How long a stopped load may take to report that it has stopped.
     static constexpr std::chrono::milliseconds StopGrace{2000};

@@ -24,6 +24,11 @@ constexpr std::chrono::milliseconds DownloadNotice{1000};
 // the page's scripts.
 constexpr std::chrono::milliseconds AnswerBound{2000};
 
+// A renderer that has served this many pages is renewed at the blank page between two of them:
+// a long run's site renderer keeps growing with what earlier pages left in its heaps, and a new
+// one costs a process start and a blank load, once in so many pages.
+constexpr int PagesPerRenderer = 50;
+
 const QString MarkAsCopied = QStringLiteral("window.vantrelCopied = true");
 // The blank page a copied page is left for, which the copy scripts take as copied already: an
 // address that gives no new document (a download) must not have it copied in its place. No
@@ -114,6 +119,10 @@ void SiteBrowser::navigate(const QString& address)
     if (m_left) {
         m_left = false;
         reachBlankPage();
+        if (++m_pagesOnRenderer >= PagesPerRenderer) {
+            m_pagesOnRenderer = 0;
+            renewRenderer();
+        }
     }
     // An address with a fragment that matches the current page's as the engine writes it (with a
     // trailing slash, without a default port, ...) would only scroll and never report a finished
@@ -165,6 +174,16 @@ void SiteBrowser::leavePage()
     m_readiness->forgetPage();
     load(QUrl(LeftPage));
     m_left = true;
+}
+
+void SiteBrowser::renewRenderer()
+{
+    // The blank page again, in the new renderer: a next address that gives no document (a
+    // download) must leave a page the copy takes as copied, not an ended renderer.
+    if (endRendererOfThisAlone()) {
+        load(QUrl(LeftPage));
+        waitUntilComplete(StopGrace);
+    }
 }
 
 void SiteBrowser::reachBlankPage()

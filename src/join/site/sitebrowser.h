@@ -63,6 +63,9 @@ private:
     void showOffScreen();
     // Waits for the page left after its copy to be replaced by a blank page.
     void reachBlankPage();
+    // Ends the renderer that served the pages so far, unless it serves another site browser too;
+    // the next load starts a new one.
+    void renewRenderer();
     // The script's answer; throws AppError, naming the page, when it gives none.
     QVariant runCopyScript(const QString& script, std::chrono::milliseconds bound);
     // The page's text in a copy script's answer; throws AppError for any other answer.
@@ -71,8 +74,9 @@ private:
     QPointer<QWebEngineView> m_view;
     QTimer m_rest; // sends a copied page to the background when no next address follows
     LoadWatch m_lastLoad;
-    QString m_address;    // the address last navigated to, as reports show it
-    bool m_left = false;  // the page was left after its copy; the blank page is not copied yet
+    QString m_address;         // the address last navigated to, as reports show it
+    bool m_left = false;       // the page was left after its copy; the blank page is not copied yet
+    int m_pagesOnRenderer = 0; // pages left since the renderer was last renewed
     QString m_unanswered; // the page did not answer its copy, and its renderer was ended for it
     PageReadiness* m_readiness = nullptr;
     std::chrono::milliseconds m_pageBound{0};
