@@ -223,6 +223,25 @@ private slots:
         QVERIFY(!f.out.contains("<b id=injected>"));
     }
 
+    void localPage_looksAsItsStylesheetShowsIt()
+    {
+        // Its stylesheet lies beside its folder, where a documentation tree keeps them.
+        QDir root(dir.filePath("docs"));
+        QVERIFY(root.mkpath("_static") && root.mkpath("library"));
+        QFile sheet(root.filePath("_static/site.css"));
+        QVERIFY(sheet.open(QIODevice::WriteOnly));
+        sheet.write("p.note { color: rgb(200, 10, 10); font-style: italic }");
+        sheet.close();
+        QFile page(root.filePath("library/page.html"));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<html><head><link rel=stylesheet href=../_static/site.css></head>"
+                   "<body><p class=note>noted</p></body></html>");
+        page.close();
+        const Finished f = run({"--standalone", page.fileName(), "-o", "-"});
+        QCOMPARE(f.status, 0);
+        QVERIFY2(f.out.contains("color:rgb(200, 10, 10);font-style:italic;"), f.out.constData());
+    }
+
     void plain_keepsTheDocumentsOwnLookWithoutWhatWasHidden()
     {
         const Finished f =

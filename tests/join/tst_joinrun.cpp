@@ -361,16 +361,29 @@ private slots:
 
     void localPage_cannotReadOtherLocalFiles()
     {
-        QVERIFY(writeFile(f->dir.filePath(QStringLiteral("secret.txt")), "SECRET-CONTENT"));
+        // Written as a stylesheet, so that a page linking it as one could read it back as rules.
+        QVERIFY(writeFile(f->dir.filePath(QStringLiteral("secret.txt")),
+                          "p { content: 'SECRET-CONTENT' }"));
         const QString page = f->dir.filePath(QStringLiteral("reader.html"));
         QVERIFY(writeFile(
-            page, "<html><body><p>reader</p><p id=x></p><script>"
+            page, "<html><head><link rel=stylesheet href=secret.txt></head><body><p>reader</p>"
+                  "<p id=x></p><script>"
+                  "const show = text => document.body.append(text);"
                   "try { var r = new XMLHttpRequest(); r.open('GET', 'secret.txt', false);"
                   "  r.send(); document.getElementById('x').textContent = r.responseText;"
-                  "} catch (e) {}</script><iframe src='secret.txt' onload=\"try {"
+                  "} catch (e) {}"
+                  "fetch('secret.txt').then(r => r.text()).then(show, () => {});"
+                  // A script waits for the stylesheets before it.
+                  "for (const sheet of document.styleSheets)"
+                  "  try { for (const rule of sheet.cssRules) show(rule.cssText) } catch (e) {}"
+                  "</script><iframe src='secret.txt' onload=\"try {"
                   "  document.body.append(this.contentDocument.body.textContent) } catch (e) {}\">"
                   "</iframe></body></html>"));
-        form->urlList().append(page);
+        // A page whose script leads it to the file.
+        const QString leading = f->dir.filePath(QStringLiteral("leading.html"));
+        QVERIFY(writeFile(leading, "<html><body><p>leading</p><script>"
+                                   "location.href = 'secret.txt'</script></body></html>"));
+        form->urlList().appendMany({page, leading});
         form->PushButton2_Click();
         const QByteArray file = readFile(outFolder + "joined.html");
         QVERIFY(file.contains("<p>reader</p>"));

@@ -4,6 +4,7 @@
 #include "core/webaddress.h"
 #include "join/engine/enginepage.h"
 #include "join/engine/eventwait.h"
+#include "localfiles.h"
 #include "pagereadiness.h"
 #include "sitesetup.h"
 
@@ -83,9 +84,12 @@ void SiteBrowser::configure(EnginePage& page)
     m_lastLoad.watch(page);
     m_readiness->watch(page);
 
-    // A saved page in the list must not read the user's other files, nor send them anywhere.
+    // A saved page in the list must not read the user's other files, nor send them anywhere: it
+    // may reach local files (the engine's switch is all or nothing), and the page's own guard
+    // lets through only its stylesheets and fonts.
     QWebEngineSettings* settings = page.settings();
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    page.setUrlRequestInterceptor(new LocalFiles(&page));
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     // Nothing shows a page's icon: fetching it would cost a request for every page.
     settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
