@@ -22,6 +22,9 @@
 using Response = TestHttpServer::Response;
 
 namespace {
+// An address the engine refuses to reach (a port kept from the web), so that it shows its own
+// error page without any request leaving.
+const QString Unreachable = QStringLiteral("http://127.0.0.1:9/x");
 
 QByteArray png(int side, QRgb colour, bool noise = false)
 {
@@ -162,6 +165,10 @@ class TestStandalone : public QObject
         if (path == "/new")
             return TestHttpServer::html("<html><head><title>Third page</title></head><body>"
                                         "<p id=part>third</p></body></html>");
+        if (path == "/gone") // failed, though it shows a page with a title and a heading
+            return TestHttpServer::response(
+                404, "text/html",
+                "<html><head><title>Error response</title></head><body><h1>Not here</h1>");
         if (path == "/download") // a listed address that gives no page
             return TestHttpServer::response(200, "application/zip", "PK",
                                             {{"Content-Disposition", "attachment"}});
@@ -205,7 +212,7 @@ private slots:
     {
         hard.run = run({"--standalone", "--toc", "-q", "-j", "2", "--max-resource", "0.02", "-o",
                         hardDir.filePath("book.html"), url("/one"), url("/two"), url("/old"),
-                        url("/download")});
+                        url("/download"), url("/gone"), Unreachable});
         hard.survey = surveyOffline(hardDir.filePath("book.html"), hard.requests);
     }
 
@@ -213,10 +220,14 @@ private slots:
     {
         QCOMPARE(hard.run.status, 1);
         // The image over the limit is named once, however many pages show it, and fails nothing.
-        QCOMPARE(hard.run.errLines, QStringList({"vantrel-join: warning: " + url("/img/big.png") +
-                                                     " is left as an address: larger than 0.02 MB",
-                                                 "vantrel-join: page 4 (" + url("/download") +
-                                                     ") failed: a download, not a page"}));
+        QCOMPARE(hard.run.errLines,
+                 QStringList({"vantrel-join: warning: " + url("/img/big.png") +
+                                  " is left as an address: larger than 0.02 MB",
+                              "vantrel-join: page 4 (" + url("/download") +
+                                  ") failed: a download, not a page",
+                              "vantrel-join: page 5 (" + url("/gone") + ") failed: HTTP status 404",
+                              "vantrel-join: page 6 (" + Unreachable +
+                                  ") failed: not loaded: net::ERR_UNSAFE_PORT"}));
         // No page loaded it (out of view), and the run fetched it once for both.
         QCOMPARE(site.requests().count("/img/lazy.png"), 1);
         // Another origin's image: by the page, then once from outside, never tried in the page.
@@ -267,12 +278,15 @@ private slots:
     void hardPages_haveSectionsAndContents()
     {
         QVERIFY(!hard.survey.isEmpty());
-        QCOMPARE(hard.survey["sections"].toStringList(),
-                 QStringList({"p1 " + url("/one"), "p2 " + url("/two"), "p3 " + url("/new"),
-                              "p4 " + url("/download")}));
-        QCOMPARE(hard.survey["contents"].toStringList(),
-                 QStringList({"#p1 First page", "#p2 Second page", "#p3 Third page",
-                              "#p4 " + url("/download")}));
+        QCOMPARE(
+            hard.survey["sections"].toStringList(),
+            QStringList({"p1 " + url("/one"), "p2 " + url("/two"), "p3 " + url("/new"),
+                         "p4 " + url("/download"), "p5 " + url("/gone"), "p6 " + Unreachable}));
+        // A failed page is named by its address, not by the error page it showed.
+        QCOMPARE(
+            hard.survey["contents"].toStringList(),
+            QStringList({"#p1 First page", "#p2 Second page", "#p3 Third page",
+                         "#p4 " + url("/download"), "#p5 " + url("/gone"), "#p6 " + Unreachable}));
     }
 
     void fileWithoutContents_linksToWhereALaterPageEnded()

@@ -1,5 +1,6 @@
 #include "cli/outputs/joinpages.h"
 
+#include "cli/io/terminalreport.h"
 #include "join/find/onceperpage.h"
 #include "join/find/pagefinder.h"
 #include "join/run/pagecopy.h"
@@ -7,7 +8,6 @@
 #include "join/standalone/standalonejoin.h"
 #include "join/standalone/standalonepages.h"
 #include "join/stream/streameddocument.h"
-#include "cli/io/terminalreport.h"
 
 #include <QWebEngineProfile>
 
@@ -59,8 +59,13 @@ bool joinPages(const std::shared_ptr<TerminalReport>& report, const JoinSettings
     if (settings.chain)
         report->whenAddressAdded(
             [&pages = standaloneJoin->pages()](const QString& address) { pages.add(address); });
+    const JoinSettings naming = tellingOutcomes(
+        settings, report, [&pages = standaloneJoin->pages()](const join::PageOutcome& outcome) {
+            if (!outcome.failure.isEmpty())
+                pages.failed(outcome.position);
+        });
     const bool written =
-        joinPagesInto(report, settings, standaloneJoin->result(), standaloneJoin->copy());
+        joinPagesInto(report, naming, standaloneJoin->result(), standaloneJoin->copy());
     if (joined)
         joined(standaloneJoin->pages());
     return written;

@@ -67,7 +67,7 @@ void EpubBook::append(int position, const QString& text)
 {
     // The engine's own error page is nothing of the site: the chapter says why the page failed
     // instead, once its outcome has come (right after it).
-    if (m_pages.address(position).startsWith(QLatin1String("chrome-error:")))
+    if (m_pages.showsEngineError(position))
         return;
     writeChaptersUpTo(position, text);
 }

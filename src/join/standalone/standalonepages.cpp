@@ -42,7 +42,9 @@ void StandalonePages::add(const QString& address)
 
 void StandalonePages::copied(int position, const QString& address, const QString& title)
 {
-    if (!address.isEmpty()) {
+    if (address.startsWith(QLatin1String("chrome-error:"))) {
+        m_engineErrors.insert(position);
+    } else if (!address.isEmpty()) {
         m_ended.insert(position, address);
         const QString key = pageKey(QUrl(address));
         const int known = m_positions.value(key);
@@ -51,6 +53,13 @@ void StandalonePages::copied(int position, const QString& address, const QString
     }
     if (!title.trimmed().isEmpty())
         m_titles.insert(position, title.simplified());
+}
+
+void StandalonePages::failed(int position)
+{
+    m_ended.remove(position);
+    m_titles.remove(position);
+    m_headings.remove(position);
 }
 
 void StandalonePages::setHeadings(int position, QList<Heading> headings)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -31,8 +32,14 @@ public:
     // of a page can pass for one.
     const QString& token() const { return m_token; }
 
-    // The page at position has been copied: it ended at address, titled title.
+    // The page at position has been copied: it ended at address, titled title. The engine's own
+    // error page is no address of the page: the page keeps the address it was asked for.
     void copied(int position, const QString& address, const QString& title);
+    // The page at position failed: what it showed (the server's or the engine's error page)
+    // names nothing, so it is named by its address as asked, with no headings.
+    void failed(int position);
+    // The page showed the engine's own error page (it could not be reached): nothing of a site.
+    bool showsEngineError(int position) const { return m_engineErrors.contains(position); }
     // Its headings, in document order, as far as the outline reaches.
     void setHeadings(int position, QList<Heading> headings);
     QList<Heading> headings(int position) const { return m_headings.value(position); }
@@ -47,6 +54,7 @@ private:
     QStringList m_asked;
     QHash<QString, int> m_positions; // by the address without fragment, asked or ended
     QHash<int, QString> m_ended;
+    QSet<int> m_engineErrors;
     QHash<int, QString> m_titles;
     QHash<int, QList<Heading>> m_headings;
     QString m_token;

@@ -75,7 +75,7 @@ void TextDocument::append(int position, const QString& text)
 {
     // The engine's own error page is nothing of the site: the part says why the page failed
     // instead, once its outcome has come (right after it).
-    if (m_pages.address(position).startsWith(QLatin1String("chrome-error:")))
+    if (m_pages.showsEngineError(position))
         return;
     if (!m_spool)
         return writePartsUpTo(position, text);
@@ -144,8 +144,7 @@ QPair<QString, QString> TextDocument::partHeading(int position) const
 {
     // The engine's error page names neither: the part goes by the address as listed.
     const QString failedAddress = m_failures.value(position).first;
-    if (!failedAddress.isEmpty() &&
-        m_pages.address(position).startsWith(QLatin1String("chrome-error:")))
+    if (!failedAddress.isEmpty() && m_pages.showsEngineError(position))
         return {failedAddress, failedAddress};
     return {m_pages.title(position), m_pages.address(position)};
 }
