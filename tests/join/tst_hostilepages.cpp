@@ -40,6 +40,11 @@ Response routes(const QByteArray& path)
     if (path == "/interstitial")
         return TestHttpServer::html("<html><head><meta http-equiv=refresh content='0; url=/held'>"
                                     "</head><body><p>moving on</p></body></html>");
+    if (path == "/ever-longer") { // a body that goes on until a gigabyte has gone
+        Response r = TestHttpServer::html("<html><body>");
+        r.repeat = "<p>" + QByteArray(1000, 'x') + "</p>\n";
+        return r;
+    }
     if (path == "/refreshes-later")
         return TestHttpServer::html("<html><head><meta http-equiv=refresh content='1; "
                                     "url=/refreshed'></head><body><p>for now</p></body></html>");
@@ -150,6 +155,18 @@ private slots:
         QCOMPARE(record->texts.value(1), QStringLiteral("<p>moving on</p>"));
         QCOMPARE(record->outcomes[0].finalUrl, QUrl(url("/interstitial")));
         QCOMPARE(record->outcomes[0].httpStatus, 200);
+    }
+
+    void pageThatGrowsWithoutEnd_failsAtItsMemoryBound_andTheNextIsJoined()
+    {
+        EngineHost::setRendererBound(qint64(300) << 20);
+        const auto restore = qScopeGuard([] { EngineHost::setRendererBound(qint64(2) << 30); });
+        const auto record = join({url("/ever-longer"), url("/n/2")}, 60s);
+        QCOMPARE(record->outcomes.size(), 2);
+        QCOMPARE(record->outcomes[0].failure,
+                 QStringLiteral("the page took more than 300 MB of memory"));
+        QCOMPARE(record->outcomes[1].failure, QString());
+        QCOMPARE(record->texts.value(2), QStringLiteral("<p>2</p>"));
     }
 
     void pageCopiedBeforeItsTurn_stopsRunning()

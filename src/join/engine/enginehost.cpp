@@ -5,6 +5,7 @@
 #include "eventwait.h"
 
 #include <QEventLoop>
+#include <QFile>
 #include <QList>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
@@ -16,6 +17,7 @@
 
 #ifdef Q_OS_UNIX
 #include <csignal>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -31,6 +33,26 @@ bool killProcess(qint64 pid)
     return false;
 #endif
 }
+
+// The memory a process of ours holds in RAM, in bytes; -1 where that cannot be told.
+qint64 residentBytes(qint64 pid)
+{
+#ifdef Q_OS_LINUX
+    QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
+    if (pid <= 0 || !statm.open(QIODevice::ReadOnly))
+        return -1;
+    bool ok = false;
+    const qint64 pages = statm.readLine(64).split(' ').value(1).toLongLong(&ok);
+    return ok ? pages * ::sysconf(_SC_PAGESIZE) : -1;
+#else
+    Q_UNUSED(pid);
+    return -1;
+#endif
+}
+
+// How often a page's renderer is weighed: a page that grows without end (a body that never
+// ends, a script that fills memory) takes a few hundred megabytes a second.
+constexpr std::chrono::milliseconds WeighEvery{250};
 
 // Every host alive, to tell whether a renderer serves one of them alone.
 QList<const EngineHost*> liveHosts;
@@ -131,7 +153,8 @@ void EngineHost::startEngine()
     // will answer, so every wait ends at once.
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
-                m_rendererLoss = terminationCause(status, exitCode);
+                m_rendererLoss =
+                    m_overBound.isEmpty() ? terminationCause(status, exitCode) : m_overBound;
                 m_loading = false;
                 emit rendererEnded();
             });
@@ -143,6 +166,7 @@ void EngineHost::load(const QUrl& url)
     m_loading = true;
     // A new load starts a fresh renderer where the last one has ended.
     m_rendererLoss.clear();
+    m_overBound.clear();
     engine->load(url);
 }
 
@@ -183,6 +207,19 @@ void EngineHost::waitUntilAnyComplete(const QList<EngineHost*>& hosts,
         bound);
     for (const auto& connection : std::as_const(connections))
         disconnect(connection);
+}
+
+void EngineHost::boundRenderer()
+{
+    auto* weighing = new QTimer(m_page);
+    connect(weighing, &QTimer::timeout, this, [this] {
+        const qint64 renderer = m_page->renderProcessPid();
+        if (m_overBound.isEmpty() && m_rendererLoss.isEmpty() &&
+            residentBytes(renderer) > s_rendererBytes && killProcess(renderer))
+            m_overBound = QStringLiteral("the page took more than %1 MB of memory")
+                              .arg(s_rendererBytes / (1024 * 1024));
+    });
+    weighing->start(WeighEvery);
 }
 
 void EngineHost::endRenderer()

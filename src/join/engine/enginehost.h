@@ -32,6 +32,9 @@ public:
     // one process at a time on a folder. The engine writes it lazily: it is all on disk once the
     // profile and its pages are deleted before the application object.
     static QWebEngineProfile* createSavedProfile(const QString& folder, QObject* parent = nullptr);
+    // The most memory a page's renderer may hold (2 GB): one that takes more is ended, and its page
+    // fails. Tests make it smaller.
+    static void setRendererBound(qint64 bytes) { s_rendererBytes = bytes; }
 
     // Runs the event loop until the current load has finished. A load still running at the bound
     // is stopped, and what the page holds by then stays. False when it had to be stopped.
@@ -68,6 +71,12 @@ protected:
     // Why the page's renderer ended since the last load began, as "the browser process that
     // rendered it crashed (exit code 11)"; empty while it lives.
     const QString& rendererLoss() const { return m_rendererLoss; }
+    // From now on the page's renderer is ended once it holds more memory than the bound (see
+    // setRendererBound()): for pages of the web, none of which may take the machine's memory.
+    void boundRenderer();
+    // Why the page's renderer was ended since the last load began because of the memory it took,
+    // as "the page took more than 2048 MB of memory"; empty when it was not.
+    const QString& overBound() const { return m_overBound; }
     // Ends the page's renderer, which no longer answers (a script that never yields): the next
     // load starts a fresh one instead of queueing behind it.
     void endRenderer();
@@ -89,4 +98,6 @@ private:
     EnginePage* m_page = nullptr;
     bool m_loading = false;
     QString m_rendererLoss;
+    QString m_overBound;
+    inline static qint64 s_rendererBytes = qint64(2) << 30;
 };

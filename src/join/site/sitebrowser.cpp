@@ -83,6 +83,7 @@ void SiteBrowser::configure(EnginePage& page)
     connect(&m_rest, &QTimer::timeout, m_view, &QWidget::hide);
     m_lastLoad.watch(page);
     m_readiness->watch(page);
+    boundRenderer();
 
     // A saved page in the list must not read the user's other files, nor send them anywhere: it
     // may reach local files (the engine's switch is all or nothing), and the page's own guard
@@ -163,6 +164,8 @@ QString SiteBrowser::loadFailure()
 {
     if (!m_unanswered.isEmpty())
         return m_unanswered;
+    if (!overBound().isEmpty())
+        return overBound();
     if (m_lastLoad.downloadMayFollow()) {
         QEventLoop loop;
         // Connected after the watch, so the watch has taken note when the loop ends.
