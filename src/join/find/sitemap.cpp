@@ -42,30 +42,18 @@ public:
         if (m_packed > SitemapMaxBytes)
             throw AppError(QStringLiteral("it passes %1 MB, the most a sitemap may be")
                                .arg(megabytes(SitemapMaxBytes)));
-        if (m_started && !m_gzip) {
-            addText(bytes);
-            return;
-        }
         if (!m_started) {
             // The gzip magic can come split over two pieces.
             m_head += bytes;
             if (m_head.size() < 2)
                 return;
-            m_started = true;
-            m_gzip = quint8(m_head[0]) == 0x1f && quint8(m_head[1]) == 0x8b;
+            start();
             bytes = m_head;
-            // 16: a gzip header and trailer around the deflate data.
-            if (m_gzip && inflateInit2(&m_stream, 16 + MAX_WBITS) != Z_OK) {
-                m_gzip = false;
-                throw AppError(QStringLiteral("cannot uncompress it"));
-            }
-            if (!m_gzip) {
-                addText(bytes);
-                m_head.clear();
-                return;
-            }
         }
-        inflatePiece(bytes);
+        if (m_gzip)
+            inflatePiece(bytes);
+        else
+            addText(bytes);
         m_head.clear();
     }
 
@@ -91,6 +79,18 @@ public:
     }
 
 private:
+    // Tells a gzip sitemap from a plain one by its first two bytes.
+    void start()
+    {
+        m_started = true;
+        m_gzip = quint8(m_head[0]) == 0x1f && quint8(m_head[1]) == 0x8b;
+        // 16: a gzip header and trailer around the deflate data.
+        if (m_gzip && inflateInit2(&m_stream, 16 + MAX_WBITS) != Z_OK) {
+            m_gzip = false;
+            throw AppError(QStringLiteral("cannot uncompress it"));
+        }
+    }
+
     void inflatePiece(QByteArrayView bytes)
     {
         if (m_inflated)

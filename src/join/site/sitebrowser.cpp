@@ -187,10 +187,14 @@ void SiteBrowser::renewRenderer()
 {
     // The blank page again, in the new renderer: a next address that gives no document (a
     // download) must leave a page the copy takes as copied, not an ended renderer.
-    if (endRendererOfThisAlone()) {
-        load(QUrl(LeftPage));
-        waitUntilComplete(StopGrace);
-    }
+    if (endRendererOfThisAlone())
+        loadBlankPage();
+}
+
+void SiteBrowser::loadBlankPage()
+{
+    load(QUrl(LeftPage));
+    waitUntilComplete(StopGrace);
 }
 
 void SiteBrowser::reachBlankPage()
@@ -199,8 +203,7 @@ void SiteBrowser::reachBlankPage()
     // the next address of its site, which loads in the same renderer.
     if (!waitUntilComplete(StopGrace)) {
         endRenderer();
-        load(QUrl(LeftPage));
-        waitUntilComplete(StopGrace);
+        loadBlankPage();
     }
 }
 

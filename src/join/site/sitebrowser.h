@@ -66,6 +66,8 @@ private:
     // Ends the renderer that served the pages so far, unless it serves another site browser too;
     // the next load starts a new one.
     void renewRenderer();
+    // Loads the blank page a copied page is left for, in a renderer just ended (a new one).
+    void loadBlankPage();
     // The script's answer; throws AppError, naming the page, when it gives none.
     QVariant runCopyScript(const QString& script, std::chrono::milliseconds bound);
     // The page's text in a copy script's answer; throws AppError for any other answer.
