@@ -34,7 +34,7 @@ Response routes(const QByteArray& path)
                                     "</script></body></html>");
     if (path == "/held") {
         Response r = TestHttpServer::html("<html><body><p>held</p></body></html>");
-        r.delay = 30s;
+        r.delay = 120s;
         return r;
     }
     if (path == "/interstitial")
@@ -149,9 +149,9 @@ private slots:
     {
         QElapsedTimer timer;
         timer.start();
-        const auto record = join({url("/interstitial")}, 60s);
-        // Waiting for the page it moves to would take its 30 s.
-        QVERIFY2(timer.elapsed() < 25000, qPrintable(QString::number(timer.elapsed())));
+        const auto record = join({url("/interstitial")}, 240s);
+        // Waiting for the page it moves to would take its 120 s.
+        QVERIFY2(timer.elapsed() < 60000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(record->texts.value(1), QStringLiteral("<p>moving on</p>"));
         QCOMPARE(record->outcomes[0].finalUrl, QUrl(url("/interstitial")));
         QCOMPARE(record->outcomes[0].httpStatus, 200);

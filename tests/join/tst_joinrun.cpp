@@ -406,12 +406,13 @@ private slots:
 
     void newFragmentOnTheEnginesFormOfTheAddress_loadsWithoutWaitingOutTheBound()
     {
-        form->JoinPageBound = std::chrono::seconds(30);
+        form->JoinPageBound = std::chrono::seconds(120);
         form->urlList().appendMany({server.url("/"), server.url("#part")});
         QElapsedTimer timer;
         timer.start();
         form->PushButton2_Click();
-        QVERIFY2(timer.elapsed() < form->JoinPageBound.count(),
+        // Waiting for the fragment's load would take the whole bound.
+        QVERIFY2(timer.elapsed() < form->JoinPageBound.count() / 2,
                  qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(f->dialogs.messages(), QStringList{QStringLiteral("Done.")});
         QCOMPARE(readFile(outFolder + "joined.html"),
