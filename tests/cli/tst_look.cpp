@@ -51,7 +51,6 @@ pre { background: rgb(240, 240, 240); border: 1px solid rgb(204, 204, 204); bord
 .note { border: 2px solid rgb(200, 0, 0); background: rgb(255, 238, 238); padding: 10px }
 h3 { font-size: 1.4rem; color: rgb(0, 0, 128) }
 table { border-collapse: collapse } td { border: 1px solid rgb(0, 0, 255); padding: 6px }
-.evil { font-family: "x</style><b id=injected>x</b>" }
 </style></head><body>
 <header id="header">Site header</header>
 <div class="page">
@@ -59,10 +58,23 @@ table { border-collapse: collapse } td { border: 1px solid rgb(0, 0, 255); paddi
 <pre id="code"><span id="keyword" class="k">def</span> f(): pass</pre>
 <div id="note" class="note"><p>Important</p></div>
 <table><tr><td id="cell">a</td><td>b</td></tr></table>
-<p class="evil">odd font</p>
 %1
 <p id="end">The end of the page</p>
 </div></body></html>)";
+
+// A font whose name starts the end of a style element, given through a CSS escape so that the
+// page's own parser keeps it; the sheet's own next '>' would end the tag.
+const QByteArray HostileFontPage = R"(<!DOCTYPE html><html><head><title>Font</title><style>
+.evil { font-family: "x\3C/style" } .after { color: rgb(1, 2, 3) }
+</style></head><body><p class="evil">odd font</p><p class="after">after it</p></body></html>)";
+
+// A box of a colour and font of its own, and what it holds inherits them: the copy's sheet
+// writes them once, for the box alone.
+const QByteArray FlatPage = R"(<!DOCTYPE html><html><head><title>Flat</title><style>
+.box { color: rgb(200, 0, 0); font-family: "Flat Serif", serif; border: 1px solid rgb(0, 0, 0) }
+</style></head><body><div class="box"><p>one <span>two <b>three</b></span></p>
+<ul><li>four</li><li><a href="#x">five</a></li></ul><blockquote>six</blockquote></div>
+</body></html>)";
 
 // A long page, for sheets to count.
 QByteArray longPage()
@@ -135,6 +147,10 @@ class TestLook : public QObject
             return TestHttpServer::html(QString::fromUtf8(LookPage)
                                             .arg(QString("<p>More of the page.</p>").repeated(100))
                                             .toUtf8());
+        if (path == "/hostilefont")
+            return TestHttpServer::html(HostileFontPage);
+        if (path == "/flat")
+            return TestHttpServer::html(FlatPage);
         if (path == "/long")
             return TestHttpServer::html(longPage());
         return TestHttpServer::response(404, "text/html", "<html><body>none</body></html>");
@@ -217,10 +233,22 @@ private slots:
 
     void hostileFontName_cannotEndTheStylesheet()
     {
-        const Finished f = run({"--standalone", site.url("/look"), "-o", "-"});
+        const Finished f = run({"--standalone", site.url("/hostilefont"), "-o", "-"});
         QCOMPARE(f.status, 0);
-        QVERIFY(f.out.contains("odd font"));
-        QVERIFY(!f.out.contains("<b id=injected>"));
+        QVERIFY(f.out.contains("odd font") && f.out.contains("after it"));
+        QCOMPARE(f.out.count("</style"), f.out.count("</style>"));
+        QCOMPARE(f.out.count("</style>"), f.out.count("<style>"));
+    }
+
+    void inheritedLook_isWrittenOnceWhereItIsSet()
+    {
+        const Finished f = run({"--standalone", site.url("/flat"), "-o", "-"});
+        QCOMPARE(f.status, 0);
+        const QString out = QString::fromUtf8(f.out);
+        QVERIFY(out.contains("five"));
+        // The box's own class holds them; nothing inside it writes them again.
+        QCOMPARE(out.count("rgb(200, 0, 0)"), 1);
+        QCOMPARE(out.count("Flat Serif"), 1);
     }
 
     void localPage_looksAsItsStylesheetShowsIt()
