@@ -86,6 +86,14 @@ Response routes(const QByteArray& path)
             "<div class=highlight-js><div class=highlight><pre>var x = 1;</pre></div></div>"
             "<table><tr><td colspan=2>SPANNED</td></tr><tr><td>1</td><td>2</td></tr></table>"
             "<p><a href=one.html#nowhere>back to one</a></p></main></body></html>");
+    if (path == "/md/links.html") // links of every kind a page may hold
+        return TestHttpServer::html(
+            "<html><head><title>Links</title></head><body><p>"
+            "<a href='data:text/html,<script>alert(1)</script>'>DATALINK</a> "
+            "<a href='javascript:alert(1)'>SCRIPTLINK</a> <a href='tel:+4412345'>PHONELINK</a> "
+            "<a href='mailto:desk@example.org'>MAILLINK</a> <a href=#below>OWNLINK</a> "
+            "<a href=https://example.org/page>WEBLINK</a></p><h2 id=below>Below</h2></body>"
+            "</html>");
     if (path == "/pic.png" || path == "/md/pic.png")
         return TestHttpServer::response(404, "text/plain", "");
     return TestHttpServer::response(404, "text/html", "<html><body><p>missing</p></body></html>");
@@ -265,6 +273,30 @@ private slots:
         QVERIFY(text.contains("Usage\n" + url("/md/two.html") + "\n"));
         QVERIFY(!text.contains("HIDDENTEXT"));
         QVERIFY(!text.contains('<'));
+    }
+
+    void links_onlyThoseAReaderCanFollowSafely_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::newRow("md") << "md";
+        QTest::newRow("txt") << "txt";
+    }
+    void links_onlyThoseAReaderCanFollowSafely()
+    {
+        QFETCH(QString, format);
+        const Finished f = run({"--format", format, "-o", "-", url("/md/links.html")});
+        QCOMPARE(f.status, 0);
+        const QString out = QString::fromUtf8(f.out);
+        for (const char* text : {"DATALINK", "SCRIPTLINK", "PHONELINK", "MAILLINK", "WEBLINK"})
+            QVERIFY2(out.contains(text), text);
+        for (const char* address : {"data:", "javascript:", "alert", "tel:"})
+            QVERIFY2(!out.contains(address), qPrintable(address + QString(" in ") + out));
+        if (format == "md") {
+            QVERIFY2(out.contains("DATALINK SCRIPTLINK PHONELINK [MAILLINK](mailto:desk@example.org)"),
+                     qPrintable(out));
+            QVERIFY(out.contains("[OWNLINK](#below)"));
+            QVERIFY(out.contains("[WEBLINK](https://example.org/page)"));
+        }
     }
 
     void stream_writesEachPartInOrder_aFailedPageSaysWhy_data()

@@ -62,7 +62,10 @@ class TestEpub : public QObject
                 "data=/x.swf></object><script>x()</script></body></html>");
         if (path == "/three")
             return TestHttpServer::html("<html><head><title>Third page</title></head><body>"
-                                        "<p id=target>here</p></body></html>");
+                                        "<p id=target>here</p><p><a href='data:text/html,"
+                                        "<b>x</b>'>data link</a> <a href=tel:+4412>phone link</a> "
+                                        "<a href=mailto:desk@example.org>mail link</a></p>"
+                                        "</body></html>");
         if (path == "/img/photo.webp")
             return TestHttpServer::response(200, "image/webp", imageBytes("WEBP"));
         if (path == "/img/dot.png")
@@ -171,6 +174,11 @@ private slots:
                                        "not a page</p>"),
                  qPrintable(download));
         QVERIFY(download.contains("id=\"p4-part\""));
+        // Only what a reader can safely follow is a link: not data: or tel:, but mail.
+        const QString three = QString::fromUtf8(book.files.value("EPUB/page-3.xhtml"));
+        QVERIFY2(three.contains("<a>data link</a> <a>phone link</a> "
+                                "<a href=\"mailto:desk@example.org\">mail link</a>"),
+                 qPrintable(three));
         // The engine's error page for an address that gave none is no chapter of the book.
         QVERIFY(book.files.value("EPUB/page-5.xhtml").contains("<p class=\"failure\">"));
     }

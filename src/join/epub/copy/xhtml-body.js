@@ -95,6 +95,12 @@
             for (const attribute of Array.from(element.attributes))
                 if (!keeps(element, attribute))
                     element.removeAttributeNode(attribute);
+            // A link a reader cannot safely follow (data:, tel:, anything but the web, mail and
+            // the book's own anchors) is its text alone; the copy's markers have no scheme.
+            const scheme = element.localName === 'a' &&
+                           /^\s*([A-Za-z][A-Za-z0-9+.-]*):/.exec(element.getAttribute('href') || '');
+            if (scheme && !['http', 'https', 'mailto'].includes(scheme[1].toLowerCase()))
+                element.removeAttribute('href');
             if (element.localName === 'img' && !element.hasAttribute('alt'))
                 element.setAttribute('alt', '');
         } else {

@@ -3,7 +3,8 @@
 // with no window) and answers its Markdown. The page's headings go one level down, under the
 // part's own title; code blocks are fenced with their language; a table is a pipe table where it
 // can be one and stays HTML where it cannot. Links and images keep the copy's markers, which the
-// program decides.
+// program decides; a link a reader cannot safely follow (data:, tel:, anything but the web, mail
+// and the document's own anchors) is its text alone.
 (function (TurndownService) {
     const languageClass = /(?:^|\s)(?:language|lang|highlight(?:-source)?)-([\w+#.-]+)/;
 
@@ -55,6 +56,13 @@
         const head = first.parentElement.localName === 'thead' ||
                      Array.from(first.cells).every(cell => cell.localName === 'th');
         return head ? first : null;
+    }
+
+    // The copy's markers (the program's to decide) have no scheme; every other address is
+    // absolute.
+    function followable(href) {
+        const scheme = /^\s*([A-Za-z][A-Za-z0-9+.-]*):/.exec(href);
+        return !scheme || ['http', 'https', 'mailto'].includes(scheme[1].toLowerCase());
     }
 
     const service = new TurndownService({
@@ -124,6 +132,11 @@
             const caption = node.caption ? escape(node.caption.textContent.trim()) + '\n\n' : '';
             return '\n\n' + caption + content.trim() + '\n\n';
         }
+    });
+    service.addRule('link not to follow', {
+        filter: node => node.nodeName === 'A' && node.hasAttribute('href') &&
+                        !followable(node.getAttribute('href')),
+        replacement: content => content
     });
     service.addRule('table caption', { filter: ['caption'], replacement: () => '' });
     service.addRule('table sections', {
