@@ -33,6 +33,29 @@ QString markdownText(const QString& text)
     return escaped.replace(markup, QStringLiteral("\\\\1"));
 }
 
+// An anchor of a part written before its page arrived, as an HTML id and a link's fragment take
+// it alike.
+QString forwardAnchor(int position, const QString& fragment = {})
+{
+    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9_-]"));
+    QString name = QStringLiteral("p%1").arg(position);
+    if (!fragment.isEmpty())
+        name += QLatin1Char('-') + QString(fragment).replace(unsafe, QStringLiteral("_"));
+    return name;
+}
+
+// A Markdown heading's text as it reads: without the escapes, emphasis and link targets.
+QString headingText(QString markdown)
+{
+    static const QRegularExpression link(QStringLiteral(R"(!?\[((?:[^\]\\]|\\.)*)\]\([^)]*\))"));
+    static const QRegularExpression emphasis(QStringLiteral(R"((?<!\\)[*_`])"));
+    static const QRegularExpression escape(QStringLiteral(R"(\\(.))"));
+    return markdown.replace(link, QStringLiteral("\\1"))
+        .remove(emphasis)
+        .replace(escape, QStringLiteral("\\1"))
+        .simplified();
+}
+
 } // namespace
 
 QString headingAnchor(const QString& heading)
@@ -132,9 +155,11 @@ void TextDocument::writePart(int position, const QString& text)
     if (body.isEmpty())
         body = QStringLiteral("This page gave nothing: %1")
                    .arg(failure.isEmpty() ? QStringLiteral("the page gave no content") : failure);
-    if (m_format == TextFormat::Markdown)
-        write(QStringLiteral("# %1\n<%2>\n\n%3\n\n")
-                  .arg(markdownText(title), markdownAddress(address), decided(body)));
+    if (m_format == TextFormat::Markdown) {
+        QString heading = markdownText(title);
+        body = withForwardAnchors(position, heading, decided(body));
+        write(QStringLiteral("# %1\n<%2>\n\n%3\n\n").arg(heading, markdownAddress(address), body));
+    }
     else
         write(QStringLiteral("%1\n%2\n\n%3\n\n\n").arg(title, address, body));
     m_written = position;
@@ -183,7 +208,7 @@ QString TextDocument::anchor(const QString& heading)
     return uses == 0 ? base : QStringLiteral("%1-%2").arg(base).arg(uses);
 }
 
-QString TextDocument::decided(const QString& text) const
+QString TextDocument::decided(const QString& text)
 {
     QString out;
     qsizetype from = 0;
@@ -196,15 +221,67 @@ QString TextDocument::decided(const QString& text) const
     return out + text.mid(from);
 }
 
-QString TextDocument::linkTo(const QString& address) const
+QString TextDocument::linkTo(const QString& address)
 {
     const QUrl url(address);
     const int position = m_pages.pageAt(url);
-    if (!position || !m_partAnchors.contains(position))
+    if (!position)
         return markdownAddress(address);
+    if (!m_partAnchors.contains(position)) {
+        const QString anchor = forwardAnchor(position, url.fragment(QUrl::FullyDecoded));
+        m_forwardAnchors[position].insert(anchor);
+        return QLatin1Char('#') + anchor;
+    }
     const QString heading = m_headingAnchors.value(
         QStringLiteral("p%1-%2").arg(position).arg(url.fragment(QUrl::FullyDecoded)));
     return QLatin1Char('#') + (heading.isEmpty() ? m_partAnchors.value(position) : heading);
+}
+
+QString TextDocument::withForwardAnchors(int position, QString& title, const QString& body)
+{
+    const QSet<QString> wanted = m_forwardAnchors.take(position);
+    if (wanted.isEmpty())
+        return body;
+    QSet<QString> placed;
+    // Each heading named by a link finds its line among the part's headings in order; what cannot
+    // be found (no heading, or one whose line shows its text otherwise) has its anchor on the
+    // part's title.
+    static const QRegularExpression atxHeading(QStringLiteral(R"(^(#{1,6}) +(.*?)(?: +#+)? *$)"));
+    static const QRegularExpression fence(QStringLiteral(R"(^ {0,3}(```|~~~))"));
+    QStringList lines = body.split(QLatin1Char('\n'));
+    qsizetype line = 0;
+    const QString prefix = forwardAnchor(position) + QLatin1Char('-');
+    for (const Heading& heading : m_pages.headings(position)) {
+        if (!heading.id.startsWith(prefix))
+            continue;
+        const QString anchor = forwardAnchor(position, heading.id.mid(prefix.size()));
+        if (!wanted.contains(anchor))
+            continue;
+        QString openFence;
+        for (qsizetype at = line; at < lines.size() && !placed.contains(anchor); ++at) {
+            if (const auto match = fence.match(lines[at]); match.hasMatch()) {
+                if (openFence.isEmpty())
+                    openFence = match.captured(1);
+                else if (match.captured(1) == openFence)
+                    openFence.clear();
+                continue;
+            }
+            const auto match = atxHeading.match(lines[at]);
+            if (!openFence.isEmpty() || !match.hasMatch() ||
+                headingText(match.captured(2)) != heading.text.simplified())
+                continue;
+            lines[at].insert(match.capturedLength(1) + 1,
+                             QStringLiteral("<a id=\"%1\"></a>").arg(anchor));
+            line = at + 1;
+            placed.insert(anchor);
+        }
+    }
+    QStringList onTitle(wanted.begin(), wanted.end());
+    onTitle.sort();
+    for (const QString& anchor : std::as_const(onTitle))
+        if (!placed.contains(anchor))
+            title.prepend(QStringLiteral("<a id=\"%1\"></a>").arg(anchor));
+    return lines.join(QLatin1Char('\n'));
 }
 
 void TextDocument::write(const QString& text)

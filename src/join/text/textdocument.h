@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QPair>
+#include <QSet>
 #include <QStringEncoder>
 #include <QTemporaryFile>
 
@@ -25,9 +26,11 @@ enum class TextFormat { Markdown, Plain };
 // In Markdown each title is a level-1 heading, and the copies' markers are decided as each part is
 // written: a link to a page of the join leads to its part's heading, or to the heading it named,
 // by the anchor a GitHub-flavoured renderer gives it; any other link and every image keep their
-// absolute address. Parts are written as their pages arrive, where a link to a later page keeps its
-// address; or, written whole at the end, they wait in a temporary file (with no name) and every
-// link between them is decided. Contents, a list of the parts at the top, need the whole.
+// absolute address. Parts are written as their pages arrive, or, written whole at the end, they
+// wait in a temporary file (with no name). Written as they arrive, a link to a later page, whose
+// title and headings are not known yet, leads to an anchor of its own (p3, or p3- and the heading's
+// id) that its part puts in its title's heading, or in the heading it names. Contents, a list of
+// the parts at the top, need the whole.
 class TextDocument : public JoinResult
 {
 public:
@@ -55,8 +58,10 @@ private:
     // Gives the part at position, and every heading in it, the anchor a renderer makes of it.
     void nameAnchors(int position);
     QString anchor(const QString& heading);
-    QString decided(const QString& text) const;
-    QString linkTo(const QString& address) const;
+    QString decided(const QString& text);
+    QString linkTo(const QString& address);
+    // The part's Markdown with the anchors that earlier parts' links to it wait for.
+    QString withForwardAnchors(int position, QString& title, const QString& body);
     void write(const QString& text);
     void failed(const QString& doing, const QIODevice& device);
 
@@ -71,6 +76,7 @@ private:
     QHash<int, QString> m_partAnchors;
     QHash<QString, QString> m_headingAnchors; // by the heading's id in the copy
     QHash<QString, int> m_anchorUses;
+    QHash<int, QSet<QString>> m_forwardAnchors; // by the part they are in, until it is written
     QStringEncoder m_encoder{QStringEncoder::Utf8};
     std::unique_ptr<QTemporaryFile> m_spool;
     QList<QPair<int, qint64>> m_spooled; // position, size in bytes
