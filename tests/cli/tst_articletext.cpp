@@ -60,6 +60,30 @@ Response routes(const QByteArray& path)
                                     "</h1>" +
                                     prose("MAINONE") + prose("MAINTWO") + prose("MAINTHREE") +
                                     Aftermath + "</main></body></html>");
+    // Titled otherwise than its headline, which stands apart from the story's text.
+    if (path == "/winter.html")
+        return TestHttpServer::html(
+            "<html><head><title>Blog \xe2\x80\x94 Winter beans</title></head><body>" + Chrome +
+            "<div class=post><div class=post-header><h1>Winter beans, and why they keep through "
+            "the frost</h1><div class=byline>By Jo, 3 March</div></div><div class=post-body>" +
+            prose("WINTERONE") + prose("WINTERTWO") + prose("WINTERTHREE") + "</div></div>" +
+            Aftermath + "</body></html>");
+    if (path == "/recipe.html")
+        return TestHttpServer::html(
+            "<html><head><title>Recipes: soup</title></head><body>" + Chrome +
+            "<div class=wrap><header class=entry-header><h1 class=entry-title>A green soup for "
+            "cold evenings</h1></header><div class=entry-content>" +
+            prose("SOUPONE") + prose("SOUPTWO") + prose("SOUPTHREE") + "</div></div>" +
+            Aftermath + "</body></html>");
+    if (path == "/linksonly.html") { // a list of links and nothing else
+        QByteArray links;
+        for (int i = 1; i <= 40; ++i)
+            links += "<li><a href=/item/" + QByteArray::number(i) + ">Item number " +
+                     QByteArray::number(i) + " in the catalogue</a></li>";
+        return TestHttpServer::html("<html><head><title>Catalogue</title></head><body><div>"
+                                    "<ul>" + links + "</ul></div><div class=footer>LINKSFOOTER"
+                                    "</div></body></html>");
+    }
     if (path == "/empty.html") // nothing a reader would call an article
         return TestHttpServer::html(
             "<html><body><div><img src=/pic.png alt=EMPTYPAGE></div></body></html>");
@@ -183,6 +207,52 @@ private slots:
             QVERIFY2(!out.contains(chrome), chrome);
         // One title: the library's own copy of it is not repeated.
         QCOMPARE(out.count("<h1>"), 1);
+    }
+
+    void readerArticle_keepsItsHeadlineAndTheTitleOnce_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("rule");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("headline");
+        // Titled otherwise than its headline, which stands apart from the text the reader finds.
+        QTest::newRow("headline apart, md") << "/winter.html" << "--main" << "md"
+                                            << "Winter beans, and why they keep through the frost";
+        QTest::newRow("headline apart, html")
+            << "/winter.html" << "--main" << "html"
+            << "<h1>Winter beans, and why they keep through the frost</h1>";
+        QTest::newRow("headline in the entry's header, txt")
+            << "/recipe.html" << "--reader" << "txt" << "A green soup for cold evenings";
+        // The part's heading is the page's title: the article does not say it again.
+        QTest::newRow("the title's own words, md")
+            << "/news.html" << "--reader" << "md" << "Rivers of the north";
+        QTest::newRow("no headline, the title, txt")
+            << "/blog.html" << "--main" << "txt"
+            << "Notes on caching layers for small web services";
+    }
+    void readerArticle_keepsItsHeadlineAndTheTitleOnce()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, rule);
+        QFETCH(QString, format);
+        QFETCH(QString, headline);
+        const Finished f =
+            run({rule, "--format", format, "-o", "-", url(qPrintable(path))});
+        QCOMPARE(f.status, 0);
+        const QString out = QString::fromUtf8(f.out);
+        QVERIFY2(out.count(headline) == 1, qPrintable(out));
+        QVERIFY(!out.contains("NAVLINK") && !out.contains("COMMENTTEXT"));
+    }
+
+    void pageOfLinksOnly_keepsTheWholeBodyAndSaysSo()
+    {
+        const Finished f = run({"--main", "-o", "-", url("/linksonly.html")});
+        QCOMPARE(f.status, 0);
+        QVERIFY(f.out.contains("Item number 40 in the catalogue") && f.out.contains("LINKSFOOTER"));
+        QCOMPARE(f.errLines.size(), 1);
+        QVERIFY2(f.errLines[0].contains(url("/linksonly.html")) &&
+                     f.errLines[0].contains("the whole body is kept"),
+                 qPrintable(f.errLines[0]));
     }
 
     void mainLandmark_staysExactlyTheLandmark()

@@ -83,6 +83,12 @@
         if (!article || !article.content || !article.content.textContent.trim())
             return {};
         const content = article.content;
+        // Where nothing reads as an article the library takes what there is: a page of links
+        // (an index, a catalogue) is no article.
+        const letters = element => element.textContent.replace(/\s+/g, '').length;
+        const linked = [...content.querySelectorAll('a')].reduce((n, a) => n + letters(a), 0);
+        if (linked * 2 > letters(content))
+            return { why: 'only links' };
         const indexOf = element => Number(element.getAttribute('data-vantrel-n'));
         // What the library kept, by where it stood in the page.
         const kept = [...content.querySelectorAll('[data-vantrel-n]')]
@@ -131,19 +137,35 @@
                 wrapper.removeAttribute('class');
         }
         const nodes = [document.importNode(content, true)];
-        // The page's own h1 where it names the article as its metadata does (not the site's name).
+        // The page's own h1 where it names the article as its metadata does, or where it stands
+        // ahead of the article saying more than the page's title (a blog's "Blog - Winter beans"
+        // over "Winter beans, and why they keep"); not the site's name, which is part of the
+        // page's title or a link home.
         const h1s = body.querySelectorAll('h1');
         const named = (article.title || '').replace(/\s+/g, ' ').trim();
         const h1 = h1s.length === 1 ? h1s[0].textContent.replace(/\s+/g, ' ').trim() : '';
-        const title = h1 && (h1.includes(named) || named.includes(h1)) ? h1 : named;
+        const pageTitle = document.title.replace(/\s+/g, ' ').trim().toLowerCase();
+        const link = h1 && (h1s[0].closest('a[href]') || h1s[0].querySelector('a[href]'));
+        const linksHome = !!link && /^\/(index\.\w+)?$/.test(new URL(link.href).pathname);
+        // Ahead of the article's first element, or inside it where the library left it out.
+        const ahead = kept.length > 0 && h1 && (h1s[0].compareDocumentPosition(
+            live[keptIndices[0]]) & (Node.DOCUMENT_POSITION_FOLLOWING |
+                                     Node.DOCUMENT_POSITION_CONTAINS));
+        const ownHeadline = ahead && !linksHome && !pageTitle.includes(h1.toLowerCase());
+        const title = h1 && (h1.includes(named) || named.includes(h1) || ownHeadline) ? h1 : named;
         const firstHeading = nodes[0].querySelector('h1, h2, h3');
         const sameText =
             firstHeading && firstHeading.textContent.replace(/\s+/g, ' ').trim() === title;
+        let headline = sameText ? firstHeading : null;
         if (title && !sameText) {
-            const heading = document.createElement('h1');
-            heading.textContent = title;
-            nodes.unshift(heading);
+            headline = document.createElement('h1');
+            headline.textContent = title;
+            nodes.unshift(headline);
         }
+        // A text copy heads its part with the page's title already: a headline that only says it
+        // again is left out there (window.vantrelTitleHeading, read by the text formats).
+        if (headline && title && pageTitle.includes(title.toLowerCase()))
+            window.vantrelTitleHeading = { element: headline, text: title };
         return { nodes };
     }
     return { used: used, warning: warning };

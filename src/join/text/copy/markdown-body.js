@@ -145,6 +145,12 @@
     });
 
     return function (body) {
+        // The reader's headline where it only says the page's title again, which heads the part.
+        const titleHeading = window.vantrelTitleHeading;
+        const first = body.querySelector('h1, h2, h3');
+        if (titleHeading && first &&
+            first.textContent.replace(/\s+/g, ' ').trim() === titleHeading.text)
+            first.remove();
         // Under the part's title: h1 becomes h2, and so on; h6 stays.
         for (const heading of Array.from(body.querySelectorAll('h1, h2, h3, h4, h5'))) {
             const level = Number(heading.localName[1]) + 1;

@@ -61,7 +61,7 @@
                 run.push(child);
                 continue;
             }
-            if (child.nodeType !== Node.ELEMENT_NODE)
+            if (child.nodeType !== Node.ELEMENT_NODE || child === titleHeading)
                 continue;
             const style = getComputedStyle(child);
             if (style.display === 'none' || style.visibility === 'hidden' && !child.children.length)
@@ -85,5 +85,10 @@
         return blocks.filter(block => block.trim());
     }
 
-    return () => blocksOf(document.body, '').join('\n\n');
+    // The reader's headline where it only says the page's title again, which heads the part.
+    let titleHeading = null;
+    return () => {
+        titleHeading = window.vantrelTitleHeading ? window.vantrelTitleHeading.element : null;
+        return blocksOf(document.body, '').join('\n\n');
+    };
 })
