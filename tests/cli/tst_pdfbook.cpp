@@ -44,6 +44,18 @@ Response routes(const QByteArray& path)
         return TestHttpServer::response(404, "text/html",
                                         "<html><head><title>Error response</title></head><body>"
                                         "<h1>Error response</h1><p>Nothing here</p></body></html>");
+    if (path == "/columns") { // an article beside a narrow column, several sheets long
+        QByteArray article;
+        for (int i = 1; i <= 40; ++i)
+            article += "<h3>Section " + QByteArray::number(i) + "</h3><p>Line " +
+                       QByteArray::number(i) + " with <span style='display: inline-block'>"
+                       "<span style='vertical-align: -0.3em'>x</span><sup>2</sup></span> inline "
+                       "and some more words to fill it out well past the middle of the line.</p>"
+                       "<p>Another paragraph " + QByteArray::number(i) + " of the section.</p>";
+        return TestHttpServer::html(
+            "<html><body><div style='display: flex'><div style='flex: 1'>" + article +
+            "</div><div style='width: 8em'>aside</div></div></body></html>");
+    }
     if (path == "/long") { // long enough to be printing for a while
         QByteArray body = "<html><body>";
         for (int i = 0; i < 4000; ++i)
@@ -275,6 +287,47 @@ private slots:
                 found.append(foot.captured(1) + " / " + foot.captured(2));
         }
         QCOMPARE(found, numbers);
+    }
+
+    // An article that stands beside another box is kept beside it, as a box of its line: taller
+    // than a sheet, it still breaks between its lines.
+    void boxBesideAnother_breaksBetweenLines()
+    {
+        QCOMPARE(run({"-q", "-o", "columns.pdf", server.url("/columns")}).status, 0);
+        const QString boxes =
+            QString::fromUtf8(toolOutput("pdftotext", {"-bbox", path("columns.pdf"), "-"}));
+        static const QRegularExpression page(
+            R"re(<page width="([\d.]+)" height="([\d.]+)">(.*?)</page>)re",
+            QRegularExpression::DotMatchesEverythingOption);
+        static const QRegularExpression word(
+            R"re(<word xMin="[\d.]+" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]*)</word>)re");
+        // A4 with 10 mm margins, in points.
+        const double bottom = 841.89 - 10 / 25.4 * 72;
+        QStringList lines; // each sheet's lines of text, top to bottom
+        int sheets = 0;
+        for (const QRegularExpressionMatch& sheet : page.globalMatch(boxes)) {
+            ++sheets;
+            QMap<int, QStringList> sheetLines;
+            for (const QRegularExpressionMatch& w : word.globalMatch(sheet.captured(3))) {
+                const double top = w.captured(1).toDouble();
+                if (top > bottom) // the sheet's number, in the margin
+                    continue;
+                QVERIFY2(w.captured(2).toDouble() <= bottom + 0.5,
+                         qPrintable(QStringLiteral("'%1' on sheet %2 crosses the foot")
+                                        .arg(w.captured(3))
+                                        .arg(sheets)));
+                sheetLines[qRound(top)].append(w.captured(3));
+            }
+            for (const QStringList& line : std::as_const(sheetLines))
+                if (line.size() > 2) // not a raised or lowered part of a line
+                    lines.append(line.join(' '));
+        }
+        QVERIFY2(sheets >= 3, qPrintable(QString::number(sheets)));
+        // Every line once, in order: none printed again at the top of the next sheet.
+        for (int i = 1; i <= 40; ++i)
+            QCOMPARE(lines.count(QStringLiteral("Another paragraph %1 of the section.").arg(i)),
+                     1);
+        QCOMPARE(lines.removeDuplicates(), 0);
     }
 
 #ifdef Q_OS_LINUX

@@ -121,8 +121,11 @@ PrintPart BookPrinter::part(const QByteArray& body, const QJsonObject& sheets,
                             const QString& what) const
 {
     static const QString prepare = join::resourceText(QStringLiteral(":/join/print/prepare.js"));
+    // What a sheet holds, in CSS pixels (96 to the inch).
+    const double sheetHeight = m_settings.layout.paintRect(QPageLayout::Point).height() * 96 / 72;
     QJsonObject settings{{QStringLiteral("marker"), QString::fromLatin1(m_marker)},
-                         {QStringLiteral("zoom"), m_settings.zoom}};
+                         {QStringLiteral("zoom"), m_settings.zoom},
+                         {QStringLiteral("sheetHeight"), sheetHeight}};
     if (!sheets.isEmpty())
         settings.insert(QStringLiteral("sheets"), sheets);
     return {m_head + body,

@@ -1,6 +1,9 @@
-// Readies a part of the joined document for print, given { marker, sheets, zoom }: each joined
-// page starts on a sheet of its own, drawn at the zoom's scale, and the printing waits until every font and image is ready
+// Readies a part of the joined document for print, given { marker, sheets, zoom, sheetHeight }:
+// each joined page starts on a sheet of its own, drawn at the zoom's scale, and the printing waits until every font and image is ready
 // (answered by window.vantrelReadyForPrint turning true). Backgrounds print by the page's settings.
+// A box laid out inline (the look keeps side by side what stood so) that holds more than a sheet
+// is a block in print: a line's box is never broken between sheets, and one taller than a sheet
+// would be sliced, its lines cut at the sheet's foot and drawn again on the next.
 //
 // The engine writes where it printed each element that something in the document links to (a
 // named destination). A hidden list of links to every element with an id gives each one, for the
@@ -16,6 +19,16 @@
     (document.head || document.documentElement).appendChild(style);
     if (settings.zoom && settings.zoom !== 1)
         document.documentElement.style.zoom = String(settings.zoom);
+    if (settings.sheetHeight > 0) {
+        const sheet = settings.sheetHeight / (settings.zoom || 1);
+        const tall = [];
+        for (const element of document.body ? document.body.querySelectorAll('*') : []) {
+            if (element.offsetHeight > sheet && getComputedStyle(element).display === 'inline-block')
+                tall.push(element);
+        }
+        for (const element of tall)
+            element.style.setProperty('display', 'block', 'important');
+    }
     if (settings.sheets) {
         for (const link of document.querySelectorAll('#contents li > a[href^="#"]')) {
             const sheet = document.createElement('span');
