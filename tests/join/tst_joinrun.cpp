@@ -469,10 +469,13 @@ private slots:
         form->urlList().appendMany({endless, server.url("/a")});
         QTimer killer;
         connect(&killer, &QTimer::timeout, this, [&] {
-            if (server.requests().contains(QStringLiteral("/endless"))) {
+            // Once the page has started to show: its address is the page's and its renderer's
+            // process is known (a renderer that is still starting has none yet).
+            const QWebEnginePage* page = pageOf(form->WebBrowser2);
+            if (page && server.requests().contains(QStringLiteral("/endless")) &&
+                page->url() == QUrl(endless) && page->renderProcessPid() > 0) {
                 killer.stop();
-                // Once the page has started to show.
-                QTimer::singleShot(300, this, [&] { killRenderer(form->WebBrowser2); });
+                killRenderer(form->WebBrowser2);
             }
         });
         killer.start(10);
