@@ -29,16 +29,21 @@
         }
     });
 
-    // A renderer's script that the page names but that has neither run nor failed yet: one added
-    // late, after the load.
-    const failed = new Set();
-    document.addEventListener('error', event => {
-        if (event.target && event.target.localName === 'script')
-            failed.add(event.target.src);
-    }, true);
+    // A renderer's script that the page names but that has neither run nor failed yet: one that
+    // loads on its own time (async), or one added late, after the load. The page's other scripts
+    // have run by now.
+    const settled = new WeakSet();
+    for (const script of document.scripts)
+        if (!script.async)
+            settled.add(script);
+    for (const type of ['load', 'error'])
+        document.addEventListener(type, event => {
+            if (event.target && event.target.localName === 'script')
+                settled.add(event.target);
+        }, true);
     function scriptPending(pattern) {
         return Array.from(document.scripts).some(script =>
-            script.src && pattern.test(script.src) && !failed.has(script.src) &&
+            script.src && pattern.test(script.src) && !settled.has(script) &&
             performance.getEntriesByName(script.src).length === 0);
     }
     function mentioned(pattern) {
@@ -97,9 +102,9 @@
     // KaTeX's auto-render typesets when it is called, once its script has run.
     function katex() {
         const pattern = /katex|auto-render/i;
-        if (!scriptPending(pattern))
+        if ((window.katex && window.renderMathInElement) || !scriptPending(pattern))
             return null;
-        return until(() => !scriptPending(pattern))
+        return until(() => (window.katex && window.renderMathInElement) || !scriptPending(pattern))
             .then(() => new Promise(resolve => setTimeout(resolve, 0)));
     }
     // Mermaid: every diagram element processed, its drawing in it.

@@ -223,8 +223,11 @@
                 element.removeAttributeNode(attribute);
             } else if (name === 'id') {
                 // below, all at once
-            } else if (name === 'style' && looked && !svg && !element.closest('svg')) {
+            } else if (name === 'style' && looked && !svg &&
+                       !element.closest('svg, [data-vantrel-math]')) {
                 // The class holds the rest of its look; a picture behind the element it does not.
+                // What a drawing holds (a diagram's labels) and a typeset formula's parts keep
+                // their own: their places and sizes are drawn by it.
                 const picture = element.style.backgroundImage;
                 if (picture && picture !== 'none' && picture !== 'initial')
                     attribute.value = rewriteCss('background-image: ' + picture, 'u');
