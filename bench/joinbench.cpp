@@ -58,7 +58,7 @@
 // tree, as its processes end). Then the 8 pages of SciPy's reference (python-scipy-doc) that hold
 // the most formulas, typeset by MathJax: by default, beside --settle 3000.
 //
-//   build/bin/joinbench renderers OTHER-vantrel-join [rounds=3] [scipy=/usr/share/doc/python-scipy-doc/html]
+//   build/bin/joinbench renderers OTHER-vantrel-join [rounds=3 (0: only those)] [scipy=/usr/share/doc/python-scipy-doc/html]
 #include "app/progressbar.h"
 #include "cli/args/bookoptions.h"
 #include "cli/args/options.h"
@@ -92,7 +92,7 @@
 #include <QThread>
 #include <QTimer>
 
-#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -972,8 +972,59 @@ int reader(const char* program, int count, int jobs)
     return clean ? 0 : 1;
 }
 
+// The processor time (user and system) of root and every process below it, sampled from a thread
+// of its own every 100 ms: the renderers a command's engine starts are none of its waited-for
+// children, whose times a wait would count. A process's last 100 ms before it ends may go
+// uncounted.
+class TreeCpu
+{
+public:
+    explicit TreeCpu(qint64 root)
+    {
+        m_timer.setInterval(100);
+        m_timer.moveToThread(&m_thread);
+        QObject::connect(&m_timer, &QTimer::timeout, [this, root] { sample(root); });
+        QObject::connect(&m_thread, &QThread::started, &m_timer, qOverload<>(&QTimer::start));
+        m_thread.start();
+    }
+    ~TreeCpu() { stop(); }
+    void stop()
+    {
+        if (!m_thread.isRunning())
+            return;
+        QMetaObject::invokeMethod(&m_timer, &QTimer::stop, Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+    }
+    double milliseconds() const
+    {
+        double ticks = 0;
+        for (const qint64 value : m_ticks)
+            ticks += value;
+        return ticks * 1000.0 / sysconf(_SC_CLK_TCK);
+    }
+
+private:
+    void sample(qint64 root)
+    {
+        for (qint64 pid : processTree(root)) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+            if (!stat.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray text = stat.readAll();
+            const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+            // utime and stime are the stat file's 14th and 15th fields.
+            const qint64 ticks = fields.value(11).toLongLong() + fields.value(12).toLongLong();
+            m_ticks[pid] = qMax(m_ticks.value(pid), ticks);
+        }
+    }
+    QThread m_thread;
+    QTimer m_timer;
+    QHash<qint64, qint64> m_ticks;
+};
+
 // A command's run on the addresses (in a list file): wall and processor time (user and system
-// of its process tree, counted as each process ends and is waited for), and whether it ended well.
+// of its whole process tree), and whether it ended well.
 struct TimedRun
 {
     double wallMs = 0;
@@ -989,26 +1040,31 @@ TimedRun timedCommand(const QString& program, const QStringList& addresses,
         return {};
     list.write(addresses.join(QLatin1Char('\n')).toUtf8());
     list.close();
-    const auto cpuMs = [] {
-        rusage usage{};
-        getrusage(RUSAGE_CHILDREN, &usage);
-        return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-               (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-    };
-    const double cpuBefore = cpuMs();
     QProcess command;
     command.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer timer;
     timer.start();
     command.start(program, QStringList{QStringLiteral("-q"), QStringLiteral("-i"), list.fileName()} +
                                options + QStringList{QStringLiteral("-o"), output});
+    if (!command.waitForStarted())
+        return {};
+    TreeCpu tree(command.processId());
     if (!command.waitForFinished(60 * 60 * 1000))
         command.kill();
+    tree.stop();
     TimedRun run;
     run.wallMs = timer.nsecsElapsed() / 1e6;
-    run.cpuMs = cpuMs() - cpuBefore;
+    run.cpuMs = tree.milliseconds();
     run.clean = command.exitStatus() == QProcess::NormalExit && command.exitCode() == 0;
     return run;
+}
+
+qint64 matches(const QRegularExpression& pattern, const QString& text)
+{
+    qint64 count = 0;
+    for (auto it = pattern.globalMatch(text); it.hasNext(); it.next())
+        ++count;
+    return count;
 }
 
 int renderersBench(const QString& other, int rounds, const QString& scipy)
@@ -1016,7 +1072,8 @@ int renderersBench(const QString& other, int rounds, const QString& scipy)
     const QString thisOne = QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel-join");
     QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("joined.html"));
-    {
+    // Rounds 0: the pages heavy in math alone.
+    if (rounds > 0) {
         const QString root = QFileInfo(RealPages).path();
         TestHttpServer server([root](const QByteArray& path) { return servedFile(root, path); });
         const QStringList addresses = scaleAddresses(server, RealPages, 100);
@@ -1078,8 +1135,17 @@ int renderersBench(const QString& other, int rounds, const QString& scipy)
         const TimedRun run = timedCommand(program, addresses, options, out);
         QFile joined(out);
         const QByteArray text = joined.open(QIODevice::ReadOnly) ? joined.readAll() : QByteArray();
-        std::printf("%-15s %7.1f s wall %7.1f s cpu  raw TeX left: %lld%s\n", name,
-                    run.wallMs / 1000, run.cpuMs / 1000, qint64(text.count("\\(")),
+        // Typeset: MathJax 2's frames; half-made: its previews still showing the TeX.
+        const QString joinedText = QString::fromUtf8(text);
+        static const QRegularExpression frame(QStringLiteral("id=\"p\\d+-MathJax-Element-\\d+-Frame\""));
+        static const QRegularExpression preview(QStringLiteral("MathJax_Preview[^>]*>[^<]"));
+        static const QRegularExpression status(
+            QStringLiteral("Processing math|Typesetting math|Loading \\[MathJax\\]"));
+        std::printf("%-15s %7.1f s wall %7.1f s cpu  typeset %lld, raw TeX %lld, status boxes "
+                    "%lld%s\n",
+                    name, run.wallMs / 1000, run.cpuMs / 1000,
+                    matches(frame, joinedText), matches(preview, joinedText),
+                    matches(status, joinedText),
                     run.clean ? "" : "  (not clean)");
     }
     return 0;
@@ -1134,7 +1200,7 @@ int main(int argc, char* argv[])
             argc > 3 ? qMax(1, QByteArray(argv[3]).toInt()) : 4);
     if (argc > 2 && QByteArray(argv[1]) == "renderers")
         return renderersBench(QString::fromLocal8Bit(argv[2]),
-                              argc > 3 ? qMax(1, QByteArray(argv[3]).toInt()) : 3,
+                              argc > 3 ? qMax(0, QByteArray(argv[3]).toInt()) : 3,
                               QString::fromLocal8Bit(argc > 4 ? argv[4]
                                                               : "/usr/share/doc/python-scipy-doc/html"));
     if (argc > 1 && QByteArray(argv[1]) == "scale")

@@ -11,6 +11,7 @@
 #include "testmain.h"
 
 #include <QFile>
+#include <QJsonDocument>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QRegularExpression>
@@ -201,6 +202,38 @@ private slots:
         QCOMPARE(found.value("missing").toInt(), 0);
         QCOMPARE(found.value("drawn").toInt(), 2 * SvgPages.size());
         QCOMPARE(found.value("notes").toInt(), 0);
+    }
+
+    // MathJax's HTML output places each part of a formula by the formula's own styles: kept, a
+    // fraction stands on either side of its line, level with what is beside it.
+    void standalone_keepsAFormulasLayout()
+    {
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        QCOMPARE(runCommand(process, {"-q", "--standalone", "-o", "fraction.html",
+                                      server.url("/mathjax2-html.html")})
+                     .status,
+                 0);
+        QWebEngineProfile profile;
+        QWebEnginePage page(&profile);
+        const QVariantMap tops =
+            scriptResultIn(page, QUrl::fromLocalFile(dir.filePath("fraction.html")), R"((() => {
+                const tops = {};
+                const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
+                while (walker.nextNode()) {
+                    const text = walker.currentNode.nodeValue.trim();
+                    if (['=', '2', 'π'].includes(text)) {
+                        const range = document.createRange();
+                        range.selectNodeContents(walker.currentNode);
+                        tops[text] = range.getBoundingClientRect().top;
+                    }
+                }
+                return tops;
+            })())")
+                .toMap();
+        QVERIFY2(tops.size() == 3 && tops.value("2").toDouble() < tops.value("=").toDouble() &&
+                     tops.value("=").toDouble() < tops.value(QStringLiteral("π")).toDouble(),
+                 qPrintable(QJsonDocument::fromVariant(tops).toJson()));
     }
 
     // The EPUB holds each formula as MathML an e-book may hold, its TeX beside it; the diagram
