@@ -144,6 +144,19 @@
         });
     }
 
+    // A picture behind an element, where and how large it is drawn, and the size of an element
+    // that shows nothing else.
+    function pictureStyle(style) {
+        let text = '';
+        for (const name of ['background-image', 'background-position', 'background-size',
+                            'background-repeat', 'width', 'height']) {
+            const value = style.getPropertyValue(name);
+            if (value && value !== 'initial')
+                text += name + ': ' + value + '; ';
+        }
+        return text.trim();
+    }
+
     // Attributes that name ids of the page (several are separated by spaces).
     const idReferences = new Set([
         'for', 'form', 'list', 'headers', 'itemref', 'popovertarget', 'aria-activedescendant',
@@ -227,7 +240,7 @@
                 // The class holds the rest of its look; a picture behind the element it does not.
                 const picture = element.style.backgroundImage;
                 if (picture && picture !== 'none' && picture !== 'initial')
-                    attribute.value = rewriteCss('background-image: ' + picture, 'u');
+                    attribute.value = rewriteCss(pictureStyle(element.style), 'u');
                 else
                     element.removeAttributeNode(attribute);
             } else if (name === 'style') {

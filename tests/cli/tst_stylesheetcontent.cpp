@@ -1,0 +1,293 @@
+// What a page's stylesheets add to what it says: text written by ::before and
+// ::after (separators, brackets, counters, attributes, quotes, an icon) and the
+// images its rules set behind elements. Each copy that stands on its own holds
+// them once.
+#include "archive.h"
+#include "commandrun.h"
+#include "pagescript.h"
+#include "testhttpserver.h"
+#include "testmain.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+
+namespace {
+
+const QString FontAwesome = QStringLiteral(
+    "/usr/share/fonts-font-awesome/fonts/fontawesome-webfont.woff2");
+const QChar Icon(0xf0c0); // the icon font's "users"
+
+// A parameter list's separator, brackets, chapter numbers, nested numbering, a
+// label from an attribute, nested quotes, an icon in a web font and what is
+// written but not shown.
+const QByteArray GeneratedPage =
+    R"html(<!DOCTYPE html><html lang="en"><head><title>Generated</title>
+<style>
+@font-face { font-family: "Test Icons"; src: url(/icons.woff2) format("woff2") }
+.classifier:before { content: " : " }
+.bracketed::before { content: "[" } .bracketed::after { content: "]"; color: rgb(200, 0, 0) }
+body { counter-reset: chapter }
+h2::before { counter-increment: chapter; content: "Chapter " counter(chapter, upper-roman) ". " }
+ol.nested { counter-reset: item; list-style: none }
+ol.nested > li::before { counter-increment: item; content: counters(item, ".") " " }
+abbr[data-label]::after { content: " (" attr(data-label) ")"
+}
+.icon::before
+{
+    font - family : "Test Icons";
+content:
+    "\f0c0"
+}
+.gone::before
+{
+content:
+    "NEVER-SHOWN";
+display:
+    none
+}
+.tip::after
+{
+content:
+    "NEVER-SHOWN";
+visibility:
+    hidden
+}
+.none::before { content: none }
+</style></head><body>
+<h2>Intro</h2>
+<dl><dt><strong>weight</strong><span class="classifier">float or int, optional</span></dt>
+<dd>How heavy.</dd></dl>
+<p><span class="bracketed">note</span></p>
+<h2>Body</h2>
+<ol class="nested"><li>one<ol class="nested"><li>inner</li><li>inner two</li></ol></li>
+<li>two</li></ol>
+<p><abbr data-label="label text">AT</abbr></p>
+<p>He said <q>hello <q>there</q></q>.</p>
+<p><span class="icon"></span>Team</p>
+<p class="gone tip none">Plain</p>
+</body></html>)html";
+
+// The text a reader sees in a loaded page: its text nodes with what
+// pseudo-elements draw, each drawn piece in braces, so that a page's rule that
+// shows through stands out.
+const char *const ShownText = R"((function () {
+    const drawn = (element, which) => {
+        const content = getComputedStyle(element, which).content;
+        return content && content !== 'none' && content !== 'normal' ? '{' + content + '}' : '';
+    };
+    const text = node => {
+        if (node.nodeType === Node.TEXT_NODE)
+            return node.data;
+        if (node.nodeType !== Node.ELEMENT_NODE || getComputedStyle(node).display === 'none')
+            return '';
+        let all = drawn(node, '::before');
+        for (const child of node.childNodes)
+            all += text(child);
+        return all + drawn(node, '::after');
+    };
+    return text(document.body).replace(/\s+/g, ' ');
+})())";
+
+// Pictures a page's rules set behind a banner and as a sprite icon, and one
+// behind what it hides.
+const QByteArray PicturesPage =
+    R"html(<!DOCTYPE html><html><head><title>Pictures</title><style>
+.banner { background: url(/img/banner.png) no-repeat 4px 2px; padding: 10px }
+.unseen { display: none; background-image: url(/img/never.png) }
+.icon { display: inline-block; width: 16px; height: 12px; background: url(/img/sprite.png) -6px 0 }
+</style></head><body>
+<div class="banner" id="banner">Banner text</div>
+<div class="unseen">not shown</div>
+<p><span class="icon" id="icon"></span> an icon</p>
+</body></html>)html";
+
+QByteArray png(QRgb colour) {
+  QImage image(24, 12, QImage::Format_RGB32);
+  image.fill(colour);
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return buffer.data();
+}
+
+QString fileText(const QString &path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll())
+                                        : QString();
+}
+
+QString withoutMarkup(QString text) {
+  static const QRegularExpression tag("<[^>]+>");
+  return text.replace(tag, QString())
+      .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+}
+
+} // namespace
+
+class TestStylesheetContent : public QObject {
+  Q_OBJECT
+
+  Finished run(const QStringList &arguments) {
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    return runCommand(process, arguments);
+  }
+
+  QVariant resultIn(const QString &path, const QString &script) {
+    QWebEngineProfile profile;
+    QWebEnginePage page(&profile);
+    return scriptResultIn(page, QUrl::fromLocalFile(path), script);
+  }
+  QString shownIn(const QString &path) {
+    return resultIn(path, ShownText).toString();
+  }
+
+  // Fails the test when the EPUB checker finds anything wrong with the book.
+  void checked(const QString &path) {
+    const std::optional<QString> said = epubCheckerFindings(path);
+    if (!said)
+      QSKIP("java or epubcheck is not installed: the book is not checked");
+    QVERIFY2(said->isEmpty(), qPrintable(*said));
+  }
+
+  QTemporaryDir dir;
+  TestHttpServer site{[](const QByteArray &path) {
+    if (path == "/pictures")
+      return TestHttpServer::html(PicturesPage);
+    if (path.startsWith("/img/"))
+      return TestHttpServer::response(200, "image/png",
+                                      png(qRgb(0, 120, path.size())));
+    if (path == "/generated")
+      return TestHttpServer::html(GeneratedPage);
+    if (path == "/icons.woff2") {
+      QFile font(FontAwesome);
+      return TestHttpServer::response(
+          200, "font/woff2",
+          font.open(QIODevice::ReadOnly) ? font.readAll() : "");
+    }
+    return TestHttpServer::response(404, "text/html",
+                                    "<html><body>none</body></html>");
+  }};
+
+private slots:
+  void initTestCase() {
+    QVERIFY(dir.isValid());
+    QVERIFY2(QFile::exists(FontAwesome), "fonts-font-awesome is not installed");
+  }
+
+  void generatedText_isTextOfEveryCopyOnce_data() {
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<bool>("plain");
+    QTest::addColumn<bool>("icon");
+    QTest::newRow("standalone") << "generated.html" << false << true;
+    QTest::newRow("standalone, plain") << "plain.html" << true << false;
+    QTest::newRow("pdf") << "generated.pdf" << false << false;
+    QTest::newRow("epub") << "generated.epub" << false << true;
+    QTest::newRow("markdown") << "generated.md" << false << false;
+    QTest::newRow("text") << "generated.txt" << false << false;
+  }
+  void generatedText_isTextOfEveryCopyOnce() {
+    QFETCH(QString, output);
+    QFETCH(bool, plain);
+    QFETCH(bool, icon);
+    QStringList arguments{site.url("/generated"), "-o", output};
+    if (output.endsWith(".html"))
+      arguments.prepend("--standalone");
+    if (plain)
+      arguments.prepend("--plain");
+    const Finished f = run(arguments);
+    QVERIFY2(f.status == 0, qPrintable(f.errLines.join('\n')));
+    const QString path = dir.filePath(output);
+    QString text;
+    if (output.endsWith(".html")) {
+      // As a reader sees it: no rule of the page's (kept with --plain) draws it
+      // again.
+      text = shownIn(path);
+      for (const char *drawn :
+           {"{\" : \"}", "{\"[\"}", "{counter", "{open-quote", "{\" (\""})
+        QVERIFY2(!text.contains(drawn), qPrintable(text));
+    } else if (output.endsWith(".pdf")) {
+      text = QString::fromUtf8(toolOutput("pdftotext", {path, "-"}));
+    } else if (output.endsWith(".epub")) {
+      for (const QString &name : readArchive(path).names)
+        if (name.endsWith(".xhtml"))
+          text += withoutMarkup(
+              QString::fromUtf8(readArchive(path).files.value(name)));
+    } else {
+      text = fileText(path).remove('*').remove('\\');
+    }
+    text = text.simplified();
+    QVERIFY2(text.contains("weight : float or int, optional"),
+             qPrintable(text));
+    QCOMPARE(text.count("float or int"), 1);
+    QVERIFY2(text.contains("[note]"), qPrintable(text));
+    QVERIFY2(text.contains("Chapter I. Intro") &&
+                 text.contains("Chapter II. Body"),
+             qPrintable(text));
+    QVERIFY2(text.contains("1 one") && text.contains("1.2 inner two") &&
+                 text.contains("2 two"),
+             qPrintable(text));
+    QVERIFY2(text.contains("AT (label text)"), qPrintable(text));
+    QVERIFY2(text.contains(QString::fromUtf8("He said “hello ‘there’”.")),
+             qPrintable(text));
+    QVERIFY2(!text.contains("NEVER-SHOWN"), qPrintable(text));
+    // An icon only where its font comes along; never a code point of no meaning
+    // in text.
+    if (!output.endsWith(".pdf"))
+      QCOMPARE(text.contains(Icon), icon);
+    QVERIFY(text.contains("Team"));
+  }
+
+  // Drawn behind a kept element as on the page, from the file itself; what the
+  // page hid is not fetched at all.
+  void stylesheetPictures_comeAlongInTheStandaloneFile() {
+    const Finished f =
+        run({"--standalone", site.url("/pictures"), "-o", "pictures.html"});
+    QVERIFY2(f.status == 0, qPrintable(f.errLines.join('\n')));
+    QVERIFY(!site.requests().contains("/img/never.png"));
+    const QVariantMap drawn =
+        resultIn(dir.filePath("pictures.html"), R"((function () {
+            const banner = getComputedStyle(document.getElementById('p1-banner'));
+            const icon = getComputedStyle(document.getElementById('p1-icon'));
+            return { banner: banner.backgroundImage, where: banner.backgroundPosition,
+                     repeat: banner.backgroundRepeat, icon: icon.backgroundImage,
+                     iconAt: icon.backgroundPosition, width: icon.width };
+        })())")
+            .toMap();
+    QVERIFY2(drawn.value("banner").toString().startsWith(
+                 "url(\"data:image/png;base64,"),
+             qPrintable(drawn.value("banner").toString()));
+    QCOMPARE(drawn.value("where").toString(), "4px 2px");
+    QCOMPARE(drawn.value("repeat").toString(), "no-repeat");
+    QVERIFY(drawn.value("icon").toString().startsWith(
+        "url(\"data:image/png;base64,"));
+    QCOMPARE(drawn.value("iconAt").toString(), "-6px 0px");
+    QCOMPARE(drawn.value("width").toString(), "16px");
+  }
+
+  void stylesheetPictures_areImagesOfTheBook() {
+    const Finished f = run({site.url("/pictures"), "-o", "pictures.epub"});
+    QVERIFY2(f.status == 0, qPrintable(f.errLines.join('\n')));
+    const Archive book = readArchive(dir.filePath("pictures.epub"));
+    const QStringList pictures =
+        book.names.filter(QRegularExpression("\\.png$"));
+    QCOMPARE(pictures.size(), 2);
+    QString chapters;
+    for (const QString &name : book.names.filter(".xhtml"))
+      chapters += QString::fromUtf8(book.files.value(name));
+    for (const QString &picture : pictures)
+      QVERIFY2(chapters.contains(QFileInfo(picture).fileName()),
+               qPrintable(chapters));
+    checked(dir.filePath("pictures.epub"));
+  }
+};
+
+VANTREL_ENGINE_TEST_MAIN(TestStylesheetContent)
+#include "tst_stylesheetcontent.moc"
