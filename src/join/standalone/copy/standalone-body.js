@@ -11,7 +11,7 @@
 //   u  an image in url(...) inside an attribute or an SVG style element (text escaped as such)
 //   s  an image in url(...) inside an HTML style element (raw text)
 // The answer's markup is JSON: { markup, address (where the page ended), title, userAgent,
-// resources (the images' addresses), headings, looks }. Where the page's look was noted before
+// resources (the images' addresses), headings, looks, fonts }. Where the page's look was noted before
 // (window.vantrelLook), the copy takes it as classes, listed in looks as [[name, declarations]],
 // and the page's own style attributes keep only their background images. With settings.outlineDepth N above 0, headings
 // lists the page's h1 to hN in document order as { level, text, id }, each heading given an id
@@ -328,6 +328,7 @@
             headings,
             leftOut,
             looks,
+            fonts: window.vantrelFonts ? window.vantrelFonts(looks) : [],
         })
     };
 })
