@@ -20,6 +20,7 @@
         'select', 'object', 'embed', 'area', 'col', 'colgroup', 'script', 'style', 'template',
         'noscript', 'option', 'optgroup', 'link', 'meta', 'table', 'thead', 'tbody', 'tfoot',
         'tr', 'ul', 'ol', 'dl', 'select']);
+    const px = value => parseFloat(value) || 0;
     const privateUse = /[\uE000-\uF8FF\u{F0000}-\u{FFFFD}\u{100000}-\u{10FFFD}]/gu;
 
     // The elements a rule of the page's sheets may give a pseudo-element, and q, which the
@@ -311,7 +312,21 @@
                 depth = Math.max(0, depth - 1);
             }
         }
-        item.text = settings.styles ? text : text.replace(privateUse, '');
+        if (settings.styles) {
+            item.text = text;
+            return;
+        }
+        // Without the look, the room a separator's margins made is a space.
+        text = text.replace(privateUse, '');
+        const room = side => px(item.style.getPropertyValue('margin-' + side)) +
+                             px(item.style.getPropertyValue('padding-' + side)) > 0;
+        if (text && item.style.display.startsWith('inline')) {
+            if (room('left') && !/^\s/.test(text))
+                text = ' ' + text;
+            if (room('right') && !/\s$/.test(text))
+                text += ' ';
+        }
+        item.text = text;
     }
 
     const counted = items.some(item => item.parts.some(part => /^counters?$/.test(part.name)));
