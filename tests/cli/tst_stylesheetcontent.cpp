@@ -36,29 +36,13 @@ body { counter-reset: chapter }
 h2::before { counter-increment: chapter; content: "Chapter " counter(chapter, upper-roman) ". " }
 ol.nested { counter-reset: item; list-style: none }
 ol.nested > li::before { counter-increment: item; content: counters(item, ".") " " }
-abbr[data-label]::after { content: " (" attr(data-label) ")"
-}
-.icon::before
-{
-    font - family : "Test Icons";
-content:
-    "\f0c0"
-}
-.gone::before
-{
-content:
-    "NEVER-SHOWN";
-display:
-    none
-}
-.tip::after
-{
-content:
-    "NEVER-SHOWN";
-visibility:
-    hidden
-}
+abbr[data-label]::after { content: " (" attr(data-label) ")" }
+.icon::before { font-family: "Test Icons"; content: "\f0c0" }
+.gone::before { content: "NEVER-SHOWN"; display: none }
+.tip::after { content: "NEVER-SHOWN"; visibility: hidden }
 .none::before { content: none }
+.glyph { display: inline-block }
+.glyph::before { display: block; width: 0; padding-right: 10px; content: "g" }
 </style></head><body>
 <h2>Intro</h2>
 <dl><dt><strong>weight</strong><span class="classifier">float or int, optional</span></dt>
@@ -69,7 +53,7 @@ visibility:
 <li>two</li></ol>
 <p><abbr data-label="label text">AT</abbr></p>
 <p>He said <q>hello <q>there</q></q>.</p>
-<p><span class="icon"></span>Team</p>
+<p><span class="icon" id="icon"></span>Team <span class="glyph" id="glyph"></span></p>
 <p class="gone tip none">Plain</p>
 </body></html>)html";
 
@@ -272,6 +256,27 @@ private slots:
         if (!output.endsWith(".pdf"))
             QCOMPARE(text.contains(Icon), icon);
         QVERIFY(text.contains("Team"));
+    }
+
+    // The text keeps the look its pseudo-element had: colour, the icon's font, and a glyph drawn
+    // past a box of no width (as typeset math draws them) takes the room the page gave it.
+    void generatedText_keepsThePseudoElementsLook()
+    {
+        const Finished f = run({"--standalone", site.url("/generated"), "-o", "looks.html"});
+        QVERIFY2(f.status == 0, qPrintable(f.errLines.join('\n')));
+        const QVariantMap look = resultIn(dir.filePath("looks.html"), R"((function () {
+            const bracket = [...document.querySelectorAll('span')].find(s => s.textContent === ']');
+            return { bracket: bracket ? getComputedStyle(bracket).color : '',
+                     icon: getComputedStyle(document.getElementById('p1-icon').firstChild).fontFamily,
+                     glyph: document.getElementById('p1-glyph').getBoundingClientRect().width };
+        })())")
+                                     .toMap();
+        QCOMPARE(look.value("bracket").toString(), "rgb(200, 0, 0)");
+        QVERIFY2(look.value("icon").toString().startsWith("\"Test Icons\""),
+                 qPrintable(look.value("icon").toString()));
+        QCOMPARE(look.value("glyph").toDouble(), 10.0);
+        QVERIFY(
+            fileText(dir.filePath("looks.html")).contains("@font-face{font-family:\"Test Icons\""));
     }
 
     // A site's face is carried once, whether its pages name it at the same address or another

@@ -138,6 +138,9 @@
         if (tag === 'svg' || tag === 'img') {
             look.width = sizedBySheet(element, style, 'width');
             look.height = sizedBySheet(element, style, 'height');
+        } else if (generated.has(element) && !inline && style.width === '0px') {
+            // A glyph drawn past a box of no width, its padding the room it takes (typeset math).
+            look.width = '0px';
         }
         let key = '';
         for (const name of properties)
