@@ -52,6 +52,11 @@
 //
 //   build/bin/joinbench generated [pages=100] [rounds=3]
 //
+// Or the web fonts a site's pages carry into one standalone file (python-scipy-doc's reference),
+// at each count: the file's size, its @font-face rules and their weight:
+//
+//   build/bin/joinbench fonts [counts=100,1000]
+//
 // Or a re-run of 100 real pages with a saved profile (--profile) beside the first run: time and
 // bytes the server sent, which answers conditional requests with 304:
 //
@@ -823,6 +828,51 @@ int lookBench(const QString& library, const QList<int>& counts)
     return 0;
 }
 
+// The web fonts a site's pages carry into one standalone file: the scipy reference of Debian's
+// python-scipy-doc (its pages draw icons in Font Awesome's faces), its first 100 pages repeated at
+// addresses of their own up to each count: time, the file's size, its @font-face rules and what
+// they weigh. A site's faces are carried once, so their weight does not grow with the count.
+int fontsBench(const QList<int>& counts)
+{
+    const QString root = QStringLiteral("/usr/share/doc/python-scipy-doc/html");
+    TestHttpServer server([root](const QByteArray& path) { return servedFile(root, path); });
+    const QStringList names = QDir(root + QStringLiteral("/reference/generated"))
+                                  .entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name)
+                                  .mid(0, 100);
+    if (names.isEmpty())
+        return 1;
+    std::printf("pages   time s   size MB   faces   fonts MB\n");
+    for (const int count : counts) {
+        QStringList addresses;
+        for (int i = 0; i < count; ++i)
+            addresses << server.url(
+                QStringLiteral("/reference/generated/%1?n=%2").arg(names[i % names.size()]).arg(i));
+        QTemporaryFile out;
+        if (!out.open())
+            return 1;
+        cli::JoinSettings settings;
+        settings.standalone.emplace();
+        settings.standalone->wholeAtTheEnd = true;
+        const CommandRun run =
+            measured(addresses, [&](const std::shared_ptr<cli::TerminalReport>& report) {
+                return cli::joinPages(report, settings, out);
+            });
+        out.seek(0);
+        const QByteArray text = out.readAll();
+        static const QRegularExpression face(QStringLiteral("@font-face\\{[^}]*\\}"));
+        int faces = 0;
+        qint64 fontBytes = 0;
+        for (const auto& match :
+             face.globalMatch(QString::fromLatin1(text.left(text.indexOf("</head>"))))) {
+            ++faces;
+            fontBytes += match.capturedLength();
+        }
+        std::printf("%5d %8.1f %9.2f %7d %10.2f%s\n", count, run.ms / 1000, text.size() / 1e6,
+                    faces, fontBytes / 1e6, run.clean ? "" : "  (not clean)");
+    }
+    return 0;
+}
+
 // What turning the text of the pages' stylesheets into text of the page costs, in the page's
 // renderer, on real pages (the library references of python3.11-doc and python-scipy-doc, half
 // each): per page, the processor time of that step beside the look's capture that follows it
@@ -1061,6 +1111,8 @@ int main(int argc, char* argv[])
         return lookBench(
             QString::fromLocal8Bit(argc > 3 ? argv[3] : "/usr/share/doc/python3.11/html"),
             numberList(argc > 2 ? argv[2] : "100,1000"));
+    if (argc > 1 && QByteArray(argv[1]) == "fonts")
+        return fontsBench(numberList(argc > 2 ? argv[2] : "100,1000"));
     if (argc > 1 && QByteArray(argv[1]) == "generated")
         return generatedBench(argc > 2 ? qMax(2, QByteArray(argv[2]).toInt()) : 100,
                               argc > 3 ? qMax(1, QByteArray(argv[3]).toInt()) : 3);
