@@ -23,15 +23,17 @@
     const px = value => parseFloat(value) || 0;
     const privateUse = /[\uE000-\uF8FF\u{F0000}-\u{FFFFD}\u{100000}-\u{10FFFD}]/gu;
 
-    // The elements a rule of the page's sheets may give a pseudo-element, and q, which the
+    // The elements a rule of the page's sheets may give content before or after, and q, which the
     // browser's own sheet quotes; all elements where a sheet cannot be read (another origin's).
     function candidates() {
         const selectors = [];
         let readable = true;
         const gather = rules => {
             for (const rule of rules) {
-                if (rule.selectorText && /:(?:before|after)\b/i.test(rule.selectorText))
-                    selectors.push(rule.selectorText);
+                // A pseudo-element is there only where a rule gives it content.
+                const selector = rule.selectorText;
+                if (selector && /:(?:before|after)\b/i.test(selector) && rule.style.content)
+                    selectors.push(selector);
                 try {
                     if (rule.styleSheet)
                         gather(rule.styleSheet.cssRules);
@@ -51,11 +53,30 @@
         }
         if (!readable || selectors.some(selector => selector.includes('&')))
             return null;
-        // What the pseudo-elements hang on (a bare one on any element), matched in one pass.
-        const owners = new Set(selectors.map(selector =>
-            selector.replace(/(^|[\s>+~,(])::?(?:before|after)\b/gi, '$1*')
-                    .replace(/::?(?:before|after)\b/gi, '')));
+        // What the pseudo-elements hang on (a bare one on any element). One whose last part
+        // names a class (an icon font's thousand rules) is an element of that class, found by
+        // its classes; the rest are matched in one pass.
+        const owners = new Set();
+        const classes = new Set();
+        for (const selector of selectors) {
+            for (const one of selector.split(/,(?![^()[\]]*[)\]])/)) {
+                const owner = one.replace(/(^|[\s>+~(])::?(?:before|after)\b/gi, '$1*')
+                                 .replace(/::?(?:before|after)\b/gi, '').trim();
+                const named = /[\\()[\]"']/.test(owner) ? null
+                    : /\.(-?[_a-zA-Z][\w-]*)[^\s>+~]*$/.exec(owner);
+                if (named)
+                    classes.add(named[1]);
+                else
+                    owners.add(owner);
+            }
+        }
         const found = new Set(body.getElementsByTagName('q'));
+        if (classes.size) {
+            for (const element of body.getElementsByTagName('*'))
+                for (const name of element.classList)
+                    if (classes.has(name))
+                        found.add(element);
+        }
         const match = list => {
             for (const element of body.querySelectorAll(list))
                 found.add(element);
