@@ -41,6 +41,7 @@ abbr[data-label]::after { content: " (" attr(data-label) ")" }
 .gone::before { content: "NEVER-SHOWN"; display: none }
 .tip::after { content: "NEVER-SHOWN"; visibility: hidden }
 .none::before { content: none }
+ol.marked { list-style: none } ol.marked > li::before { content: counter(list-item) ") " }
 .glyph { display: inline-block }
 .glyph::before { display: block; width: 0; padding-right: 10px; content: "g" }
 </style></head><body>
@@ -51,6 +52,7 @@ abbr[data-label]::after { content: " (" attr(data-label) ")" }
 <h2>Body</h2>
 <ol class="nested"><li>one<ol class="nested"><li>inner</li><li>inner two</li></ol></li>
 <li>two</li></ol>
+<ol class="marked" start="3"><li>third</li><li>fourth</li></ol>
 <p><abbr data-label="label text">AT</abbr></p>
 <p>He said <q>hello <q>there</q></q>.</p>
 <p><span class="icon" id="icon"></span>Team <span class="glyph" id="glyph"></span></p>
@@ -249,6 +251,7 @@ private slots:
                  qPrintable(text));
         QVERIFY2(text.contains("1 one") && text.contains("1.2 inner two") && text.contains("2 two"),
                  qPrintable(text));
+        QVERIFY2(text.contains("3) third") && text.contains("4) fourth"), qPrintable(text));
         QVERIFY2(text.contains("AT (label text)"), qPrintable(text));
         QVERIFY2(text.contains(QString::fromUtf8("He said “hello ‘there’”.")), qPrintable(text));
         QVERIFY2(!text.contains("NEVER-SHOWN"), qPrintable(text));

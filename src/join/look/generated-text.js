@@ -30,10 +30,9 @@
         let readable = true;
         const gather = rules => {
             for (const rule of rules) {
-                // A pseudo-element is there only where a rule gives it content.
                 const selector = rule.selectorText;
-                if (selector && /:(?:before|after)\b/i.test(selector) && rule.style.content)
-                    selectors.push(selector);
+                if (selector && /:(?:before|after)\b/i.test(selector))
+                    selectors.push([selector, rule]);
                 try {
                     if (rule.styleSheet)
                         gather(rule.styleSheet.cssRules);
@@ -44,21 +43,36 @@
                 }
             }
         };
-        for (const sheet of [...document.styleSheets, ...(document.adoptedStyleSheets || [])]) {
+        // Where the sheets hold many more rules than the page has elements (a framework's and an
+        // icon font's), reading each element's pseudo-elements costs less than reading the rules.
+        const sheets = [...document.styleSheets, ...(document.adoptedStyleSheets || [])];
+        let rules = 0;
+        for (const sheet of sheets) {
+            try {
+                rules += sheet.cssRules.length;
+            } catch (e) {
+                return null;
+            }
+        }
+        if (rules > 3 * body.getElementsByTagName('*').length)
+            return null;
+        for (const sheet of sheets) {
             try {
                 gather(sheet.cssRules);
             } catch (e) {
                 readable = false;
             }
         }
-        if (!readable || selectors.some(selector => selector.includes('&')))
+        if (!readable || selectors.some(([selector]) => selector.includes('&')))
             return null;
         // What the pseudo-elements hang on (a bare one on any element). One whose last part
-        // names a class (an icon font's thousand rules) is an element of that class, found by
-        // its classes; the rest are matched in one pass.
+        // names a class is an element of that class: many such (an icon font's thousand rules)
+        // are found by the elements' classes. The rest are matched in one pass, those of rules
+        // that give content alone (a pseudo-element is there only where a rule does; one that
+        // sets box-sizing on every pseudo-element is no reason to read them all).
         const owners = new Set();
         const classes = new Set();
-        for (const selector of selectors) {
+        for (const [selector, rule] of selectors) {
             for (const one of selector.split(/,(?![^()[\]]*[)\]])/)) {
                 const owner = one.replace(/(^|[\s>+~(])::?(?:before|after)\b/gi, '$1*')
                                  .replace(/::?(?:before|after)\b/gi, '').trim();
@@ -66,12 +80,12 @@
                     : /\.(-?[_a-zA-Z][\w-]*)[^\s>+~]*$/.exec(owner);
                 if (named)
                     classes.add(named[1]);
-                else
+                else if (rule.style.content)
                     owners.add(owner);
             }
         }
         const found = new Set(body.getElementsByTagName('q'));
-        if (classes.size) {
+        if (classes.size > 50) {
             for (const element of body.getElementsByTagName('*'))
                 for (const name of element.classList)
                     if (classes.has(name))
@@ -81,6 +95,10 @@
             for (const element of body.querySelectorAll(list))
                 found.add(element);
         };
+        if (classes.size <= 50) {
+            for (const name of classes)
+                owners.add('.' + name);
+        }
         try {
             if (owners.size)
                 match(Array.from(owners).join(','));
