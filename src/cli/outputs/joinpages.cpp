@@ -93,7 +93,8 @@ bool joinPagesInto(const std::shared_ptr<TerminalReport>& report, const JoinSett
     // What the page hid is gone, and how the rest looks noted, before any rule picks from it.
     std::optional<join::LookCopy> look;
     if (settings.standalone)
-        copy = &look.emplace(*copy, settings.look);
+        copy = &look.emplace(*copy, settings.look,
+                             [report](const QString& note) { report->warn(note); });
     std::optional<join::OncePerPage> once;
     if (settings.oncePerPage) {
         copy = &once.emplace(*copy, report->addresses(),

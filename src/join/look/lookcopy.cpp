@@ -1,5 +1,6 @@
 #include "lookcopy.h"
 
+#include "core/apperror.h"
 #include "core/jsontext.h"
 #include "join/engine/resourcetext.h"
 #include "join/site/sitebrowser.h"
@@ -8,20 +9,35 @@
 
 namespace join {
 
-LookCopy::LookCopy(PageCopy& copy, const LookSettings& settings)
-    : PageCopy(copy.script()), m_copy(copy)
+LookCopy::LookCopy(PageCopy& copy, const LookSettings& settings,
+                   std::function<void(const QString&)> warn)
+    : PageCopy(copy.script()), m_copy(copy), m_settings(settings),
+      m_captureScript(resourceText(QStringLiteral(":/join/look/look-capture.js"))),
+      m_warn(std::move(warn))
 {
-    const QJsonObject arguments{{QStringLiteral("styles"), settings.styles},
-                                {QStringLiteral("print"), settings.print}};
-    m_captureScript = resourceText(QStringLiteral(":/join/look/look-capture.js")) +
-                      QLatin1Char('(') + jsonText(arguments) + QLatin1Char(')');
 }
 
 QString LookCopy::copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound)
 {
-    // Sent ahead of the scripts that follow it, with no wait between them: a page that does not
-    // answer is the copy's to deal with, within the copy's bound.
-    site.evaluateLater(m_captureScript, [](const QVariant&) {});
+    site.waitUntilReady();
+    const QJsonObject arguments{{QStringLiteral("styles"), m_settings.styles},
+                                {QStringLiteral("print"), m_settings.print},
+                                {QStringLiteral("time"), qint64(bound.count())}};
+    QVariant answer;
+    try {
+        // The script keeps to its time by itself; what it does after (leaving out the hidden
+        // elements) is quick. A page that does not answer even then is held by its own scripts,
+        // which the copy finds and reports.
+        answer = site.evaluate(m_captureScript + QLatin1Char('(') + jsonText(arguments) +
+                                   QLatin1Char(')'),
+                               2 * bound);
+    } catch (const AppError&) {
+    }
+    if (answer.toMap().value(QStringLiteral("plain")).toBool())
+        m_warn(QStringLiteral("%1: noting its look took longer than the page's %2 s; it is "
+                              "copied with the plain look")
+                   .arg(site.loadedUrl().toString())
+                   .arg(bound.count() / 1000.0));
     return m_copy.copyFrom(site, position, bound);
 }
 

@@ -207,9 +207,14 @@ void SiteBrowser::reachBlankPage()
     }
 }
 
-QString SiteBrowser::copyPage(const QString& copyScript, std::chrono::milliseconds bound)
+void SiteBrowser::waitUntilReady()
 {
     m_readiness->waitUntilReady();
+}
+
+QString SiteBrowser::copyPage(const QString& copyScript, std::chrono::milliseconds bound)
+{
+    waitUntilReady();
     m_rest.start();
     // What is known of the load is what the copy shows, whatever the page loads from now on.
     m_lastLoad.keep();

@@ -47,6 +47,10 @@ public:
     // frames when it is copied (unset, a page has no time for them).
     void setReadiness(const join::Readiness& readiness, std::chrono::milliseconds pageBound);
 
+    // Waits until the page is ready as setReadiness() asks, within its bound; copyPage() does
+    // too, for a copy that has not waited before it.
+    void waitUntilReady();
+
     // Why the latest address gave no proper page (its load failed, it was a download, the page
     // did not answer its copy), empty when it did. A cancelled load may yet turn out to have been
     // a download: that is waited for, briefly.
