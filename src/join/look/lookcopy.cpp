@@ -2,6 +2,7 @@
 
 #include "core/apperror.h"
 #include "core/jsontext.h"
+#include "join/engine/enginepage.h"
 #include "join/engine/resourcetext.h"
 #include "join/site/sitebrowser.h"
 
@@ -33,6 +34,7 @@ QString LookCopy::copyFrom(SiteBrowser& site, int position, std::chrono::millise
                                2 * bound);
     } catch (const AppError&) {
     }
+    qCDebug(lcPage) << "look noted:" << answer;
     if (answer.toMap().value(QStringLiteral("plain")).toBool())
         m_warn(QStringLiteral("%1: noting its look took longer than the page's %2 s; it is "
                               "copied with the plain look")
