@@ -65,11 +65,28 @@
 // another, beside the command's one PDF of them at -j 1: wall time, processor time, sheets.
 //
 //   build/bin/joinbench pdfpeer [pages=100] [library=/usr/share/doc/python3.11/html/library]
+// Or what making the text of the pages' stylesheets (::before, ::after) text of the page costs on
+// real pages of python3.11-doc and python-scipy-doc, in the renderer's processor time:
+//
+//   build/bin/joinbench generated [pages=100] [rounds=3]
+//
+// Or the web fonts a site's pages carry into one standalone file (python-scipy-doc's reference),
+// at each count: the file's size, its @font-face rules and their weight:
+//
+//   build/bin/joinbench fonts [counts=100,1000]
 //
 // Or a re-run of 100 real pages with a saved profile (--profile) beside the first run: time and
 // bytes the server sent, which answers conditional requests with 304:
 //
 //   build/bin/joinbench profile [folder=/usr/share/doc/python3.11/html/library] [jobs=4]
+//
+// Or what waiting for the pages' own renderers costs: 100 real pages without math (python3.11-doc)
+// joined --standalone by this build's command and by another one (a build without the waiting),
+// in turns, rounds times each: wall and processor time per page (the command's whole process
+// tree, as its processes end). Then the 8 pages of SciPy's reference (python-scipy-doc) that hold
+// the most formulas, typeset by MathJax: by default, beside --settle 3000.
+//
+//   build/bin/joinbench renderers OTHER-vantrel-join [rounds=3 (0: only those)] [scipy=/usr/share/doc/python-scipy-doc/html]
 #include "app/progressbar.h"
 #include "cli/args/bookoptions.h"
 #include "cli/args/options.h"
@@ -83,6 +100,7 @@
 #include "join/find/pagefinder.h"
 #include "join/pdf/partsource.h"
 #include "join/site/sitebrowser.h"
+#include "pagescript.h"
 #include "testhttpserver.h"
 
 #include <QApplication>
@@ -105,11 +123,15 @@
 #include <QTemporaryFile>
 #include <QThread>
 #include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <sys/resource.h>
-#include <unistd.h>
 #include <cstdio>
 #include <optional>
 
@@ -923,6 +945,105 @@ int lookBench(const QString& library, const QList<int>& counts)
     return 0;
 }
 
+// The web fonts a site's pages carry into one standalone file: the scipy reference of Debian's
+// python-scipy-doc (its pages draw icons in Font Awesome's faces), its first 100 pages repeated at
+// addresses of their own up to each count: time, the file's size, its @font-face rules and what
+// they weigh. A site's faces are carried once, so their weight does not grow with the count.
+int fontsBench(const QList<int>& counts)
+{
+    const QString root = QStringLiteral("/usr/share/doc/python-scipy-doc/html");
+    TestHttpServer server([root](const QByteArray& path) { return servedFile(root, path); });
+    const QStringList names = QDir(root + QStringLiteral("/reference/generated"))
+                                  .entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name)
+                                  .mid(0, 100);
+    if (names.isEmpty())
+        return 1;
+    std::printf("pages   time s   size MB   faces   fonts MB\n");
+    for (const int count : counts) {
+        QStringList addresses;
+        for (int i = 0; i < count; ++i)
+            addresses << server.url(
+                QStringLiteral("/reference/generated/%1?n=%2").arg(names[i % names.size()]).arg(i));
+        QTemporaryFile out;
+        if (!out.open())
+            return 1;
+        cli::JoinSettings settings;
+        settings.standalone.emplace();
+        settings.standalone->wholeAtTheEnd = true;
+        const CommandRun run =
+            measured(addresses, [&](const std::shared_ptr<cli::TerminalReport>& report) {
+                return cli::joinPages(report, settings, out);
+            });
+        out.seek(0);
+        const QByteArray text = out.readAll();
+        static const QRegularExpression face(QStringLiteral("@font-face\\{[^}]*\\}"));
+        int faces = 0;
+        qint64 fontBytes = 0;
+        for (const auto& match :
+             face.globalMatch(QString::fromLatin1(text.left(text.indexOf("</head>"))))) {
+            ++faces;
+            fontBytes += match.capturedLength();
+        }
+        std::printf("%5d %8.1f %9.2f %7d %10.2f%s\n", count, run.ms / 1000, text.size() / 1e6,
+                    faces, fontBytes / 1e6, run.clean ? "" : "  (not clean)");
+    }
+    return 0;
+}
+
+// What turning the text of the pages' stylesheets into text of the page costs, in the page's
+// renderer, on real pages (the library references of python3.11-doc and python-scipy-doc, half
+// each): per page, the processor time of that step beside the look's capture that follows it
+// (performance.now() around each: the renderer runs them on its one thread with nothing else to
+// do), and how many pieces of text it made. Rounds repeats the same pages, to show the noise.
+int generatedBench(int count, int rounds)
+{
+    const QStringList libraries{QStringLiteral("/usr/share/doc/python3.11/html/library"),
+                                QStringLiteral("/usr/share/doc/python-scipy-doc/html/reference")};
+    TestHttpServer server([](const QByteArray& path) { return servedFile(QString(), path); });
+    QStringList addresses;
+    for (const QString& library : libraries) {
+        QDirIterator files(library, {QStringLiteral("*.html")}, QDir::Files,
+                           QDirIterator::Subdirectories);
+        QStringList found;
+        while (files.hasNext())
+            found.append(files.next());
+        found.sort();
+        for (const QString& file : found.mid(0, count / int(libraries.size())))
+            addresses.append(server.url(file));
+    }
+    const QString script =
+        QStringLiteral("(function () { const generated = ") +
+        join::resourceText(QStringLiteral(":/join/look/generated-text.js")) +
+        QStringLiteral(";\nconst capture = ") +
+        join::resourceText(QStringLiteral(":/join/look/look-capture.js")) +
+        QStringLiteral(";\nconst t0 = performance.now(); const made = generated({ styles: true });"
+                       "const t1 = performance.now(); capture({ styles: true, print: false });"
+                       "return [t1 - t0, performance.now() - t1, made]; })()");
+    std::printf("round  pages  generated ms/page  capture ms/page  share  pieces  max ms\n");
+    for (int round = 1; round <= rounds; ++round) {
+        QWebEngineProfile profile;
+        QWebEnginePage page(&profile);
+        double generatedMs = 0, captureMs = 0, maxMs = 0;
+        int pieces = 0, pages = 0;
+        for (const QString& address : addresses) {
+            const QVariantList answer = scriptResultIn(page, QUrl(address), script).toList();
+            if (answer.size() != 3)
+                continue;
+            ++pages;
+            generatedMs += answer[0].toDouble();
+            captureMs += answer[1].toDouble();
+            maxMs = qMax(maxMs, answer[0].toDouble());
+            pieces += answer[2].toInt();
+        }
+        if (!pages)
+            return 1;
+        std::printf("%5d  %5d  %17.2f  %15.2f  %4.1f%%  %6d  %6.1f\n", round, pages,
+                    generatedMs / pages, captureMs / pages,
+                    100 * generatedMs / (generatedMs + captureMs), pieces, maxMs);
+    }
+    return 0;
+}
+
 // The kept text of each page as --format txt writes it, joined with rule ("body", "main",
 // "reader"): a join into a file of its own.
 CommandRun runText(const QStringList& addresses, int jobs, const QString& rule,
@@ -1260,6 +1381,185 @@ int pdfPeer(int count, const QString& library)
     return ours.clean ? 0 : 1;
 }
 
+// The processor time (user and system) of root and every process below it, sampled from a thread
+// of its own every 100 ms: the renderers a command's engine starts are none of its waited-for
+// children, whose times a wait would count. A process's last 100 ms before it ends may go
+// uncounted.
+class TreeCpu
+{
+public:
+    explicit TreeCpu(qint64 root)
+    {
+        m_timer.setInterval(100);
+        m_timer.moveToThread(&m_thread);
+        QObject::connect(&m_timer, &QTimer::timeout, [this, root] { sample(root); });
+        QObject::connect(&m_thread, &QThread::started, &m_timer, qOverload<>(&QTimer::start));
+        m_thread.start();
+    }
+    ~TreeCpu() { stop(); }
+    void stop()
+    {
+        if (!m_thread.isRunning())
+            return;
+        QMetaObject::invokeMethod(&m_timer, &QTimer::stop, Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+    }
+    double milliseconds() const
+    {
+        double ticks = 0;
+        for (const qint64 value : m_ticks)
+            ticks += value;
+        return ticks * 1000.0 / sysconf(_SC_CLK_TCK);
+    }
+
+private:
+    void sample(qint64 root)
+    {
+        for (qint64 pid : processTree(root)) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+            if (!stat.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray text = stat.readAll();
+            const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+            // utime and stime are the stat file's 14th and 15th fields.
+            const qint64 ticks = fields.value(11).toLongLong() + fields.value(12).toLongLong();
+            m_ticks[pid] = qMax(m_ticks.value(pid), ticks);
+        }
+    }
+    QThread m_thread;
+    QTimer m_timer;
+    QHash<qint64, qint64> m_ticks;
+};
+
+// A command's run on the addresses (in a list file): wall and processor time (user and system
+// of its whole process tree), and whether it ended well.
+struct TimedRun
+{
+    double wallMs = 0;
+    double cpuMs = 0;
+    bool clean = false;
+};
+TimedRun timedCommand(const QString& program, const QStringList& addresses,
+                      const QStringList& options, const QString& output)
+{
+    QTemporaryDir dir;
+    QFile list(dir.filePath(QStringLiteral("pages.txt")));
+    if (!list.open(QIODevice::WriteOnly))
+        return {};
+    list.write(addresses.join(QLatin1Char('\n')).toUtf8());
+    list.close();
+    QProcess command;
+    command.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer timer;
+    timer.start();
+    command.start(program, QStringList{QStringLiteral("-q"), QStringLiteral("-i"), list.fileName()} +
+                               options + QStringList{QStringLiteral("-o"), output});
+    if (!command.waitForStarted())
+        return {};
+    TreeCpu tree(command.processId());
+    if (!command.waitForFinished(60 * 60 * 1000))
+        command.kill();
+    tree.stop();
+    TimedRun run;
+    run.wallMs = timer.nsecsElapsed() / 1e6;
+    run.cpuMs = tree.milliseconds();
+    run.clean = command.exitStatus() == QProcess::NormalExit && command.exitCode() == 0;
+    return run;
+}
+
+qint64 matches(const QRegularExpression& pattern, const QString& text)
+{
+    qint64 count = 0;
+    for (auto it = pattern.globalMatch(text); it.hasNext(); it.next())
+        ++count;
+    return count;
+}
+
+int renderersBench(const QString& other, int rounds, const QString& scipy)
+{
+    const QString thisOne = QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel-join");
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("joined.html"));
+    // Rounds 0: the pages heavy in math alone.
+    if (rounds > 0) {
+        const QString root = QFileInfo(RealPages).path();
+        TestHttpServer server([root](const QByteArray& path) { return servedFile(root, path); });
+        const QStringList addresses = scaleAddresses(server, RealPages, 100);
+        std::printf("100 pages without math, --standalone, %d rounds in turns (ms per page)\n",
+                    rounds);
+        std::printf("%-6s %-8s %9s %9s\n", "round", "build", "wall", "cpu");
+        QList<double> wall[2], cpu[2];
+        // A first run of each warms the disk cache and the engine's files.
+        timedCommand(thisOne, addresses.mid(0, 10), {QStringLiteral("--standalone")}, out);
+        timedCommand(other, addresses.mid(0, 10), {QStringLiteral("--standalone")}, out);
+        for (int round = 1; round <= rounds; ++round) {
+            for (int which = 0; which < 2; ++which) {
+                const TimedRun run = timedCommand(which ? other : thisOne, addresses,
+                                                  {QStringLiteral("--standalone")}, out);
+                wall[which].append(run.wallMs / 100);
+                cpu[which].append(run.cpuMs / 100);
+                std::printf("%-6d %-8s %9.1f %9.1f%s\n", round, which ? "other" : "this",
+                            run.wallMs / 100, run.cpuMs / 100, run.clean ? "" : "  (not clean)");
+            }
+        }
+        const auto median = [](QList<double> values) {
+            std::sort(values.begin(), values.end());
+            return values.isEmpty() ? 0.0 : values[values.size() / 2];
+        };
+        std::printf("median  this %.1f / %.1f, other %.1f / %.1f ms per page (wall / cpu): "
+                    "%+.1f %% / %+.1f %%\n",
+                    median(wall[0]), median(cpu[0]), median(wall[1]), median(cpu[1]),
+                    100 * (median(wall[0]) / median(wall[1]) - 1),
+                    100 * (median(cpu[0]) / median(cpu[1]) - 1));
+    }
+    const QString generated = scipy + QStringLiteral("/reference/generated");
+    QList<QPair<int, QString>> heavy;
+    for (const QString& name : QDir(generated).entryList({QStringLiteral("*.html")}, QDir::Files)) {
+        QFile page(generated + QLatin1Char('/') + name);
+        if (page.open(QIODevice::ReadOnly))
+            heavy.append({-int(page.readAll().count("\\(")), name});
+    }
+    if (heavy.isEmpty()) {
+        std::printf("(no pages heavy in math: Debian's python-scipy-doc is not installed)\n");
+        return 0;
+    }
+    std::sort(heavy.begin(), heavy.end());
+    // Its pages name MathJax where Debian installs it, /usr/share/javascript.
+    TestHttpServer server([scipy](const QByteArray& path) {
+        return path.startsWith("/usr/share/javascript/") ? servedFile(QString(), path)
+                                                         : servedFile(scipy, path);
+    });
+    QStringList addresses;
+    for (int i = 0; i < 8 && i < heavy.size(); ++i)
+        addresses << server.url(QStringLiteral("/reference/generated/") + heavy[i].second);
+    std::printf("8 SciPy pages heavy in math (%d to %d formulas), standalone\n", -heavy.value(7).first,
+                -heavy[0].first);
+    for (const auto& [name, options, program] :
+         QList<std::tuple<const char*, QStringList, QString>>{
+             {"default", {QStringLiteral("--standalone")}, thisOne},
+             {"--settle 3000", {QStringLiteral("--standalone"), QStringLiteral("--settle"),
+                                QStringLiteral("3000")}, thisOne},
+             {"other, default", {QStringLiteral("--standalone")}, other}}) {
+        const TimedRun run = timedCommand(program, addresses, options, out);
+        QFile joined(out);
+        const QByteArray text = joined.open(QIODevice::ReadOnly) ? joined.readAll() : QByteArray();
+        // Typeset: MathJax 2's frames; half-made: its previews still showing the TeX.
+        const QString joinedText = QString::fromUtf8(text);
+        static const QRegularExpression frame(QStringLiteral("id=\"p\\d+-MathJax-Element-\\d+-Frame\""));
+        static const QRegularExpression preview(QStringLiteral("MathJax_Preview[^>]*>[^<]"));
+        static const QRegularExpression status(
+            QStringLiteral("Processing math|Typesetting math|Loading \\[MathJax\\]"));
+        std::printf("%-15s %7.1f s wall %7.1f s cpu  typeset %lld, raw TeX %lld, status boxes "
+                    "%lld%s\n",
+                    name, run.wallMs / 1000, run.cpuMs / 1000,
+                    matches(frame, joinedText), matches(preview, joinedText),
+                    matches(status, joinedText),
+                    run.clean ? "" : "  (not clean)");
+    }
+    return 0;
+}
+
 QList<int> numberList(const char* text)
 {
     QList<int> numbers;
@@ -1307,6 +1607,11 @@ int main(int argc, char* argv[])
     if (argc > 1 && QByteArray(argv[1]) == "pdfpeer")
         return pdfPeer(argc > 2 ? qMax(1, QByteArray(argv[2]).toInt()) : 100,
                        QString::fromLocal8Bit(argc > 3 ? argv[3] : "/usr/share/doc/python3.11/html/library"));
+    if (argc > 1 && QByteArray(argv[1]) == "fonts")
+        return fontsBench(numberList(argc > 2 ? argv[2] : "100,1000"));
+    if (argc > 1 && QByteArray(argv[1]) == "generated")
+        return generatedBench(argc > 2 ? qMax(2, QByteArray(argv[2]).toInt()) : 100,
+                              argc > 3 ? qMax(1, QByteArray(argv[3]).toInt()) : 3);
     if (argc > 1 && QByteArray(argv[1]) == "reader")
         return reader(argv[0], argc > 2 ? qMax(1, QByteArray(argv[2]).toInt()) : 100,
                       argc > 3 ? qMax(1, QByteArray(argv[3]).toInt()) : 1);
@@ -1317,6 +1622,11 @@ int main(int argc, char* argv[])
         return profileBench(
             QString::fromLocal8Bit(argc > 2 ? argv[2] : "/usr/share/doc/python3.11/html/library"),
             argc > 3 ? qMax(1, QByteArray(argv[3]).toInt()) : 4);
+    if (argc > 2 && QByteArray(argv[1]) == "renderers")
+        return renderersBench(QString::fromLocal8Bit(argv[2]),
+                              argc > 3 ? qMax(0, QByteArray(argv[3]).toInt()) : 3,
+                              QString::fromLocal8Bit(argc > 4 ? argv[4]
+                                                              : "/usr/share/doc/python-scipy-doc/html"));
     if (argc > 1 && QByteArray(argv[1]) == "scale")
         return scale(argv[0], QString::fromLocal8Bit(argc > 2 ? argv[2] : "84"),
                      numberList(argc > 3 ? argv[3] : "100,1000"));

@@ -19,6 +19,8 @@
     const end = performance.now() + settings.time;
     let noting = settings.styles; // until the time is up
     let visits = 0;
+    // The text the page's stylesheets wrote, each span looking as its pseudo-element did.
+    const generated = window.vantrelGenerated || new Map();
 
     // What the copy keeps of an element's look, in the order the classes write it. Inherited
     // properties pass from parent to child in the copy as on the page.
@@ -143,6 +145,9 @@
         if (tag === 'svg' || tag === 'img') {
             look.width = sizedBySheet(element, style, 'width');
             look.height = sizedBySheet(element, style, 'height');
+        } else if (generated.has(element) && !inline && style.width === '0px') {
+            // A glyph drawn past a box of no width, its padding the room it takes (typeset math).
+            look.width = '0px';
         }
         let key = '';
         for (const name of properties)
@@ -211,9 +216,31 @@
         if (box.width <= 1 && box.height <= 1 &&
             (style.overflow !== 'visible' || style.clip !== 'auto' || style.clipPath !== 'none'))
             return true;
+        if (clippedAway(style, box))
+            return true;
         if (box.right + window.scrollX <= 0 || box.bottom + window.scrollY <= 0)
             return true;
         return position === 'fixed' && (box.left >= innerWidth || box.top >= innerHeight);
+    }
+    // Clipped to at most a pixel, whatever the padding and border around it (a math library's
+    // accessible copy of a formula): nothing of the box shows.
+    function clippedAway(style, box) {
+        const clip = /^rect\((.*)\)$/.exec(style.clip);
+        if (clip) {
+            const [top, right, bottom, left] = clip[1].split(/,\s*|\s+/);
+            if (right !== 'auto' && (left === 'auto' ? 0 : px(left)) >= px(right) - 1 ||
+                bottom !== 'auto' && (top === 'auto' ? 0 : px(top)) >= px(bottom) - 1)
+                return true;
+        }
+        const inset = /^inset\(([^)]*)\)$/.exec(style.clipPath);
+        if (inset) {
+            const values = inset[1].split(/\s+round\s+/)[0].trim().split(/\s+/);
+            const [top, right = top, bottom = top, left = right] = values;
+            const length = (value, size) => value.endsWith('%') ? px(value) * size / 100 : px(value);
+            return length(top, box.height) + length(bottom, box.height) >= box.height - 1 ||
+                   length(left, box.width) + length(right, box.width) >= box.width - 1;
+        }
+        return false;
     }
     // Walks the element's subtree; answers whether anything of it shows. A row of a flexible
     // box's items, which the copy makes a block, stays a row, and so do boxes floated side by
@@ -231,7 +258,7 @@
             noting = false;
             looks.clear();
         }
-        const style = getComputedStyle(element);
+        const style = generated.get(element) || getComputedStyle(element);
         if (tag === 'svg' && element.querySelector('symbol, defs')) {
             if (noting)
                 looks.set(element, lookOf(style, element, bodySize));
@@ -248,6 +275,8 @@
             looks.set(element, look);
         }
         const invisible = style.visibility !== 'visible';
+        if (look && !invisible && style.backgroundImage.includes('url('))
+            notePicture(element, style);
         let shows = !invisible;
         const row = /flex$/.test(style.display) && style.flexDirection.startsWith('row');
         if (tag !== 'svg') {
@@ -261,6 +290,23 @@
         return shows;
     }
 
+    // A picture the page's rules set behind a visible element, as the declarations of the copy's
+    // style attribute: the copy leaves the rules behind. One with nothing in front of it (an icon)
+    // keeps its size.
+    const pictures = new Map();
+    function notePicture(element, style) {
+        const box = element.getBoundingClientRect();
+        if (!box.width || !box.height)
+            return;
+        let text = '';
+        for (const name of ['background-image', 'background-position', 'background-size',
+                            'background-repeat'])
+            text += name + ':' + style.getPropertyValue(name) + ';';
+        if (!element.firstChild && style.display !== 'inline')
+            text += 'width:' + round(box.width) + 'px;height:' + round(box.height) + 'px;';
+        pictures.set(element, text);
+    }
+
     // Most elements repeat one another (the spans of highlighted code, the items of a list): one
     // of the same tag, classes and style attribute under a parent of the same look has the look
     // found before, where a few properties that rules on its place (first, even, last) change
@@ -270,7 +316,7 @@
                      'margin-bottom', 'border-top-style', 'border-bottom-style'];
     function seenLook(style, element, sideBySide, parentLook) {
         const tag = element.localName;
-        if (tag === 'img' || tag === 'svg')
+        if (tag === 'img' || tag === 'svg' || generated.has(element))
             return lookOf(style, element, bodySize, sideBySide);
         const key = tag + '\u001f' + (element.getAttribute('class') || '') + '\u001f' +
                     (element.getAttribute('style') || '') + '\u001f' +
@@ -454,6 +500,8 @@
                     named.set(key, text);
                 }
                 give(copied.currentNode, text);
+                if (pictures.has(live))
+                    copied.currentNode.setAttribute('style', pictures.get(live));
             }
             // The body's look, where it has one, on an element of its own in the copy.
             let bodyText = '';

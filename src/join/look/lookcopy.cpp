@@ -20,17 +20,23 @@ LookCopy::LookCopy(PageCopy& copy, const LookSettings& settings,
 
 QString LookCopy::copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound)
 {
+    // Once the page is ready: what its scripts still do after its load (typeset, add) is seen.
     site.waitUntilReady();
     const QJsonObject arguments{{QStringLiteral("styles"), m_settings.styles},
                                 {QStringLiteral("print"), m_settings.print},
                                 {QStringLiteral("time"), qint64(bound.count())}};
+    // The text the page's stylesheets write becomes the page's own first, so that the look is
+    // noted for it and every copy holds it; the web fonts are noted while every sheet is there.
+    const QString call = QLatin1Char('(') + jsonText(arguments) + QStringLiteral(");\n");
+    static const QString generatedText =
+        resourceText(QStringLiteral(":/join/look/generated-text.js"));
+    static const QString webFonts = resourceText(QStringLiteral(":/join/look/web-fonts.js"));
     QVariant answer;
     try {
-        // The script keeps to its time by itself; what it does after (leaving out the hidden
+        // The look keeps to its time by itself; what it does after (leaving out the hidden
         // elements) is quick. A page that does not answer even then is held by its own scripts,
         // which the copy finds and reports.
-        answer = site.evaluate(m_captureScript + QLatin1Char('(') + jsonText(arguments) +
-                                   QLatin1Char(')'),
+        answer = site.evaluate(generatedText + call + webFonts + call + m_captureScript + call,
                                2 * bound);
     } catch (const AppError&) {
     }

@@ -38,6 +38,9 @@ public:
     // that never yields), has its renderer ended, so that the next address does not queue behind
     // it.
     QString copyPage(const QString& copyScript, std::chrono::milliseconds bound);
+    // Runs the event loop until the page is ready to copy (as copyPage does first), for scripts
+    // that must see it as it is copied (its look, its formulas) and run ahead of the copy.
+    void waitUntilReady();
     // Leaves a copied page: nothing it does from now on (timers, redirects, a refresh) runs or
     // costs anything. One that does not leave within a short grace (held by its scripts) has its
     // renderer ended before the next address loads.
@@ -46,10 +49,6 @@ public:
     // navigate(). Set once, before the first page. Whatever it asks, a page has had its first
     // frames when it is copied (unset, a page has no time for them).
     void setReadiness(const join::Readiness& readiness, std::chrono::milliseconds pageBound);
-
-    // Waits until the page is ready as setReadiness() asks, within its bound; copyPage() does
-    // too, for a copy that has not waited before it.
-    void waitUntilReady();
 
     // Why the latest address gave no proper page (its load failed, it was a download, the page
     // did not answer its copy), empty when it did. A cancelled load may yet turn out to have been
