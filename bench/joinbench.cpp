@@ -694,10 +694,9 @@ int site(int pages, const QList<int>& jobSettings, const QString& library)
     return clean && plain.clean && kept.clean ? 0 : 1;
 }
 
-// One count of the EPUB benchmark with a server of its own: the command's book, then its
-// standalone join of the same pages, each a process of its own. Prints "book-ms book-peak-KB
-// book-bytes standalone-ms standalone-peak-KB standalone-bytes clean".
-int epubRun(int count, int jobs)
+// The generated documentation pages of a book, "/chapters/chN.html" (past 100, the first 100
+// again), with their theme images and figures.
+TestHttpServer::Handler docsBookSite()
 {
     QHash<QByteArray, QByteArray> images = {
         {"/_static/banner.png", png(64, false)},
@@ -706,13 +705,21 @@ int epubRun(int count, int jobs)
                               "height=\"40\"><circle cx=\"20\" cy=\"20\" r=\"18\"/></svg>"}};
     for (int i = 1; i <= 100; ++i)
         images.insert("/_images/figure" + QByteArray::number(i) + ".png", png(48, true));
-    TestHttpServer server([&images](const QByteArray& path) {
+    return [images](const QByteArray& path) {
         if (images.contains(path))
             return TestHttpServer::response(
                 200, path.endsWith(".svg") ? "image/svg+xml" : "image/png", images.value(path));
         const int index = path.mid(12).split('.').value(0).toInt();
         return TestHttpServer::html(docsPage((index - 1) % 100 + 1, 100));
-    });
+    };
+}
+
+// One count of the EPUB benchmark with a server of its own: the command's book, then its
+// standalone join of the same pages, each a process of its own. Prints "book-ms book-peak-KB
+// book-bytes standalone-ms standalone-peak-KB standalone-bytes clean".
+int epubRun(int count, int jobs)
+{
+    TestHttpServer server(docsBookSite());
     QStringList addresses;
     for (int i = 1; i <= count; ++i)
         addresses << server.url(QStringLiteral("/chapters/ch%1.html").arg(i));
@@ -1210,20 +1217,7 @@ QProcessEnvironment commandEnvironment(bool display)
 // their own), each joined by the command in a process of its own.
 int formats(const QList<int>& counts, const QList<int>& pdfCounts, int jobs, const QString& platforms)
 {
-    QHash<QByteArray, QByteArray> images = {
-        {"/_static/banner.png", png(64, false)},
-        {"/_static/icon.png", png(16, false)},
-        {"/_static/logo.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" "
-                              "height=\"40\"><circle cx=\"20\" cy=\"20\" r=\"18\"/></svg>"}};
-    for (int i = 1; i <= 100; ++i)
-        images.insert("/_images/figure" + QByteArray::number(i) + ".png", png(48, true));
-    TestHttpServer server([&images](const QByteArray& path) {
-        if (images.contains(path))
-            return TestHttpServer::response(
-                200, path.endsWith(".svg") ? "image/svg+xml" : "image/png", images.value(path));
-        const int index = path.mid(12).split('.').value(0).toInt();
-        return TestHttpServer::html(docsPage((index - 1) % 100 + 1, 100));
-    });
+    TestHttpServer server(docsBookSite());
     const bool haveDisplay = !qEnvironmentVariableIsEmpty("DISPLAY");
     std::printf("generated documentation pages (the first 100 repeated); -j %d; %s\n\n", jobs,
                 qPrintable(commandProgram()));

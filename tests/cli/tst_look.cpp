@@ -128,6 +128,24 @@ QString pdfText(const QString& pdf)
     return QString::fromUtf8(toolOutput("pdftotext", {pdf, "-"}));
 }
 
+// The text of an output: a PDF's as pdftotext reads it, an EPUB's files one after another, any
+// other file as it is; empty when it cannot be read.
+QString outputText(const QString& path)
+{
+    if (path.endsWith(".pdf"))
+        return pdfText(path);
+    QString text;
+    if (path.endsWith(".epub")) {
+        for (const QByteArray& file : readArchive(path).files)
+            text += QString::fromUtf8(file);
+        return text;
+    }
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        text = QString::fromUtf8(file.readAll());
+    return text;
+}
+
 } // namespace
 
 class TestLook : public QObject
@@ -193,18 +211,7 @@ private slots:
             arguments.prepend("--standalone");
         const Finished f = run(arguments);
         QVERIFY2(f.status == 0, qPrintable(f.errLines.join('\n')));
-        const QString path = dir.filePath(output);
-        QString text;
-        if (output.endsWith(".pdf")) {
-            text = pdfText(path);
-        } else if (output.endsWith(".epub")) {
-            for (const QByteArray& file : readArchive(path).files)
-                text += QString::fromUtf8(file);
-        } else {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            text = QString::fromUtf8(file.readAll());
-        }
+        const QString text = outputText(dir.filePath(output));
         QVERIFY2(text.contains("Visible text") && text.contains("SHOWN-CHILD"), qPrintable(text));
         QVERIFY2(!text.contains("HIDDEN-"), qPrintable(text));
         // The permalink sign is in no title either: not in a book's navigation or outline.
@@ -335,18 +342,7 @@ private slots:
         QVERIFY2(f.errLines.isEmpty() ||
                      (f.errLines.size() == 1 && f.errLines.first().contains("plain look")),
                  qPrintable(f.errLines.join('\n')));
-        const QString path = dir.filePath(output);
-        QString text;
-        if (output.endsWith(".pdf")) {
-            text = pdfText(path);
-        } else if (output.endsWith(".epub")) {
-            for (const QByteArray& file : readArchive(path).files)
-                text += QString::fromUtf8(file);
-        } else {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            text = QString::fromUtf8(file.readAll());
-        }
+        const QString text = outputText(dir.filePath(output));
         QVERIFY(text.contains("FIRST-OF-MANY"));
         QVERIFY(text.contains("LAST-OF-MANY"));
         if (!output.endsWith(".pdf"))
