@@ -47,6 +47,24 @@
 //
 //   build/bin/joinbench reader [pages=100] [jobs=1]
 //
+// Or what the command's memory does as users run it: every format (EPUB, PDF, --standalone,
+// Markdown, text) of generated documentation pages at each count (the PDF at its own counts), with
+// the offscreen platform and with the display this program was started with (run it under
+// `xvfb-run -a`): the peak PSS of the command's process tree, and which of its processes grew.
+// JOINBENCH_COMMAND names another vantrel-join to measure (an earlier build, say).
+//
+//   build/bin/joinbench formats [counts=100,1000] [pdf counts=30,300] [jobs=1] [both|offscreen|display]
+//
+// Or what noting a page's look costs as its elements grow: pages their script fills at load,
+// the look noted in a site browser of this program, and the command's --standalone of the page.
+//
+//   build/bin/joinbench lookcost [elements=10000,50000,200000]
+//
+// Or the PDF beside a printer of one process per page (wkhtmltopdf, Debian's package): the first
+// pages of the library reference (python3.11-doc) each printed by a process of its own, one after
+// another, beside the command's one PDF of them at -j 1: wall time, processor time, sheets.
+//
+//   build/bin/joinbench pdfpeer [pages=100] [library=/usr/share/doc/python3.11/html/library]
 // Or what making the text of the pages' stylesheets (::before, ::after) text of the page costs on
 // real pages of python3.11-doc and python-scipy-doc, in the renderer's processor time:
 //
@@ -95,10 +113,12 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMimeDatabase>
+#include <QMutex>
 #include <QPageLayout>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QThread>
@@ -110,6 +130,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
+#include <sys/resource.h>
 #include <cstdio>
 #include <optional>
 
@@ -172,6 +194,21 @@ QList<qint64> processTree(qint64 root)
 
 // Samples the proportional set size of the whole process tree from a thread of its own, so that
 // shared libraries count once, and keeps the highest sum seen.
+// What kind of process of the tree pid is: the browser engine's own say with --type=.
+QString processKind(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/cmdline").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    // Split at spaces too: a process that set its own title has one string.
+    const QList<QByteArray> arguments = file.readAll().replace('\0', ' ').split(' ');
+    QString kind = QFileInfo(QString::fromLocal8Bit(arguments.value(0))).fileName();
+    for (const QByteArray& argument : arguments)
+        if (argument.startsWith("--type="))
+            kind = QString::fromLatin1(argument.mid(7));
+    return kind;
+}
+
 class TreeMemoryPeak
 {
 public:
@@ -182,10 +219,27 @@ public:
         m_timer.moveToThread(&m_thread);
         QObject::connect(&m_timer, &QTimer::timeout, [this, root] {
             long sum = 0;
-            for (qint64 pid : processTree(root))
-                sum +=
+            QHash<QString, long> kinds;
+            QHash<qint64, long> ticks;
+            for (qint64 pid : processTree(root)) {
+                const long pss =
                     qMax(0L, kilobytesIn(QStringLiteral("/proc/%1/smaps_rollup").arg(pid), "Pss:"));
+                sum += pss;
+                kinds[processKind(pid)] += pss;
+                QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+                if (stat.open(QIODevice::ReadOnly)) {
+                    // utime and stime, the 14th and 15th fields, after the name.
+                    const QByteArray text = stat.readAll();
+                    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+                    ticks[pid] = fields.value(11).toLong() + fields.value(12).toLong();
+                }
+            }
             m_peak = qMax(m_peak.load(), sum);
+            const QMutexLocker lock(&m_kindsMutex);
+            for (auto pid = ticks.cbegin(); pid != ticks.cend(); ++pid)
+                m_ticks[pid.key()] = qMax(m_ticks.value(pid.key()), pid.value());
+            for (auto kind = kinds.cbegin(); kind != kinds.cend(); ++kind)
+                m_kinds[kind.key()] = qMax(m_kinds.value(kind.key()), kind.value());
         });
         QObject::connect(&m_thread, &QThread::started, &m_timer, qOverload<>(&QTimer::start));
         m_thread.start();
@@ -197,18 +251,43 @@ public:
         m_thread.wait();
     }
     long kilobytes() const { return m_peak; }
+    // The processor time of the tree's processes as last seen (a process that ended misses the
+    // time since the sample before), in ms.
+    double cpuMs() const
+    {
+        const QMutexLocker lock(&m_kindsMutex);
+        long sum = 0;
+        for (const long ticks : m_ticks)
+            sum += ticks;
+        return sum * 1000.0 / sysconf(_SC_CLK_TCK);
+    }
+    // The peak of each kind of process (all of a kind together), as "kind KB, ...".
+    QString kinds() const
+    {
+        const QMutexLocker lock(&m_kindsMutex);
+        QStringList parts;
+        for (auto kind = m_kinds.cbegin(); kind != m_kinds.cend(); ++kind)
+            parts << QStringLiteral("%1 %2").arg(kind.key()).arg(kind.value() / 1024);
+        parts.sort();
+        return parts.join(QStringLiteral(", "));
+    }
 
 private:
     QThread m_thread;
     QTimer m_timer;
     std::atomic<long> m_peak{0};
+    mutable QMutex m_kindsMutex;
+    QHash<QString, long> m_kinds;
+    QHash<qint64, long> m_ticks; // of each process seen
 };
 // One run of the command's engine: its time, the peak memory of the process tree, and a digest of
 // what it wrote (the file itself would count in this process's memory).
 struct CommandRun
 {
     double ms = 0;
+    double cpuMs = 0; // of the command's process tree, sampled as its memory
     long peakKilobytes = 0;
+    QString kinds; // peak MB of each kind of process
     QByteArray digest;
     qint64 bytes = 0;
     bool clean = false;
@@ -259,8 +338,25 @@ CommandRun runCommandEngine(const QStringList& addresses, int jobs,
 // with options, writing to output: its time, the peak memory of its process tree alone, and
 // whether it ended with status 0. A book made in this process would count what earlier runs in
 // it left behind, which no run of the command has.
+// The processor time of the children this process has waited for, and theirs, in ms.
+double childrenCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+QString commandProgram()
+{
+    const QString other = qEnvironmentVariable("JOINBENCH_COMMAND");
+    return other.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel-join")
+                           : other;
+}
+
 CommandRun runCommand(const QStringList& addresses, const QStringList& options,
-                      const QString& output)
+                      const QString& output,
+                      const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QTemporaryDir dir;
     QFile list(dir.filePath(QStringLiteral("pages.txt")));
@@ -270,10 +366,11 @@ CommandRun runCommand(const QStringList& addresses, const QStringList& options,
     list.close();
     QProcess command;
     command.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    command.setProcessEnvironment(environment);
     CommandRun run;
     QElapsedTimer timer;
     timer.start();
-    command.start(QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel-join"),
+    command.start(commandProgram(),
                   QStringList{QStringLiteral("-q"), QStringLiteral("-i"), list.fileName()} +
                       options + QStringList{QStringLiteral("-o"), output});
     if (!command.waitForStarted())
@@ -283,11 +380,25 @@ CommandRun runCommand(const QStringList& addresses, const QStringList& options,
         if (!command.waitForFinished(2 * 60 * 60 * 1000))
             command.kill();
         run.peakKilobytes = memory.kilobytes();
+        run.kinds = memory.kinds();
+        run.cpuMs = memory.cpuMs();
     }
     run.ms = timer.nsecsElapsed() / 1e6;
     run.clean = command.exitStatus() == QProcess::NormalExit && command.exitCode() == 0;
     run.bytes = QFileInfo(output).size();
     return run;
+}
+
+// A PDF's sheets; 0 when pdfinfo is not there to tell.
+int sheetsOf(const QString& pdf)
+{
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    info.waitForFinished();
+    for (const QByteArray& line : info.readAllStandardOutput().split('\n'))
+        if (line.startsWith("Pages:"))
+            return line.mid(6).trimmed().toInt();
+    return 0;
 }
 
 // The same addresses joined to one PDF by the command (`vantrel-join -o book.pdf`); sheets
@@ -300,12 +411,7 @@ CommandRun runPdf(const QStringList& addresses, int jobs, int& sheets, bool plai
     if (plain)
         options << QStringLiteral("--plain");
     const CommandRun run = runCommand(addresses, options, path);
-    QProcess info;
-    info.start(QStringLiteral("pdfinfo"), {path});
-    info.waitForFinished();
-    for (const QByteArray& line : info.readAllStandardOutput().split('\n'))
-        if (line.startsWith("Pages:"))
-            sheets = line.mid(6).trimmed().toInt();
+    sheets = sheetsOf(path);
     return run;
 }
 
@@ -588,10 +694,9 @@ int site(int pages, const QList<int>& jobSettings, const QString& library)
     return clean && plain.clean && kept.clean ? 0 : 1;
 }
 
-// One count of the EPUB benchmark with a server of its own: the command's book, then its
-// standalone join of the same pages, each a process of its own. Prints "book-ms book-peak-KB
-// book-bytes standalone-ms standalone-peak-KB standalone-bytes clean".
-int epubRun(int count, int jobs)
+// The generated documentation pages of a book, "/chapters/chN.html" (past 100, the first 100
+// again), with their theme images and figures.
+TestHttpServer::Handler docsBookSite()
 {
     QHash<QByteArray, QByteArray> images = {
         {"/_static/banner.png", png(64, false)},
@@ -600,13 +705,21 @@ int epubRun(int count, int jobs)
                               "height=\"40\"><circle cx=\"20\" cy=\"20\" r=\"18\"/></svg>"}};
     for (int i = 1; i <= 100; ++i)
         images.insert("/_images/figure" + QByteArray::number(i) + ".png", png(48, true));
-    TestHttpServer server([&images](const QByteArray& path) {
+    return [images](const QByteArray& path) {
         if (images.contains(path))
             return TestHttpServer::response(
                 200, path.endsWith(".svg") ? "image/svg+xml" : "image/png", images.value(path));
         const int index = path.mid(12).split('.').value(0).toInt();
         return TestHttpServer::html(docsPage((index - 1) % 100 + 1, 100));
-    });
+    };
+}
+
+// One count of the EPUB benchmark with a server of its own: the command's book, then its
+// standalone join of the same pages, each a process of its own. Prints "book-ms book-peak-KB
+// book-bytes standalone-ms standalone-peak-KB standalone-bytes clean".
+int epubRun(int count, int jobs)
+{
+    TestHttpServer server(docsBookSite());
     QStringList addresses;
     for (int i = 1; i <= count; ++i)
         addresses << server.url(QStringLiteral("/chapters/ch%1.html").arg(i));
@@ -1085,6 +1198,183 @@ int reader(const char* program, int count, int jobs)
     return clean ? 0 : 1;
 }
 
+// The command's environment with the offscreen platform and no display, or as this program was
+// started (a desktop's: DISPLAY, maybe WAYLAND_DISPLAY and QT_QPA_PLATFORM).
+QProcessEnvironment commandEnvironment(bool display)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!display) {
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    } else {
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    }
+    return environment;
+}
+
+// Every format of count generated documentation pages (the first 100 repeated at addresses of
+// their own), each joined by the command in a process of its own.
+int formats(const QList<int>& counts, const QList<int>& pdfCounts, int jobs, const QString& platforms)
+{
+    TestHttpServer server(docsBookSite());
+    const bool haveDisplay = !qEnvironmentVariableIsEmpty("DISPLAY");
+    std::printf("generated documentation pages (the first 100 repeated); -j %d; %s\n\n", jobs,
+                qPrintable(commandProgram()));
+    std::printf("platform   format      pages   time s  cpu s  peak tree PSS  / fewest  "
+                "peak MB by process kind\n");
+    bool clean = true;
+    for (const bool display : {false, true}) {
+        if (platforms == (display ? QLatin1String("offscreen") : QLatin1String("display")))
+            continue;
+        if (display && !haveDisplay) {
+            std::printf("(no display: run under xvfb-run -a for the desktop's figures)\n");
+            continue;
+        }
+        const QProcessEnvironment environment = commandEnvironment(display);
+        for (const QString& format : {QStringLiteral("epub"), QStringLiteral("pdf"),
+                                      QStringLiteral("html"), QStringLiteral("md"),
+                                      QStringLiteral("txt")}) {
+            long firstPeak = 0;
+            for (const int count : format == QLatin1String("pdf") ? pdfCounts : counts) {
+                QStringList addresses;
+                for (int i = 1; i <= count; ++i)
+                    addresses << server.url(QStringLiteral("/chapters/ch%1.html?r=%2")
+                                                .arg((i - 1) % 100 + 1)
+                                                .arg((i - 1) / 100));
+                QTemporaryDir folder;
+                QStringList options{QStringLiteral("-j"), QString::number(jobs)};
+                if (format == QLatin1String("html"))
+                    options << QStringLiteral("--standalone");
+                const CommandRun run = runCommand(
+                    addresses, options, folder.filePath(QStringLiteral("out.") + format),
+                    environment);
+                clean = clean && run.clean;
+                if (firstPeak == 0)
+                    firstPeak = run.peakKilobytes;
+                std::printf("%-10s %-10s %6d %8.1f %6.1f %11.0f MB %8.3f  %s%s\n",
+                            display ? "display" : "offscreen",
+                            format == QLatin1String("html") ? "standalone" : qPrintable(format),
+                            count, run.ms / 1000, run.cpuMs / 1000, run.peakKilobytes / 1024.0,
+                            double(run.peakKilobytes) / firstPeak, qPrintable(run.kinds),
+                            run.clean ? "" : "  (not clean)");
+                std::fflush(stdout);
+            }
+        }
+    }
+    return clean ? 0 : 1;
+}
+
+// A page its script fills at load with count elements: paragraphs of highlighted words, as long
+// documentation's code and text are.
+QByteArray manyElementsPage(int count)
+{
+    return "<!DOCTYPE html><html><head><title>Elements</title><style>"
+           ".k { color: rgb(0, 112, 32); font-weight: bold } .s { color: rgb(64, 112, 160) }"
+           ".n { font-style: italic } p.alt { background: rgb(240, 240, 240) }"
+           "</style></head><body><div id=all></div><script>"
+           "const kinds = ['k', 's', 'n', 'k s', ''];"
+           "let html = '';"
+           "for (let i = 0; i < " +
+           QByteArray::number(count) +
+           "; ++i)"
+           "  html += (i % 20 === 0 ? (i % 40 ? '<p>' : '<p class=alt>') : '') +"
+           "          '<span class=\"' + kinds[i % 5] + '\">word' + i + '</span> ';"
+           "document.getElementById('all').innerHTML = html;"
+           "</script></body></html>";
+}
+
+// What noting the look costs at each count of elements: in a site browser of this program (the
+// note alone), and as the command's --standalone of the page (load, look, copy, write).
+int lookCost(const QList<int>& counts)
+{
+    TestHttpServer server([](const QByteArray& path) {
+        return TestHttpServer::html(manyElementsPage(path.mid(1).toInt()));
+    });
+    const QString capture = join::resourceText(QStringLiteral(":/join/look/look-capture.js")) +
+                            QStringLiteral("({\"styles\": true, \"print\": false, \"time\": "
+                                           "600000})");
+    std::printf("elements  look noted ms  us/element  command --standalone s  cpu s\n");
+    bool clean = true;
+    for (const int count : counts) {
+        double noteMs = -1;
+        {
+            SiteBrowser site;
+            site.navigate(server.url(QStringLiteral("/%1").arg(count)));
+            site.waitUntilComplete(std::chrono::minutes(5));
+            site.waitUntilReady();
+            QElapsedTimer timer;
+            timer.start();
+            const QVariant answer = site.evaluate(capture, std::chrono::minutes(10));
+            noteMs = timer.nsecsElapsed() / 1e6;
+            clean = clean && answer.toMap().contains(QStringLiteral("hidden"));
+        }
+        QTemporaryDir folder;
+        const CommandRun run = runCommand(
+            {server.url(QStringLiteral("/%1").arg(count))},
+            {QStringLiteral("--standalone"), QStringLiteral("-t"), QStringLiteral("600")},
+            folder.filePath(QStringLiteral("out.html")));
+        clean = clean && run.clean;
+        std::printf("%8d %14.0f %11.2f %23.1f %6.1f%s\n", count, noteMs, noteMs * 1000 / count,
+                    run.ms / 1000, run.cpuMs / 1000, run.clean ? "" : "  (not clean)");
+        std::fflush(stdout);
+    }
+    return clean ? 0 : 1;
+}
+
+// The command's PDF of the first pages of library beside wkhtmltopdf printing each page in a
+// process of its own, one after another (a script any user could write), both at -j 1.
+int pdfPeer(int count, const QString& library)
+{
+    const QString wkhtmltopdf = QStandardPaths::findExecutable(QStringLiteral("wkhtmltopdf"));
+    if (wkhtmltopdf.isEmpty()) {
+        std::printf("wkhtmltopdf is not installed (apt-get install wkhtmltopdf)\n");
+        return 1;
+    }
+    const QString root = QDir(library + QStringLiteral("/..")).absolutePath();
+    TestHttpServer server([root](const QByteArray& path) { return servedFile(root, path); });
+    const QStringList addresses = scaleAddresses(server, library, count);
+    std::printf("%d pages of %s, -j 1\n\n", int(addresses.size()), qPrintable(library));
+    std::printf("printer                  wall s   cpu s  sheets  peak tree PSS\n");
+    int sheets = 0;
+    const CommandRun ours = runPdf(addresses, 1, sheets);
+    std::printf("vantrel-join, one PDF %9.1f %7.1f %7d %11.0f MB%s\n", ours.ms / 1000,
+                ours.cpuMs / 1000, sheets, ours.peakKilobytes / 1024.0,
+                ours.clean ? "" : "  (not clean)");
+    std::fflush(stdout);
+    // The peer as its users run it on a desktop-less machine: offscreen, quiet.
+    QProcessEnvironment environment = commandEnvironment(false);
+    QTemporaryDir folder;
+    int peerSheets = 0;
+    long peerPeak = 0;
+    const double cpuBefore = childrenCpuMs();
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < addresses.size(); ++i) {
+        const QString out = folder.filePath(QStringLiteral("%1.pdf").arg(i));
+        QProcess peer;
+        peer.setProcessEnvironment(environment);
+        peer.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+        peer.start(wkhtmltopdf, {QStringLiteral("-q"), addresses[i], out});
+        peer.waitForStarted();
+        {
+            TreeMemoryPeak memory(peer.processId());
+            peer.waitForFinished(10 * 60 * 1000);
+            peerPeak = qMax(peerPeak, memory.kilobytes());
+        }
+        peer.readAllStandardError();
+    }
+    const double peerMs = timer.nsecsElapsed() / 1e6;
+    const double peerCpuMs = childrenCpuMs() - cpuBefore;
+    for (int i = 0; i < addresses.size(); ++i)
+        peerSheets += sheetsOf(folder.filePath(QStringLiteral("%1.pdf").arg(i)));
+    std::printf("wkhtmltopdf, per page %9.1f %7.1f %7d %11.0f MB\n", peerMs / 1000,
+                peerCpuMs / 1000, peerSheets, peerPeak / 1024.0);
+    std::printf("ours / the peer:      %9.3f %7.3f %7.3f\n", ours.ms / peerMs,
+                ours.cpuMs / peerCpuMs, double(sheets) / qMax(1, peerSheets));
+    return ours.clean ? 0 : 1;
+}
+
 // The processor time (user and system) of root and every process below it, sampled from a thread
 // of its own every 100 ms: the renderers a command's engine starts are none of its waited-for
 // children, whose times a wait would count. A process's last 100 ms before it ends may go
@@ -1301,6 +1591,16 @@ int main(int argc, char* argv[])
         return lookBench(
             QString::fromLocal8Bit(argc > 3 ? argv[3] : "/usr/share/doc/python3.11/html"),
             numberList(argc > 2 ? argv[2] : "100,1000"));
+    if (argc > 1 && QByteArray(argv[1]) == "formats")
+        return formats(numberList(argc > 2 ? argv[2] : "100,1000"),
+                       numberList(argc > 3 ? argv[3] : "30,300"),
+                       argc > 4 ? qMax(1, QByteArray(argv[4]).toInt()) : 1,
+                       QString::fromLocal8Bit(argc > 5 ? argv[5] : "both"));
+    if (argc > 1 && QByteArray(argv[1]) == "lookcost")
+        return lookCost(numberList(argc > 2 ? argv[2] : "10000,50000,200000"));
+    if (argc > 1 && QByteArray(argv[1]) == "pdfpeer")
+        return pdfPeer(argc > 2 ? qMax(1, QByteArray(argv[2]).toInt()) : 100,
+                       QString::fromLocal8Bit(argc > 3 ? argv[3] : "/usr/share/doc/python3.11/html/library"));
     if (argc > 1 && QByteArray(argv[1]) == "fonts")
         return fontsBench(numberList(argc > 2 ? argv[2] : "100,1000"));
     if (argc > 1 && QByteArray(argv[1]) == "generated")

@@ -60,10 +60,10 @@ bool said(const QString& problem)
     return true;
 }
 
-// The application object's settings for a command without a display of its own. Before it exists.
-void prepareApplication()
+// The application object's settings; a window is shown only to sign in. Before it exists.
+void prepareApplication(bool signingIn)
 {
-    chooseGuiPlatform();
+    chooseGuiPlatform(signingIn);
     // Parts of a PDF are served to the engine under a scheme of their own, known before it starts.
     PartSource::registerScheme();
     endFatalStartErrorsWithOneLine();
@@ -182,7 +182,7 @@ int runJoinCommand(int argc, char* argv[])
     if (!options.profile.folder.isEmpty())
         profileFolder.emplace(options.profile.folder);
 
-    prepareApplication();
+    prepareApplication(signingIn);
     // The arguments are the command's alone: Qt must not take an address or a value for one of
     // its own options.
     QList<QByteArray> qtArguments = applicationArguments(argv[0]);

@@ -3,6 +3,7 @@
 // its colours, boxes and fonts. The copy is opened in a browser page beside the live page and
 // their looks compared.
 #include "archive.h"
+#include "join/engine/resourcetext.h"
 #include "commandrun.h"
 #include "pagescript.h"
 #include "testhttpserver.h"
@@ -92,6 +93,24 @@ QByteArray longPage()
     return "<html><head><title>Long</title></head><body>" + body + "</body></html>";
 }
 
+// A page its script makes at load: many thousand elements (what noting the look costs grows with),
+// between a first and a last line, under a ticking clock.
+QByteArray manyElementsPage(int count)
+{
+    return R"(<!DOCTYPE html><html><head><title>Many</title><style>
+.a { color: rgb(0, 0, 200) } .b { font-weight: bold } .c { padding-left: 2px }
+</style></head><body><p id=clock></p><p>FIRST-OF-MANY</p><div id=many></div><p>LAST-OF-MANY</p>
+<script>
+const names = ['a', 'b', 'c', 'a b', 'b c'];
+let html = '';
+for (let i = 0; i < )" +
+           QByteArray::number(count) + R"(; ++i)
+    html += (i % 100 === 0 ? '<p>' : '') + '<i class="' + names[i % 5] + '"></i>';
+document.getElementById('many').innerHTML = html;
+setInterval(() => { clock.textContent = new Date().toISOString(); }, 100);
+</script></body></html>)";
+}
+
 // The look of the elements with these ids, as the page's browser computes it.
 const char* const LookOf = R"((function (ids) {
     const look = {};
@@ -121,6 +140,24 @@ QString pdfText(const QString& pdf)
     return QString::fromUtf8(toolOutput("pdftotext", {pdf, "-"}));
 }
 
+// The text of an output: a PDF's as pdftotext reads it, an EPUB's files one after another, any
+// other file as it is; empty when it cannot be read.
+QString outputText(const QString& path)
+{
+    if (path.endsWith(".pdf"))
+        return pdfText(path);
+    QString text;
+    if (path.endsWith(".epub")) {
+        for (const QByteArray& file : readArchive(path).files)
+            text += QString::fromUtf8(file);
+        return text;
+    }
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        text = QString::fromUtf8(file.readAll());
+    return text;
+}
+
 } // namespace
 
 class TestLook : public QObject
@@ -144,6 +181,7 @@ class TestLook : public QObject
             .toMap();
     }
 
+    static constexpr int ManyElements = 80000;
     QTemporaryDir dir;
     TestHttpServer site{[](const QByteArray& path) {
         if (path == "/hidden")
@@ -158,6 +196,14 @@ class TestLook : public QObject
             return TestHttpServer::html(FlatPage);
         if (path == "/long")
             return TestHttpServer::html(longPage());
+        if (path == "/many")
+            return TestHttpServer::html(manyElementsPage(ManyElements));
+        if (path == "/hidden-many") // the hidden things after a thousand elements
+            return TestHttpServer::html(
+                QByteArray(HiddenPage)
+                    .replace("<body>", "<body><style>i { color: red }</style>" +
+                                           QByteArray("<i>word</i> ").repeated(1000) +
+                                           "<p>LAST-OF-MANY</p>"));
         return TestHttpServer::response(404, "text/html", "<html><body>none</body></html>");
     }};
 
@@ -181,18 +227,7 @@ private slots:
             arguments.prepend("--standalone");
         const Finished f = run(arguments);
         QVERIFY2(f.status == 0, qPrintable(f.errLines.join('\n')));
-        const QString path = dir.filePath(output);
-        QString text;
-        if (output.endsWith(".pdf")) {
-            text = pdfText(path);
-        } else if (output.endsWith(".epub")) {
-            for (const QByteArray& file : readArchive(path).files)
-                text += QString::fromUtf8(file);
-        } else {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            text = QString::fromUtf8(file.readAll());
-        }
+        const QString text = outputText(dir.filePath(output));
         QVERIFY2(text.contains("Visible text") && text.contains("SHOWN-CHILD"), qPrintable(text));
         QVERIFY2(!text.contains("HIDDEN-"), qPrintable(text));
         // The permalink sign is in no title either: not in a book's navigation or outline.
@@ -312,6 +347,58 @@ private slots:
             ++count;
         }
         QVERIFY(count > 3);
+    }
+
+    void pageOfManyElements_comesOutWhole_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::newRow("standalone") << "many.html";
+        QTest::newRow("pdf") << "many.pdf";
+        QTest::newRow("epub") << "many.epub";
+    }
+    // Noting the look of so many elements may take longer than the copy's own guard allows a
+    // script, the more so on a busy machine: the page is still copied, with its look or, past
+    // the page's time, with the plain look and one warning.
+    void pageOfManyElements_comesOutWhole()
+    {
+        QFETCH(QString, output);
+        QStringList arguments{"-q", "-t", "60", site.url("/many"), "-o", output};
+        if (output.endsWith(".html"))
+            arguments.prepend("--standalone");
+        const Finished f = run(arguments);
+        QVERIFY2(f.status == 0, qPrintable(f.errLines.join('\n')));
+        QVERIFY2(f.errLines.isEmpty() ||
+                     (f.errLines.size() == 1 && f.errLines.first().contains("plain look")),
+                 qPrintable(f.errLines.join('\n')));
+        const QString text = outputText(dir.filePath(output));
+        QVERIFY(text.contains("FIRST-OF-MANY"));
+        QVERIFY(text.contains("LAST-OF-MANY"));
+        if (!output.endsWith(".pdf"))
+            QVERIFY(text.count("<i ") >= ManyElements);
+    }
+
+    // Out of time, the note is dropped whole: no look of some elements and not of others, what
+    // the page hid is left out still, and the style elements the plain look keeps stay.
+    void lookOutOfTime_leavesThePlainLook()
+    {
+        QWebEngineProfile profile;
+        QWebEnginePage page(&profile);
+        const QString capture = join::resourceText(":/join/look/look-capture.js");
+        const QVariantMap answer =
+            scriptResultIn(page, QUrl(site.url("/hidden-many")),
+                           "(function () { const answer = " + capture +
+                               "({styles: true, print: false, time: 0});"
+                               "return { plain: answer.plain, look: !!window.vantrelLook,"
+                               "         text: document.body.innerText,"
+                               "         styles: document.body.querySelectorAll('style').length };"
+                               "})()")
+                .toMap();
+        QVERIFY(answer.value("plain").toBool());
+        QVERIFY(!answer.value("look").toBool());
+        const QString text = answer.value("text").toString();
+        QVERIFY2(text.contains("LAST-OF-MANY") && text.contains("SHOWN-CHILD"), qPrintable(text));
+        QVERIFY2(!text.contains("HIDDEN-"), qPrintable(text));
+        QCOMPARE(answer.value("styles").toInt(), 1);
     }
 
     void zoom_printsMoreOfAPageToASheet()

@@ -43,6 +43,11 @@ Response routes(const QByteArray& path)
         return TestHttpServer::html("<html><body><script>if (document.cookie.includes('session'))"
                                     " document.write('<a href=/n/7>seven</a>');</script>"
                                     "<a href=/n/6>six</a></body></html>");
+    if (path == "/held") { // answered once the test has looked at the engine's processes
+        Response response = TestHttpServer::html("<html><body><p>held</p></body></html>");
+        response.delay = std::chrono::seconds(4);
+        return response;
+    }
     if (path == "/slow") {
         Response response = TestHttpServer::html("<html><body><p>slow");
         response.neverFinish = true;
@@ -104,6 +109,26 @@ private:
     QProcess m_server;
     QString m_name;
 };
+
+// The processes below root, from /proc.
+QList<qint64> descendants(qint64 root)
+{
+    QMultiHash<qint64, qint64> children;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& entry : entries) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (entry.toLongLong() <= 0 || !stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...": the name may hold spaces and parentheses.
+        const QByteArray text = stat.readAll();
+        children.insert(text.mid(text.lastIndexOf(')') + 2).split(' ').value(1).toLongLong(),
+                        entry.toLongLong());
+    }
+    QList<qint64> below = children.values(root);
+    for (qsizetype i = 0; i < below.size(); ++i)
+        below += children.values(below[i]);
+    return below;
+}
 
 } // namespace
 
@@ -265,6 +290,42 @@ private slots:
         QVERIFY2(f.errLines.first().contains("--login needs a display"),
                  qPrintable(f.errLines.first()));
         QCOMPARE(server.requests().count("/signin"), asked);
+    }
+
+    // A join shows no window: on a desktop (a display, and a platform named as desktops name it)
+    // its engine's processes get no display, and it joins as it does without one.
+    void joinWithADisplaySet_runsWithoutIt()
+    {
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty())
+            QSKIP("Xvfb is not installed (scripts/setup-debian.sh installs it)");
+        VirtualDisplay display;
+        QVERIFY2(!display.name().isEmpty(), "Xvfb did not start");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        environment.insert("DISPLAY", display.name());
+        environment.insert("WAYLAND_DISPLAY", "wayland-vantrel-test");
+        const qsizetype asked = server.requests().count("/held");
+        QProcess join;
+        join.setWorkingDirectory(dir->path());
+        join.setProcessEnvironment(environment);
+        join.start(program(), {"-q", "-o", "-", url("/held")});
+        // The page is asked for: the engine's processes have started, and wait for its answer.
+        QTRY_VERIFY_WITH_TIMEOUT(server.requests().count("/held") > asked, 60000);
+        const QList<qint64> engine = descendants(join.processId());
+        QVERIFY(!engine.isEmpty());
+        for (const qint64 pid : engine) {
+            QFile file(QStringLiteral("/proc/%1/environ").arg(pid));
+            if (!file.open(QIODevice::ReadOnly))
+                continue; // ended meanwhile
+            const QList<QByteArray> variables = file.readAll().split('\0');
+            for (const QByteArray& variable : variables)
+                QVERIFY2(!variable.startsWith("DISPLAY=") &&
+                             !variable.startsWith("WAYLAND_DISPLAY="),
+                         variable.constData());
+        }
+        QVERIFY(join.waitForFinished(60000));
+        QCOMPARE(join.exitCode(), 0);
+        QVERIFY(join.readAllStandardOutput().contains("<p>held</p>"));
     }
 
     void login_inAVirtualDisplay_keepsTheSessionWhenItsWindowCloses_data()

@@ -32,8 +32,15 @@ void handleMessage(QtMsgType type, const QMessageLogContext& context, const QStr
 }
 } // namespace
 
-void chooseGuiPlatform()
+void chooseGuiPlatform(bool opensWindow)
 {
+    if (!opensWindow) {
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+        // The offscreen platform itself opens DISPLAY for its OpenGL when it is set.
+        qunsetenv("DISPLAY");
+        qunsetenv("WAYLAND_DISPLAY");
+        return;
+    }
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return;
     // The order Qt itself tries them in.

@@ -5,10 +5,12 @@
 
 namespace cli {
 
-// Chooses the platform Qt would (Wayland, X11) with the offscreen one after it, unless
-// QT_QPA_PLATFORM names one: a display that does not answer (a stale DISPLAY) or none at all
-// is the headless case. Call before the application object exists.
-void chooseGuiPlatform();
+// A command that shows no window runs on the offscreen platform whatever the environment names
+// (desktops set QT_QPA_PLATFORM too), and the engine's processes it starts see no display: on
+// one, they took twice the memory, growing with the run, for nothing shown. One that opens a
+// window (--login) gets the platform Qt would choose (Wayland, X11), with the offscreen one after
+// it, unless QT_QPA_PLATFORM names one. Call before the application object exists.
+void chooseGuiPlatform(bool opensWindow);
 
 // From now until pagesStarted(), a fatal error of Qt or of the browser engine's start (no
 // platform, no engine process or resources) ends the command with one line on standard error

@@ -94,7 +94,8 @@ bool joinPagesInto(const std::shared_ptr<TerminalReport>& report, const JoinSett
     // What the page hid is gone, and how the rest looks noted, before any rule picks from it.
     std::optional<join::LookCopy> look;
     if (settings.standalone)
-        copy = &look.emplace(*copy, settings.look);
+        copy = &look.emplace(*copy, settings.look,
+                             [report](const QString& note) { report->warn(note); });
     // What the page's renderers made is noted before the look leaves out what they keep hidden.
     std::optional<join::RenderedCopy> rendered;
     if (settings.standalone)

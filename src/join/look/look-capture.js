@@ -6,12 +6,19 @@
 // vantrelLook.apply(copy, liveBody) gives each element of the copy (a clone of liveBody) a class
 // for what the page's styles made of it, wraps the copy's content in an element with the body's
 // look, and answers the classes it used as [[name, declarations], ...].
+//
+// Noting the look takes at most settings.time milliseconds: past them, the rest of the page is
+// only walked for what it hides, no vantrelLook is left (the copy takes the plain look), and the
+// answer says { plain: true }. A page of many thousand elements is then copied, not lost.
 (function (settings) {
     // A page copied before, or one without a body, is the copy's to refuse.
     if (window.vantrelCopied || !document.body)
         return null;
     const HTML = 'http://www.w3.org/1999/xhtml';
     const body = document.body;
+    const end = performance.now() + settings.time;
+    let noting = settings.styles; // until the time is up
+    let visits = 0;
     // The text the page's stylesheets wrote, each span looking as its pseudo-element did.
     const generated = window.vantrelGenerated || new Map();
 
@@ -246,9 +253,14 @@
         // pictures that others draw from: the copy keeps it as the page did, unseen.
         if (tag === 'area' || (tag === 'style' && !settings.styles))
             return true;
+        // The clock is read once in so many elements: it costs little, but not nothing.
+        if (noting && ++visits % 256 === 0 && performance.now() > end) {
+            noting = false;
+            looks.clear();
+        }
         const style = generated.get(element) || getComputedStyle(element);
         if (tag === 'svg' && element.querySelector('symbol, defs')) {
-            if (settings.styles)
+            if (noting)
                 looks.set(element, lookOf(style, element, bodySize));
             return true;
         }
@@ -258,7 +270,7 @@
             return false;
         }
         let look = null;
-        if (settings.styles) {
+        if (noting) {
             look = seenLook(style, element, inRow || style.cssFloat !== 'none', parentLook);
             looks.set(element, look);
         }
@@ -361,7 +373,10 @@
     }
     for (const child of Array.from(body.children))
         visit(child, false, null);
-    if (settings.styles) {
+    // The plain look keeps the page's style elements, which work unseen.
+    const found = noting || !settings.styles ? hidden
+                                             : hidden.filter(element => element.localName !== 'style');
+    if (noting) {
         // Bare looks of every tag the page shows, while the host is in the page: put there only
         // now, so that the page's own styles and layout were not made anew for it.
         body.appendChild(host);
@@ -370,7 +385,7 @@
             bareLook(element);
         host.remove();
     }
-    for (const element of hidden)
+    for (const element of found)
         element.remove();
     for (const element of textHidden) {
         for (const node of Array.from(element.childNodes)) {
@@ -379,8 +394,8 @@
         }
     }
 
-    if (!settings.styles)
-        return { hidden: hidden.length };
+    if (!noting)
+        return { hidden: found.length, plain: settings.styles };
 
     // 53 bits of a string, so that the same look has the same class in every page of a run.
     function hash(text) {

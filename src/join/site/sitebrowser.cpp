@@ -139,6 +139,8 @@ void SiteBrowser::navigate(const QString& address)
     }
     m_readiness->expectPage(m_pageBound);
     m_lastLoad.follow();
+    // With a time in QT_MESSAGE_PATTERN, these lines time each step of a page's way.
+    qCDebug(lcPage) << "loading:" << url;
     load(url);
 }
 
@@ -181,6 +183,7 @@ void SiteBrowser::leavePage()
     m_readiness->forgetPage();
     load(QUrl(LeftPage));
     m_left = true;
+    qCDebug(lcPage) << "left";
 }
 
 void SiteBrowser::renewRenderer()
@@ -214,14 +217,16 @@ void SiteBrowser::waitUntilReady()
 
 QString SiteBrowser::copyPage(const QString& copyScript, std::chrono::milliseconds bound)
 {
-    m_readiness->waitUntilReady();
+    waitUntilReady();
     m_rest.start();
     // What is known of the load is what the copy shows, whatever the page loads from now on.
     m_lastLoad.keep();
     // Only a renderer held by a script for good fails to answer a trivial one at once; one that
     // answers may take the whole bound over a large page.
     runCopyScript(QStringLiteral("true"), AnswerBound);
-    return markupIn(runCopyScript(copyScript, bound));
+    QString markup = markupIn(runCopyScript(copyScript, bound));
+    qCDebug(lcPage) << "copied:" << markup.size() << "characters";
+    return markup;
 }
 
 QVariant SiteBrowser::runCopyScript(const QString& script, std::chrono::milliseconds bound)
