@@ -61,6 +61,14 @@
 // bytes the server sent, which answers conditional requests with 304:
 //
 //   build/bin/joinbench profile [folder=/usr/share/doc/python3.11/html/library] [jobs=4]
+//
+// Or what waiting for the pages' own renderers costs: 100 real pages without math (python3.11-doc)
+// joined --standalone by this build's command and by another one (a build without the waiting),
+// in turns, rounds times each: wall and processor time per page (the command's whole process
+// tree, as its processes end). Then the 8 pages of SciPy's reference (python-scipy-doc) that hold
+// the most formulas, typeset by MathJax: by default, beside --settle 3000.
+//
+//   build/bin/joinbench renderers OTHER-vantrel-join [rounds=3 (0: only those)] [scipy=/usr/share/doc/python-scipy-doc/html]
 #include "app/progressbar.h"
 #include "cli/args/bookoptions.h"
 #include "cli/args/options.h"
@@ -100,6 +108,9 @@
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <optional>
@@ -1100,6 +1111,185 @@ int reader(const char* program, int count, int jobs)
     return clean ? 0 : 1;
 }
 
+// The processor time (user and system) of root and every process below it, sampled from a thread
+// of its own every 100 ms: the renderers a command's engine starts are none of its waited-for
+// children, whose times a wait would count. A process's last 100 ms before it ends may go
+// uncounted.
+class TreeCpu
+{
+public:
+    explicit TreeCpu(qint64 root)
+    {
+        m_timer.setInterval(100);
+        m_timer.moveToThread(&m_thread);
+        QObject::connect(&m_timer, &QTimer::timeout, [this, root] { sample(root); });
+        QObject::connect(&m_thread, &QThread::started, &m_timer, qOverload<>(&QTimer::start));
+        m_thread.start();
+    }
+    ~TreeCpu() { stop(); }
+    void stop()
+    {
+        if (!m_thread.isRunning())
+            return;
+        QMetaObject::invokeMethod(&m_timer, &QTimer::stop, Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+    }
+    double milliseconds() const
+    {
+        double ticks = 0;
+        for (const qint64 value : m_ticks)
+            ticks += value;
+        return ticks * 1000.0 / sysconf(_SC_CLK_TCK);
+    }
+
+private:
+    void sample(qint64 root)
+    {
+        for (qint64 pid : processTree(root)) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+            if (!stat.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray text = stat.readAll();
+            const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+            // utime and stime are the stat file's 14th and 15th fields.
+            const qint64 ticks = fields.value(11).toLongLong() + fields.value(12).toLongLong();
+            m_ticks[pid] = qMax(m_ticks.value(pid), ticks);
+        }
+    }
+    QThread m_thread;
+    QTimer m_timer;
+    QHash<qint64, qint64> m_ticks;
+};
+
+// A command's run on the addresses (in a list file): wall and processor time (user and system
+// of its whole process tree), and whether it ended well.
+struct TimedRun
+{
+    double wallMs = 0;
+    double cpuMs = 0;
+    bool clean = false;
+};
+TimedRun timedCommand(const QString& program, const QStringList& addresses,
+                      const QStringList& options, const QString& output)
+{
+    QTemporaryDir dir;
+    QFile list(dir.filePath(QStringLiteral("pages.txt")));
+    if (!list.open(QIODevice::WriteOnly))
+        return {};
+    list.write(addresses.join(QLatin1Char('\n')).toUtf8());
+    list.close();
+    QProcess command;
+    command.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer timer;
+    timer.start();
+    command.start(program, QStringList{QStringLiteral("-q"), QStringLiteral("-i"), list.fileName()} +
+                               options + QStringList{QStringLiteral("-o"), output});
+    if (!command.waitForStarted())
+        return {};
+    TreeCpu tree(command.processId());
+    if (!command.waitForFinished(60 * 60 * 1000))
+        command.kill();
+    tree.stop();
+    TimedRun run;
+    run.wallMs = timer.nsecsElapsed() / 1e6;
+    run.cpuMs = tree.milliseconds();
+    run.clean = command.exitStatus() == QProcess::NormalExit && command.exitCode() == 0;
+    return run;
+}
+
+qint64 matches(const QRegularExpression& pattern, const QString& text)
+{
+    qint64 count = 0;
+    for (auto it = pattern.globalMatch(text); it.hasNext(); it.next())
+        ++count;
+    return count;
+}
+
+int renderersBench(const QString& other, int rounds, const QString& scipy)
+{
+    const QString thisOne = QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel-join");
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("joined.html"));
+    // Rounds 0: the pages heavy in math alone.
+    if (rounds > 0) {
+        const QString root = QFileInfo(RealPages).path();
+        TestHttpServer server([root](const QByteArray& path) { return servedFile(root, path); });
+        const QStringList addresses = scaleAddresses(server, RealPages, 100);
+        std::printf("100 pages without math, --standalone, %d rounds in turns (ms per page)\n",
+                    rounds);
+        std::printf("%-6s %-8s %9s %9s\n", "round", "build", "wall", "cpu");
+        QList<double> wall[2], cpu[2];
+        // A first run of each warms the disk cache and the engine's files.
+        timedCommand(thisOne, addresses.mid(0, 10), {QStringLiteral("--standalone")}, out);
+        timedCommand(other, addresses.mid(0, 10), {QStringLiteral("--standalone")}, out);
+        for (int round = 1; round <= rounds; ++round) {
+            for (int which = 0; which < 2; ++which) {
+                const TimedRun run = timedCommand(which ? other : thisOne, addresses,
+                                                  {QStringLiteral("--standalone")}, out);
+                wall[which].append(run.wallMs / 100);
+                cpu[which].append(run.cpuMs / 100);
+                std::printf("%-6d %-8s %9.1f %9.1f%s\n", round, which ? "other" : "this",
+                            run.wallMs / 100, run.cpuMs / 100, run.clean ? "" : "  (not clean)");
+            }
+        }
+        const auto median = [](QList<double> values) {
+            std::sort(values.begin(), values.end());
+            return values.isEmpty() ? 0.0 : values[values.size() / 2];
+        };
+        std::printf("median  this %.1f / %.1f, other %.1f / %.1f ms per page (wall / cpu): "
+                    "%+.1f %% / %+.1f %%\n",
+                    median(wall[0]), median(cpu[0]), median(wall[1]), median(cpu[1]),
+                    100 * (median(wall[0]) / median(wall[1]) - 1),
+                    100 * (median(cpu[0]) / median(cpu[1]) - 1));
+    }
+    const QString generated = scipy + QStringLiteral("/reference/generated");
+    QList<QPair<int, QString>> heavy;
+    for (const QString& name : QDir(generated).entryList({QStringLiteral("*.html")}, QDir::Files)) {
+        QFile page(generated + QLatin1Char('/') + name);
+        if (page.open(QIODevice::ReadOnly))
+            heavy.append({-int(page.readAll().count("\\(")), name});
+    }
+    if (heavy.isEmpty()) {
+        std::printf("(no pages heavy in math: Debian's python-scipy-doc is not installed)\n");
+        return 0;
+    }
+    std::sort(heavy.begin(), heavy.end());
+    // Its pages name MathJax where Debian installs it, /usr/share/javascript.
+    TestHttpServer server([scipy](const QByteArray& path) {
+        return path.startsWith("/usr/share/javascript/") ? servedFile(QString(), path)
+                                                         : servedFile(scipy, path);
+    });
+    QStringList addresses;
+    for (int i = 0; i < 8 && i < heavy.size(); ++i)
+        addresses << server.url(QStringLiteral("/reference/generated/") + heavy[i].second);
+    std::printf("8 SciPy pages heavy in math (%d to %d formulas), standalone\n", -heavy.value(7).first,
+                -heavy[0].first);
+    for (const auto& [name, options, program] :
+         QList<std::tuple<const char*, QStringList, QString>>{
+             {"default", {QStringLiteral("--standalone")}, thisOne},
+             {"--settle 3000", {QStringLiteral("--standalone"), QStringLiteral("--settle"),
+                                QStringLiteral("3000")}, thisOne},
+             {"other, default", {QStringLiteral("--standalone")}, other}}) {
+        const TimedRun run = timedCommand(program, addresses, options, out);
+        QFile joined(out);
+        const QByteArray text = joined.open(QIODevice::ReadOnly) ? joined.readAll() : QByteArray();
+        // Typeset: MathJax 2's frames; half-made: its previews still showing the TeX.
+        const QString joinedText = QString::fromUtf8(text);
+        static const QRegularExpression frame(QStringLiteral("id=\"p\\d+-MathJax-Element-\\d+-Frame\""));
+        static const QRegularExpression preview(QStringLiteral("MathJax_Preview[^>]*>[^<]"));
+        static const QRegularExpression status(
+            QStringLiteral("Processing math|Typesetting math|Loading \\[MathJax\\]"));
+        std::printf("%-15s %7.1f s wall %7.1f s cpu  typeset %lld, raw TeX %lld, status boxes "
+                    "%lld%s\n",
+                    name, run.wallMs / 1000, run.cpuMs / 1000,
+                    matches(frame, joinedText), matches(preview, joinedText),
+                    matches(status, joinedText),
+                    run.clean ? "" : "  (not clean)");
+    }
+    return 0;
+}
+
 QList<int> numberList(const char* text)
 {
     QList<int> numbers;
@@ -1152,6 +1342,11 @@ int main(int argc, char* argv[])
         return profileBench(
             QString::fromLocal8Bit(argc > 2 ? argv[2] : "/usr/share/doc/python3.11/html/library"),
             argc > 3 ? qMax(1, QByteArray(argv[3]).toInt()) : 4);
+    if (argc > 2 && QByteArray(argv[1]) == "renderers")
+        return renderersBench(QString::fromLocal8Bit(argv[2]),
+                              argc > 3 ? qMax(0, QByteArray(argv[3]).toInt()) : 3,
+                              QString::fromLocal8Bit(argc > 4 ? argv[4]
+                                                              : "/usr/share/doc/python-scipy-doc/html"));
     if (argc > 1 && QByteArray(argv[1]) == "scale")
         return scale(argv[0], QString::fromLocal8Bit(argc > 2 ? argv[2] : "84"),
                      numberList(argc > 3 ? argv[3] : "100,1000"));

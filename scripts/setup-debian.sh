@@ -17,6 +17,7 @@ packages=(
     zlib1g-dev
     dpkg-dev
     cmark-gfm
+    libjs-mathjax libjs-katex fonts-mathjax
 )
 # A Node.js of another source (with its own npm) is used as it is.
 if ! command -v npm >/dev/null; then

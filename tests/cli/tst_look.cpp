@@ -24,6 +24,9 @@ const QByteArray HiddenPage = R"(<!DOCTYPE html><html><head><title>Hidden things
 .sr-only { position: absolute; width: 1px; height: 1px; margin: -1px; overflow: hidden;
            clip: rect(0, 0, 0, 0); border: 0 }
 .off { position: absolute; left: -10000px }
+.padded-clip { position: absolute; clip: rect(1px, 1px, 1px, 1px); padding: 1px 0 0 0; border: 0;
+               height: 1px; width: auto; overflow: hidden }
+.inset-clip { position: absolute; clip-path: inset(50%); white-space: nowrap }
 .invisible { visibility: hidden } .invisible .shown { visibility: visible }
 a.headerlink { visibility: hidden } h2:hover > a.headerlink { visibility: visible }
 @media print { .no-print { display: none } }
@@ -34,6 +37,8 @@ a.headerlink { visibility: hidden } h2:hover > a.headerlink { visibility: visibl
 <p hidden>HIDDEN-BY-ATTRIBUTE</p>
 <span class="sr-only">HIDDEN-CLIPPED</span>
 <div class="off">HIDDEN-OFF-SCREEN</div>
+<p>A formula<span class="padded-clip">HIDDEN-CLIPPED-PADDED, its copy for screen readers</span></p>
+<div class="inset-clip">HIDDEN-CLIPPED-INSET</div>
 <div class="invisible">HIDDEN-INVISIBLE<span class="shown">SHOWN-CHILD</span></div>
 <p class="no-print">NOT-IN-PRINT</p>
 </body></html>)";

@@ -3,6 +3,7 @@
 #include "cli/io/terminalreport.h"
 #include "join/find/onceperpage.h"
 #include "join/find/pagefinder.h"
+#include "join/rendered/renderedcopy.h"
 #include "join/run/pagecopy.h"
 #include "join/site/sitebrowser.h"
 #include "join/standalone/standalonejoin.h"
@@ -94,6 +95,10 @@ bool joinPagesInto(const std::shared_ptr<TerminalReport>& report, const JoinSett
     std::optional<join::LookCopy> look;
     if (settings.standalone)
         copy = &look.emplace(*copy, settings.look);
+    // What the page's renderers made is noted before the look leaves out what they keep hidden.
+    std::optional<join::RenderedCopy> rendered;
+    if (settings.standalone)
+        copy = &rendered.emplace(*copy);
     std::optional<join::OncePerPage> once;
     if (settings.oncePerPage) {
         copy = &once.emplace(*copy, report->addresses(),

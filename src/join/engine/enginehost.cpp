@@ -276,3 +276,8 @@ void EngineHost::evaluateLater(const QString& script, std::function<void(const Q
 {
     page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, std::move(done));
 }
+
+void EngineHost::evaluateInPageWorldLater(const QString& script)
+{
+    page()->runJavaScript(script, QWebEngineScript::MainWorld);
+}

@@ -50,6 +50,9 @@ public:
     QVariant evaluate(const QString& script, std::chrono::milliseconds bound);
     // Same, without waiting; scripts on one page run in the order they were sent.
     void evaluateLater(const QString& script, std::function<void(const QVariant&)> done);
+    // Same, in the page's own world, where its scripts' objects are (and which they can change):
+    // for what only those objects know. Answers nothing.
+    void evaluateInPageWorldLater(const QString& script);
     // Lets scripts in the program's script world call the channel's objects, which answer them
     // when they are done (page scripts cannot see it). The channel must outlive the page.
     void setWebChannel(QWebChannel* channel);

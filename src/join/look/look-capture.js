@@ -209,9 +209,31 @@
         if (box.width <= 1 && box.height <= 1 &&
             (style.overflow !== 'visible' || style.clip !== 'auto' || style.clipPath !== 'none'))
             return true;
+        if (clippedAway(style, box))
+            return true;
         if (box.right + window.scrollX <= 0 || box.bottom + window.scrollY <= 0)
             return true;
         return position === 'fixed' && (box.left >= innerWidth || box.top >= innerHeight);
+    }
+    // Clipped to at most a pixel, whatever the padding and border around it (a math library's
+    // accessible copy of a formula): nothing of the box shows.
+    function clippedAway(style, box) {
+        const clip = /^rect\((.*)\)$/.exec(style.clip);
+        if (clip) {
+            const [top, right, bottom, left] = clip[1].split(/,\s*|\s+/);
+            if (right !== 'auto' && (left === 'auto' ? 0 : px(left)) >= px(right) - 1 ||
+                bottom !== 'auto' && (top === 'auto' ? 0 : px(top)) >= px(bottom) - 1)
+                return true;
+        }
+        const inset = /^inset\(([^)]*)\)$/.exec(style.clipPath);
+        if (inset) {
+            const values = inset[1].split(/\s+round\s+/)[0].trim().split(/\s+/);
+            const [top, right = top, bottom = top, left = right] = values;
+            const length = (value, size) => value.endsWith('%') ? px(value) * size / 100 : px(value);
+            return length(top, box.height) + length(bottom, box.height) >= box.height - 1 ||
+                   length(left, box.width) + length(right, box.width) >= box.width - 1;
+        }
+        return false;
     }
     // Walks the element's subtree; answers whether anything of it shows. A row of a flexible
     // box's items, which the copy makes a block, stays a row, and so do boxes floated side by

@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QUuid>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 
 #include <algorithm>
 
@@ -28,10 +29,11 @@ constexpr std::chrono::milliseconds ReportGrace{1000};
 PageReadiness::PageReadiness(const join::Readiness& readiness)
     : m_readiness(readiness), m_token(QUuid::createUuid().toString(QUuid::WithoutBraces))
 {
-    m_script = QStringLiteral("(function (options) {\n%1\n%2\n%3\n%4\n})")
+    m_script = QStringLiteral("(function (options) {\n%1\n%2\n%3\n%4\n%5\n})")
                    .arg(join::resourceText(QStringLiteral(":/join/ready/settle.js")),
                         join::resourceText(QStringLiteral(":/join/ready/scroll.js")),
                         join::resourceText(QStringLiteral(":/join/ready/frames.js")),
+                        join::resourceText(QStringLiteral(":/join/ready/renderers-wait.js")),
                         join::resourceText(QStringLiteral(":/join/ready/ready.js")));
 }
 
@@ -43,6 +45,14 @@ void PageReadiness::watch(EnginePage& page)
     connect(&page, &EnginePage::consoleMessage, this, &PageReadiness::consoleMessage);
     // The page is gone with its renderer: nothing left to wait for.
     connect(&page, &QWebEnginePage::renderProcessTerminated, this, [this] { finish(false); });
+    // The page's renderers are probed in its own world, where their objects are.
+    QWebEngineScript probes;
+    probes.setName(QStringLiteral("vantrel-renderers"));
+    probes.setSourceCode(join::resourceText(QStringLiteral(":/join/ready/renderers.js")));
+    probes.setInjectionPoint(QWebEngineScript::DocumentReady);
+    probes.setWorldId(QWebEngineScript::MainWorld);
+    if (page.scripts().find(probes.name()).isEmpty())
+        page.scripts().insert(probes);
 }
 
 void PageReadiness::expectPage(std::chrono::milliseconds bound)

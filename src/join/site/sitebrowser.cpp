@@ -207,6 +207,11 @@ void SiteBrowser::reachBlankPage()
     }
 }
 
+void SiteBrowser::waitUntilReady()
+{
+    m_readiness->waitUntilReady();
+}
+
 QString SiteBrowser::copyPage(const QString& copyScript, std::chrono::milliseconds bound)
 {
     m_readiness->waitUntilReady();

@@ -38,6 +38,9 @@ public:
     // that never yields), has its renderer ended, so that the next address does not queue behind
     // it.
     QString copyPage(const QString& copyScript, std::chrono::milliseconds bound);
+    // Runs the event loop until the page is ready to copy (as copyPage does first), for scripts
+    // that must see it as it is copied (its look, its formulas) and run ahead of the copy.
+    void waitUntilReady();
     // Leaves a copied page: nothing it does from now on (timers, redirects, a refresh) runs or
     // costs anything. One that does not leave within a short grace (held by its scripts) has its
     // renderer ended before the next address loads.

@@ -9,6 +9,7 @@
 (function (body) {
     const HTML = 'http://www.w3.org/1999/xhtml';
     const MATHML = 'http://www.w3.org/1998/Math/MathML';
+    const SVG = 'http://www.w3.org/2000/svg';
     const doc = body.ownerDocument;
     const xmlName = /^[A-Za-z_\u00C0-\uFFFF][A-Za-z0-9_.\-\u00B7\u00C0-\uFFFF]*$/;
 
@@ -49,6 +50,63 @@
     const ariaAttributes = new Set(['aria-label', 'aria-hidden', 'aria-describedby',
         'aria-labelledby', 'aria-level', 'aria-live', 'aria-current', 'aria-expanded']);
 
+    // The MathML elements and attributes an e-book may hold (MathML 3's presentation markup):
+    // what a library adds of its own (data-*, -tex-* variants, ids) goes, an unknown element
+    // gives way to its content.
+    const mathElements = new Set([
+        'math', 'maction', 'maligngroup', 'malignmark', 'menclose', 'merror', 'mfenced', 'mfrac',
+        'mglyph', 'mi', 'mlabeledtr', 'mlongdiv', 'mmultiscripts', 'mn', 'mo', 'mover', 'mpadded',
+        'mphantom', 'mprescripts', 'mroot', 'mrow', 'ms', 'mscarries', 'mscarry', 'msgroup',
+        'msline', 'mspace', 'msqrt', 'msrow', 'mstack', 'mstyle', 'msub', 'msubsup', 'msup',
+        'mtable', 'mtd', 'mtext', 'mtr', 'munder', 'munderover', 'none', 'semantics',
+        'annotation', 'annotation-xml']);
+    const mathAttributes = new Set([
+        'accent', 'accentunder', 'actiontype', 'align', 'alttext', 'bevelled', 'close',
+        'columnalign', 'columnlines', 'columnspacing', 'columnspan', 'denomalign', 'depth', 'dir',
+        'display', 'displaystyle', 'encoding', 'equalcolumns', 'equalrows', 'fence', 'form',
+        'frame', 'framespacing', 'height', 'largeop', 'linebreak', 'linethickness', 'lspace',
+        'mathbackground', 'mathcolor', 'mathsize', 'mathvariant', 'maxsize', 'minsize',
+        'movablelimits', 'notation', 'numalign', 'open', 'rowalign', 'rowlines', 'rowspacing',
+        'rowspan', 'rspace', 'scriptlevel', 'selection', 'separator', 'separators', 'side',
+        'stretchy', 'symmetric', 'voffset', 'width']);
+    const mathValues = {
+        form: /^(prefix|infix|postfix)$/,
+        mathvariant: /^(normal|bold|italic|bold-italic|double-struck|bold-fraktur|script|bold-script|fraktur|sans-serif|bold-sans-serif|sans-serif-italic|sans-serif-bold-italic|monospace|initial|tailed|looped|stretched)$/,
+        display: /^(block|inline)$/,
+    };
+    const annotationTypes = new Set(['MathML-Content', 'application/mathml-content+xml',
+        'MathML-Presentation', 'application/mathml-presentation+xml', 'application/xhtml+xml']);
+    function bookMathml(source, block, tex) {
+        const holder = doc.createElementNS(HTML, 'div');
+        holder.innerHTML = source;
+        const math = holder.firstElementChild;
+        if (!math || math.localName !== 'math' || math.namespaceURI !== MATHML)
+            return null;
+        for (const element of Array.from(math.querySelectorAll('*')).reverse()) {
+            if (element.namespaceURI !== MATHML)
+                continue; // HTML in a token element: mended with the rest
+            if (element.localName === 'annotation-xml' &&
+                !annotationTypes.has(element.getAttribute('encoding')))
+                element.remove();
+            else if (!mathElements.has(element.localName))
+                element.replaceWith(...element.childNodes);
+        }
+        for (const element of [math, ...math.querySelectorAll('*')]) {
+            if (element.namespaceURI !== MATHML)
+                continue;
+            for (const attribute of Array.from(element.attributes)) {
+                const rule = mathValues[attribute.name];
+                if (!mathAttributes.has(attribute.name) || attribute.namespaceURI ||
+                    (rule && !rule.test(attribute.value)))
+                    element.removeAttributeNode(attribute);
+            }
+        }
+        math.setAttribute('display', block ? 'block' : 'inline');
+        if (tex && !math.hasAttribute('alttext'))
+            math.setAttribute('alttext', tex);
+        return math;
+    }
+
     function renamed(element, name) {
         const replacement = doc.createElementNS(HTML, name);
         for (const attribute of Array.from(element.attributes))
@@ -68,6 +126,23 @@
         return globalAttributes.has(name) || ariaAttributes.has(name) ||
                (attributesOf[element.localName] || []).includes(name);
     }
+
+    // A typeset formula becomes its MathML, where the page's math library gave it, and what
+    // showed otherwise; a drawn diagram stays its drawing.
+    for (const root of body.querySelectorAll('[data-vantrel-math]')) {
+        const math = bookMathml(root.getAttribute('data-vantrel-mathml') || '',
+                                root.getAttribute('data-vantrel-math') === 'block',
+                                root.getAttribute('data-vantrel-tex'));
+        if (math)
+            root.replaceWith(math);
+    }
+    for (const element of body.querySelectorAll('[data-vantrel-math], [data-vantrel-diagram]'))
+        for (const name of ['data-vantrel-math', 'data-vantrel-tex', 'data-vantrel-mathml',
+                            'data-vantrel-diagram', 'data-vantrel-source'])
+            element.removeAttribute(name);
+    // What a drawing holds of HTML (a diagram's labels) is flow content: no paragraph in a span.
+    for (const paragraph of body.querySelectorAll('foreignObject span p'))
+        renamed(paragraph, 'span');
 
     for (const element of body.querySelectorAll(removed))
         element.remove();
@@ -104,8 +179,14 @@
             for (const attribute of Array.from(element.attributes))
                 if ((!attribute.namespaceURI && !xmlName.test(attribute.name)) ||
                     (linksOut && attribute.localName === 'href' &&
-                     !attribute.value.trim().startsWith('#')))
+                     !attribute.value.trim().startsWith('#')) ||
+                    (attribute.name === 'role' && !/^(application|document|img)$/.test(attribute.value)))
                     element.removeAttributeNode(attribute);
+            // SVG 1.1 wants a rectangle's size written (a diagram's placeholder has none).
+            if (element.localName === 'rect' && element.namespaceURI === SVG)
+                for (const name of ['width', 'height'])
+                    if (!element.hasAttribute(name))
+                        element.setAttribute(name, '0');
         }
     }
 

@@ -236,8 +236,11 @@
                 element.removeAttributeNode(attribute);
             } else if (name === 'id') {
                 // below, all at once
-            } else if (name === 'style' && looked && !svg) {
+            } else if (name === 'style' && looked && !svg &&
+                       !element.closest('svg, [data-vantrel-math]')) {
                 // The class holds the rest of its look; a picture behind the element it does not.
+                // What a drawing holds (a diagram's labels) and a typeset formula's parts keep
+                // their own: their places and sizes are drawn by it.
                 const picture = element.style.backgroundImage;
                 if (picture && picture !== 'none' && picture !== 'initial')
                     attribute.value = rewriteCss(pictureStyle(element.style), 'u');
@@ -245,7 +248,7 @@
                     element.removeAttributeNode(attribute);
             } else if (name === 'style') {
                 attribute.value = rewriteCss(attribute.value, 'u');
-            } else if (idReferences.has(name)) {
+            } else if (idReferences.has(name) && element.namespaceURI === HTML) {
                 attribute.value =
                     attribute.value.split(/\s+/).filter(Boolean).map(id => prefix + id).join(' ');
             } else if (svg) {
@@ -274,6 +277,7 @@
     // as they did; a repeat gets a suffix no other id has.
     const withId = Array.from(copy.querySelectorAll('[id]'));
     const taken = new Set();
+    const renamed = new Set(); // the page's ids that now have its prefix
     const repeats = [];
     for (const element of withId) {
         const id = element.getAttribute('id');
@@ -284,6 +288,7 @@
         } else {
             taken.add(prefix + id);
             element.setAttribute('id', prefix + id);
+            renamed.add(id);
         }
     }
     for (const element of repeats) {
@@ -293,6 +298,36 @@
             ++n;
         taken.add(id + '-' + n);
         element.setAttribute('id', id + '-' + n);
+    }
+
+    // A style element's rules for the page's own ids (a diagram's, drawn as SVG) follow them.
+    for (const style of copy.querySelectorAll('style')) {
+        if (style.textContent.includes('#'))
+            style.textContent = style.textContent.replace(
+                /#(-?[_a-zA-Z\u00a0-\uffff][-\w\u00a0-\uffff]*)/g,
+                (all, id) => renamed.has(id) ? '#' + prefix + id : all);
+    }
+    // What the page's renderers noted for other formats (a formula's MathML, a diagram's source)
+    // is no part of a copy that shows the page. A formula drawn with no text at all (SVG paths)
+    // keeps its TeX beside it as text that does not show (and is not clipped, which would leave
+    // it out of a printed page), so that a reader can find it.
+    if (!serialise) {
+        for (const root of copy.querySelectorAll('[data-vantrel-math]')) {
+            const tex = root.getAttribute('data-vantrel-tex');
+            if (tex && root.querySelector('svg') && !root.textContent.trim()) {
+                const text = copyDocument.createElement('span');
+                text.setAttribute('style', 'position: absolute; opacity: 0.01; font-size: 1px; ' +
+                                  'white-space: nowrap');
+                text.textContent = tex;
+                root.append(text);
+            }
+        }
+        for (const element of copy.querySelectorAll(
+                 '[data-vantrel-math], [data-vantrel-diagram]')) {
+            for (const name of ['data-vantrel-math', 'data-vantrel-tex', 'data-vantrel-mathml',
+                                'data-vantrel-diagram', 'data-vantrel-source'])
+                element.removeAttribute(name);
+        }
     }
 
     const headings = [];

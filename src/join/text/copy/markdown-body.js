@@ -79,16 +79,16 @@
             return bullet + text + (node.nextSibling && !/\n$/.test(text) ? '\n' : '');
         }
     });
+    function fenced(code, language) {
+        let fence = '```';
+        for (const run of code.match(/`{3,}/g) || [])
+            if (run.length >= fence.length)
+                fence = '`'.repeat(run.length + 1);
+        return '\n\n' + fence + language + '\n' + code + '\n' + fence + '\n\n';
+    }
     service.addRule('code block', {
         filter: node => node.nodeName === 'PRE',
-        replacement: (content, node) => {
-            const code = node.textContent.replace(/\n$/, '');
-            let fence = '```';
-            for (const run of code.match(/`{3,}/g) || [])
-                if (run.length >= fence.length)
-                    fence = '`'.repeat(run.length + 1);
-            return '\n\n' + fence + languageOf(node) + '\n' + code + '\n' + fence + '\n\n';
-        }
+        replacement: (content, node) => fenced(node.textContent.replace(/\n$/, ''), languageOf(node))
     });
     service.addRule('table cell', {
         filter: node => (node.nodeName === 'TH' || node.nodeName === 'TD') &&
@@ -131,7 +131,49 @@
         replacement: content => content
     });
 
+    // MathML as HTML, on one line: a blank line would end it.
+    const oneLine = markup => markup.replace(/>\s+</g, '><').replace(/\s*\n\s*/g, ' ');
+    // A typeset formula: its TeX between dollars (two, on lines of their own, for one set apart),
+    // or its MathML where the page had no TeX. So is MathML the page wrote itself.
+    function formula(content, node) {
+        const block = node.getAttribute('data-vantrel-math') === 'block';
+        const tex = node.getAttribute('data-vantrel-tex');
+        const mathml = node.getAttribute('data-vantrel-mathml');
+        const written = tex ? (block ? '$$\n' + tex + '\n$$' : '$' + tex.replace(/\s+/g, ' ') + '$')
+                      : mathml ? oneLine(mathml) : content;
+        return block ? '\n\n' + written + '\n\n' : written;
+    }
+    service.addRule('formula', {
+        filter: node => node.nodeType === Node.ELEMENT_NODE && node.hasAttribute('data-vantrel-math'),
+        replacement: formula
+    });
+    service.addRule('page formula', {
+        filter: node => node.nodeName === 'math',
+        replacement: (content, node) => oneLine(node.outerHTML)
+    });
+    // A drawn diagram: its source in a block named after its language, where the page had one.
+    service.addRule('diagram', {
+        filter: node => node.nodeType === Node.ELEMENT_NODE &&
+                        node.hasAttribute('data-vantrel-diagram'),
+        replacement: diagram
+    });
+    function diagram(content, node) {
+        const source = node.getAttribute('data-vantrel-source');
+        return source ? fenced(source, node.getAttribute('data-vantrel-diagram')) : '';
+    }
+
+
     return function (body) {
+        // A formula or a diagram drawn with no text of its own (SVG paths, generated glyphs) is
+        // no blank to drop, nor a gap in the spacing of the text around it: it holds what it
+        // will be written as.
+        for (const node of body.querySelectorAll('[data-vantrel-math], [data-vantrel-diagram]')) {
+            const written = node.getAttribute('data-vantrel-tex') ||
+                            node.getAttribute('data-vantrel-mathml') ||
+                            node.getAttribute('data-vantrel-source');
+            if (written)
+                node.replaceChildren(written);
+        }
         // Under the part's title: h1 becomes h2, and so on; h6 stays.
         for (const heading of Array.from(body.querySelectorAll('h1, h2, h3, h4, h5'))) {
             const level = Number(heading.localName[1]) + 1;

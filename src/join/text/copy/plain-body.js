@@ -24,8 +24,12 @@
         for (const node of nodes) {
             if (node.nodeType === Node.TEXT_NODE)
                 text += node.nodeValue.replace(/\s+/g, ' ');
+            else if (node.localName === 'br')
+                text += '\n';
             else if (node.nodeType === Node.ELEMENT_NODE)
-                text += node.localName === 'br' ? '\n' : node.innerText;
+                // A drawing has no text of its own (its style element's is none); MathML has no
+                // rendered text to read.
+                text += node.innerText ?? (node.localName === 'svg' ? '' : node.textContent);
         }
         return text.split('\n').map(line => line.replace(/[ \t]+/g, ' ').trim())
                    .filter(Boolean).join('\n');
@@ -85,5 +89,30 @@
         return blocks.filter(block => block.trim());
     }
 
-    return () => blocksOf(document.body, '').join('\n\n');
+    // A typeset formula reads as its TeX (or its MathML's text where it has none), once; a drawn
+    // diagram as its source, where the page had one.
+    function writeRendered() {
+        for (const root of document.body.querySelectorAll('[data-vantrel-math]')) {
+            let text = root.getAttribute('data-vantrel-tex');
+            if (!text) {
+                const holder = document.createElement('div');
+                holder.innerHTML = root.getAttribute('data-vantrel-mathml') || '';
+                text = holder.textContent.replace(/\s+/g, ' ').trim() || root.innerText;
+            }
+            const written = document.createElement(
+                root.getAttribute('data-vantrel-math') === 'block' ? 'div' : 'span');
+            written.textContent = text;
+            root.replaceWith(written);
+        }
+        for (const diagram of document.body.querySelectorAll('[data-vantrel-source]')) {
+            const source = document.createElement('pre');
+            source.textContent = diagram.getAttribute('data-vantrel-source');
+            diagram.replaceWith(source);
+        }
+    }
+
+    return () => {
+        writeRendered();
+        return blocksOf(document.body, '').join('\n\n');
+    };
 })
