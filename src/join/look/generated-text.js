@@ -193,10 +193,12 @@
 
     // Each element's pseudo-elements in the order they show: ::before, the element's children,
     // ::after.
+    // In document order from the page itself: comparing positions costs as much as a parent
+    // has children.
     const found = candidates();
-    const elements = found ? Array.from(found).sort((a, b) =>
-        a.compareDocumentPosition(b) & Node.DOCUMENT_POSITION_FOLLOWING ? -1 : 1)
-                           : Array.from(body.getElementsByTagName('*'));
+    const all = body.getElementsByTagName('*');
+    const elements = found ? Array.prototype.filter.call(all, element => found.has(element))
+                           : Array.from(all);
     const items = [];
     const byElement = new Map();
     const open = [];
