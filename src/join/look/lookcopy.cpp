@@ -20,7 +20,7 @@ LookCopy::LookCopy(PageCopy& copy, const LookSettings& settings)
 QString LookCopy::copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound)
 {
     // Once the page is ready: what its scripts still do after its load (typeset, add) is seen.
-    site.waitUntilReady();
+    site.readyToCopy();
     // Sent ahead of the scripts that follow it, with no wait between them: a page that does not
     // answer is the copy's to deal with, within the copy's bound.
     site.evaluateLater(m_captureScript, [](const QVariant&) {});
