@@ -47,6 +47,16 @@
 //
 //   build/bin/joinbench reader [pages=100] [jobs=1]
 //
+// Or what making the text of the pages' stylesheets (::before, ::after) text of the page costs on
+// real pages of python3.11-doc and python-scipy-doc, in the renderer's processor time:
+//
+//   build/bin/joinbench generated [pages=100] [rounds=3]
+//
+// Or the web fonts a site's pages carry into one standalone file (python-scipy-doc's reference),
+// at each count: the file's size, its @font-face rules and their weight:
+//
+//   build/bin/joinbench fonts [counts=100,1000]
+//
 // Or a re-run of 100 real pages with a saved profile (--profile) beside the first run: time and
 // bytes the server sent, which answers conditional requests with 304:
 //
@@ -68,9 +78,11 @@
 #include "cli/outputs/joinpages.h"
 #include "cli/outputs/textoutput.h"
 #include "formfixture.h"
+#include "join/engine/resourcetext.h"
 #include "join/find/pagefinder.h"
 #include "join/pdf/partsource.h"
 #include "join/site/sitebrowser.h"
+#include "pagescript.h"
 #include "testhttpserver.h"
 
 #include <QApplication>
@@ -91,6 +103,8 @@
 #include <QTemporaryFile>
 #include <QThread>
 #include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
 
 #include <unistd.h>
 
@@ -825,6 +839,105 @@ int lookBench(const QString& library, const QList<int>& counts)
     return 0;
 }
 
+// The web fonts a site's pages carry into one standalone file: the scipy reference of Debian's
+// python-scipy-doc (its pages draw icons in Font Awesome's faces), its first 100 pages repeated at
+// addresses of their own up to each count: time, the file's size, its @font-face rules and what
+// they weigh. A site's faces are carried once, so their weight does not grow with the count.
+int fontsBench(const QList<int>& counts)
+{
+    const QString root = QStringLiteral("/usr/share/doc/python-scipy-doc/html");
+    TestHttpServer server([root](const QByteArray& path) { return servedFile(root, path); });
+    const QStringList names = QDir(root + QStringLiteral("/reference/generated"))
+                                  .entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name)
+                                  .mid(0, 100);
+    if (names.isEmpty())
+        return 1;
+    std::printf("pages   time s   size MB   faces   fonts MB\n");
+    for (const int count : counts) {
+        QStringList addresses;
+        for (int i = 0; i < count; ++i)
+            addresses << server.url(
+                QStringLiteral("/reference/generated/%1?n=%2").arg(names[i % names.size()]).arg(i));
+        QTemporaryFile out;
+        if (!out.open())
+            return 1;
+        cli::JoinSettings settings;
+        settings.standalone.emplace();
+        settings.standalone->wholeAtTheEnd = true;
+        const CommandRun run =
+            measured(addresses, [&](const std::shared_ptr<cli::TerminalReport>& report) {
+                return cli::joinPages(report, settings, out);
+            });
+        out.seek(0);
+        const QByteArray text = out.readAll();
+        static const QRegularExpression face(QStringLiteral("@font-face\\{[^}]*\\}"));
+        int faces = 0;
+        qint64 fontBytes = 0;
+        for (const auto& match :
+             face.globalMatch(QString::fromLatin1(text.left(text.indexOf("</head>"))))) {
+            ++faces;
+            fontBytes += match.capturedLength();
+        }
+        std::printf("%5d %8.1f %9.2f %7d %10.2f%s\n", count, run.ms / 1000, text.size() / 1e6,
+                    faces, fontBytes / 1e6, run.clean ? "" : "  (not clean)");
+    }
+    return 0;
+}
+
+// What turning the text of the pages' stylesheets into text of the page costs, in the page's
+// renderer, on real pages (the library references of python3.11-doc and python-scipy-doc, half
+// each): per page, the processor time of that step beside the look's capture that follows it
+// (performance.now() around each: the renderer runs them on its one thread with nothing else to
+// do), and how many pieces of text it made. Rounds repeats the same pages, to show the noise.
+int generatedBench(int count, int rounds)
+{
+    const QStringList libraries{QStringLiteral("/usr/share/doc/python3.11/html/library"),
+                                QStringLiteral("/usr/share/doc/python-scipy-doc/html/reference")};
+    TestHttpServer server([](const QByteArray& path) { return servedFile(QString(), path); });
+    QStringList addresses;
+    for (const QString& library : libraries) {
+        QDirIterator files(library, {QStringLiteral("*.html")}, QDir::Files,
+                           QDirIterator::Subdirectories);
+        QStringList found;
+        while (files.hasNext())
+            found.append(files.next());
+        found.sort();
+        for (const QString& file : found.mid(0, count / int(libraries.size())))
+            addresses.append(server.url(file));
+    }
+    const QString script =
+        QStringLiteral("(function () { const generated = ") +
+        join::resourceText(QStringLiteral(":/join/look/generated-text.js")) +
+        QStringLiteral(";\nconst capture = ") +
+        join::resourceText(QStringLiteral(":/join/look/look-capture.js")) +
+        QStringLiteral(";\nconst t0 = performance.now(); const made = generated({ styles: true });"
+                       "const t1 = performance.now(); capture({ styles: true, print: false });"
+                       "return [t1 - t0, performance.now() - t1, made]; })()");
+    std::printf("round  pages  generated ms/page  capture ms/page  share  pieces  max ms\n");
+    for (int round = 1; round <= rounds; ++round) {
+        QWebEngineProfile profile;
+        QWebEnginePage page(&profile);
+        double generatedMs = 0, captureMs = 0, maxMs = 0;
+        int pieces = 0, pages = 0;
+        for (const QString& address : addresses) {
+            const QVariantList answer = scriptResultIn(page, QUrl(address), script).toList();
+            if (answer.size() != 3)
+                continue;
+            ++pages;
+            generatedMs += answer[0].toDouble();
+            captureMs += answer[1].toDouble();
+            maxMs = qMax(maxMs, answer[0].toDouble());
+            pieces += answer[2].toInt();
+        }
+        if (!pages)
+            return 1;
+        std::printf("%5d  %5d  %17.2f  %15.2f  %4.1f%%  %6d  %6.1f\n", round, pages,
+                    generatedMs / pages, captureMs / pages,
+                    100 * generatedMs / (generatedMs + captureMs), pieces, maxMs);
+    }
+    return 0;
+}
+
 // The kept text of each page as --format txt writes it, joined with rule ("body", "main",
 // "reader"): a join into a file of its own.
 CommandRun runText(const QStringList& addresses, int jobs, const QString& rule,
@@ -1188,6 +1301,11 @@ int main(int argc, char* argv[])
         return lookBench(
             QString::fromLocal8Bit(argc > 3 ? argv[3] : "/usr/share/doc/python3.11/html"),
             numberList(argc > 2 ? argv[2] : "100,1000"));
+    if (argc > 1 && QByteArray(argv[1]) == "fonts")
+        return fontsBench(numberList(argc > 2 ? argv[2] : "100,1000"));
+    if (argc > 1 && QByteArray(argv[1]) == "generated")
+        return generatedBench(argc > 2 ? qMax(2, QByteArray(argv[2]).toInt()) : 100,
+                              argc > 3 ? qMax(1, QByteArray(argv[3]).toInt()) : 3);
     if (argc > 1 && QByteArray(argv[1]) == "reader")
         return reader(argv[0], argc > 2 ? qMax(1, QByteArray(argv[2]).toInt()) : 100,
                       argc > 3 ? qMax(1, QByteArray(argv[3]).toInt()) : 1);

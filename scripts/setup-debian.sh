@@ -8,7 +8,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-webengine-dev libgl-dev
     libminizip-dev qt6-image-formats-plugins epubcheck
-    fonts-liberation
+    fonts-liberation fonts-font-awesome
     xvfb xauth imagemagick xdotool
     iputils-ping
     python3

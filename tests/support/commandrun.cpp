@@ -1,8 +1,10 @@
 #include "commandrun.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 
 Finished runCommand(QProcess& process, const QStringList& arguments, const QByteArray& input,
                     const QString& program)
@@ -35,4 +37,19 @@ QByteArray toolOutput(const QString& tool, const QStringList& arguments)
         process.exitCode() != 0)
         return {};
     return process.readAllStandardOutput();
+}
+
+std::optional<QString> epubCheckerFindings(const QString& path)
+{
+    const QString checker = QStringLiteral("/usr/share/java/epubcheck.jar");
+    if (QStandardPaths::findExecutable(QStringLiteral("java")).isEmpty() || !QFile::exists(checker))
+        return std::nullopt;
+    QProcess check;
+    check.start(QStringLiteral("java"), {QStringLiteral("-jar"), checker, path});
+    const bool ended = check.waitForFinished(120000);
+    const QString said =
+        QString::fromUtf8(check.readAllStandardOutput() + check.readAllStandardError());
+    if (ended && check.exitCode() == 0 && !said.contains(QLatin1String("ERROR")))
+        return QString();
+    return said.isEmpty() ? QStringLiteral("the checker did not end") : said;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QStringList>
+
+#include <optional>
 
 class QProcess;
 
@@ -23,3 +26,7 @@ Finished runCommand(QProcess& process, const QStringList& arguments, const QByte
 // What a tool (pdfinfo, pdftotext, ...) printed on standard output; empty when it failed or had
 // not ended within 30 s.
 QByteArray toolOutput(const QString& tool, const QStringList& arguments);
+
+// What the EPUB checker said of the book at path when it found something wrong; empty when it
+// found nothing; none when java or the checker is not installed.
+std::optional<QString> epubCheckerFindings(const QString& path);

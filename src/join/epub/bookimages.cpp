@@ -4,6 +4,7 @@
 #include "zipwriter.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QDomDocument>
 #include <QImage>
 
@@ -83,6 +84,31 @@ QString BookImages::place(const QString& address)
     m_items.append({name, QString::fromLatin1(type)});
     path = name;
     return path;
+}
+
+QString BookImages::placeFont(const QString& address)
+{
+    static const QHash<QByteArray, QString> endings{{"font/woff2", QStringLiteral("woff2")},
+                                                    {"font/woff", QStringLiteral("woff")},
+                                                    {"font/ttf", QStringLiteral("ttf")},
+                                                    {"font/otf", QStringLiteral("otf")}};
+    const QByteArray data = m_cache.dataAddress(address);
+    const qsizetype comma = data.indexOf(',');
+    const QByteArray type = data.mid(5, data.indexOf(';') - 5);
+    if (!data.startsWith("data:") || comma < 0 || !endings.contains(type))
+        return {};
+    const QByteArray bytes = QByteArray::fromBase64(data.mid(comma + 1));
+    const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+    if (const auto placed = m_fonts.constFind(digest); placed != m_fonts.constEnd())
+        return *placed;
+    const QString name =
+        QStringLiteral("fonts/%1.%2").arg(m_fonts.size() + 1).arg(endings.value(type));
+    // Web fonts are compressed already; TrueType and OpenType files are not.
+    if (!m_zip.add(m_folder + name, bytes, type == "font/ttf" || type == "font/otf"))
+        return {};
+    m_items.append({name, QString::fromLatin1(type)});
+    m_fonts.insert(digest, name);
+    return name;
 }
 
 QByteArray BookImages::inBookForm(const QString& address, QByteArray& type, const QByteArray& bytes)

@@ -29,6 +29,9 @@ public:
 
     // The image's path in the book, relative to the chapters; empty when it is left out.
     QString place(const QString& address);
+    // The web font's path in the book, relative to the chapters and the book's stylesheet, put
+    // into it once for the same bytes; empty when the cache does not hold it.
+    QString placeFont(const QString& address);
     const QList<Item>& items() const { return m_items; }
 
 private:
@@ -38,7 +41,8 @@ private:
     ZipWriter& m_zip;
     QString m_folder; // of the package document in the archive
     std::function<void(const QString&)> m_warn;
-    QHash<QString, QString> m_placed; // by address; empty: left out
+    QHash<QString, QString> m_placed;   // by address; empty: left out
+    QHash<QByteArray, QString> m_fonts; // by a digest of their bytes
     QList<Item> m_items;
 };
 

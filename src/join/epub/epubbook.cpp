@@ -75,8 +75,11 @@ void EpubBook::append(int position, const QString& text)
 void EpubBook::finish(std::chrono::milliseconds)
 {
     writeChaptersUpTo(m_pages.count() + 1, {});
+    // The web fonts the classes name, as files of the book.
+    const QString faces = m_looks.faces().rules(
+        0, [this](const FontFace& face) { return m_images->placeFont(face.address); });
     add(Folder + QStringLiteral("book.css"),
-        (resourceText(QStringLiteral(":/join/book.css")) + m_looks.rules()).toUtf8());
+        (resourceText(QStringLiteral(":/join/book.css")) + faces + m_looks.rules()).toUtf8());
     const BookMetadata book = metadata();
     add(Folder + QStringLiteral("nav.xhtml"),
         navigationDocument(book, m_pages, m_failedTitles).toUtf8());

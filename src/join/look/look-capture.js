@@ -12,6 +12,8 @@
         return null;
     const HTML = 'http://www.w3.org/1999/xhtml';
     const body = document.body;
+    // The text the page's stylesheets wrote, each span looking as its pseudo-element did.
+    const generated = window.vantrelGenerated || new Map();
 
     // What the copy keeps of an element's look, in the order the classes write it. Inherited
     // properties pass from parent to child in the copy as on the page.
@@ -136,6 +138,9 @@
         if (tag === 'svg' || tag === 'img') {
             look.width = sizedBySheet(element, style, 'width');
             look.height = sizedBySheet(element, style, 'height');
+        } else if (generated.has(element) && !inline && style.width === '0px') {
+            // A glyph drawn past a box of no width, its padding the room it takes (typeset math).
+            look.width = '0px';
         }
         let key = '';
         for (const name of properties)
@@ -241,7 +246,7 @@
         // pictures that others draw from: the copy keeps it as the page did, unseen.
         if (tag === 'area' || (tag === 'style' && !settings.styles))
             return true;
-        const style = getComputedStyle(element);
+        const style = generated.get(element) || getComputedStyle(element);
         if (tag === 'svg' && element.querySelector('symbol, defs')) {
             if (settings.styles)
                 looks.set(element, lookOf(style, element, bodySize));
@@ -258,6 +263,8 @@
             looks.set(element, look);
         }
         const invisible = style.visibility !== 'visible';
+        if (look && !invisible && style.backgroundImage.includes('url('))
+            notePicture(element, style);
         let shows = !invisible;
         const row = /flex$/.test(style.display) && style.flexDirection.startsWith('row');
         if (tag !== 'svg') {
@@ -271,6 +278,23 @@
         return shows;
     }
 
+    // A picture the page's rules set behind a visible element, as the declarations of the copy's
+    // style attribute: the copy leaves the rules behind. One with nothing in front of it (an icon)
+    // keeps its size.
+    const pictures = new Map();
+    function notePicture(element, style) {
+        const box = element.getBoundingClientRect();
+        if (!box.width || !box.height)
+            return;
+        let text = '';
+        for (const name of ['background-image', 'background-position', 'background-size',
+                            'background-repeat'])
+            text += name + ':' + style.getPropertyValue(name) + ';';
+        if (!element.firstChild && style.display !== 'inline')
+            text += 'width:' + round(box.width) + 'px;height:' + round(box.height) + 'px;';
+        pictures.set(element, text);
+    }
+
     // Most elements repeat one another (the spans of highlighted code, the items of a list): one
     // of the same tag, classes and style attribute under a parent of the same look has the look
     // found before, where a few properties that rules on its place (first, even, last) change
@@ -280,7 +304,7 @@
                      'margin-bottom', 'border-top-style', 'border-bottom-style'];
     function seenLook(style, element, sideBySide, parentLook) {
         const tag = element.localName;
-        if (tag === 'img' || tag === 'svg')
+        if (tag === 'img' || tag === 'svg' || generated.has(element))
             return lookOf(style, element, bodySize, sideBySide);
         const key = tag + '\u001f' + (element.getAttribute('class') || '') + '\u001f' +
                     (element.getAttribute('style') || '') + '\u001f' +
@@ -461,6 +485,8 @@
                     named.set(key, text);
                 }
                 give(copied.currentNode, text);
+                if (pictures.has(live))
+                    copied.currentNode.setAttribute('style', pictures.get(live));
             }
             // The body's look, where it has one, on an element of its own in the copy.
             let bodyText = '';

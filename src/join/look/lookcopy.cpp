@@ -13,8 +13,12 @@ LookCopy::LookCopy(PageCopy& copy, const LookSettings& settings)
 {
     const QJsonObject arguments{{QStringLiteral("styles"), settings.styles},
                                 {QStringLiteral("print"), settings.print}};
-    m_captureScript = resourceText(QStringLiteral(":/join/look/look-capture.js")) +
-                      QLatin1Char('(') + jsonText(arguments) + QLatin1Char(')');
+    // The text the page's stylesheets write becomes the page's own first, so that the look is
+    // noted for it and every copy holds it; the web fonts are noted while every sheet is there.
+    const QString call = QLatin1Char('(') + jsonText(arguments) + QStringLiteral(");\n");
+    m_captureScript = resourceText(QStringLiteral(":/join/look/generated-text.js")) + call +
+                      resourceText(QStringLiteral(":/join/look/web-fonts.js")) + call +
+                      resourceText(QStringLiteral(":/join/look/look-capture.js")) + call;
 }
 
 QString LookCopy::copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound)

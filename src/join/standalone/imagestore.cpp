@@ -35,6 +35,24 @@ QByteArray imageType(const QString& contentType, const QByteArray& head)
     return {};
 }
 
+// The type of a font from its first bytes: servers name fonts in many ways.
+QByteArray fontType(const QByteArray& head)
+{
+    if (head.startsWith("wOF2"))
+        return "font/woff2";
+    if (head.startsWith("wOFF"))
+        return "font/woff";
+    if (head.startsWith("OTTO"))
+        return "font/otf";
+    if (head.startsWith(QByteArray("\0\1\0\0", 4)) || head.startsWith("true"))
+        return "font/ttf";
+    return {};
+}
+
+// A font is untrusted data the document carries whole: bounded each, and all together.
+constexpr qint64 FontLimit = 5 * 1048576;
+constexpr qint64 DocumentFontLimit = 50 * 1048576;
+
 } // namespace
 
 ImageStore::ImageStore(qint64 limit, std::function<void(const QString&)> warn, QString fate)
@@ -59,7 +77,12 @@ void ImageStore::giveUp(const QString& address, const QString& problem)
     if (has(address))
         return;
     m_givenUp.insert(address);
-    if (!problem.isEmpty() && m_warn)
+    if (problem.isEmpty() || !m_warn)
+        return;
+    // Its text is drawn in the generic family the classes name after it.
+    if (m_fonts.contains(address))
+        m_warn(QStringLiteral("font %1 is left out: %2").arg(address, problem));
+    else
         m_warn(QStringLiteral("%1 %2: %3").arg(address, m_fate, problem));
 }
 
@@ -73,11 +96,21 @@ void ImageStore::add(const QString& address, const QString& contentType, const Q
 {
     if (has(address))
         return;
-    const QByteArray type = imageType(contentType, QByteArray::fromBase64(base64.left(1024)));
+    const QByteArray head = QByteArray::fromBase64(base64.left(1024));
+    const bool font = m_fonts.contains(address);
+    const QByteArray type = font ? fontType(head) : imageType(contentType, head);
     if (type.isEmpty())
         return giveUp(address, {});
-    if (base64.size() / 4 * 3 > m_limit + 2)
+    const qint64 size = base64.size() / 4 * 3;
+    if (size > m_limit + 2)
         return giveUp(address, tooLarge());
+    if (font && size > FontLimit + 2)
+        return giveUp(address, QStringLiteral("larger than %1 MB").arg(FontLimit / 1048576));
+    if (font && m_fontBytes + size > DocumentFontLimit + 2)
+        return giveUp(address, QStringLiteral("the document's fonts would pass %1 MB")
+                                   .arg(DocumentFontLimit / 1048576));
+    if (font)
+        m_fontBytes += size;
     // Once the store has failed, the run's document will not be made: nothing more is kept.
     if (!keep(address, "data:" + type + ";base64," + base64))
         return giveUp(address, {});

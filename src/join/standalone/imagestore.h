@@ -26,8 +26,13 @@ public:
     // Kept already, or given up.
     bool has(const QString& address) const;
 
+    // Takes address for a web font's: its data is a font (known by its first bytes), kept within
+    // a bound of its own and one for all the document's fonts.
+    void expectFont(const QString& address) { m_fonts.insert(address); }
+    bool isFont(const QString& address) const { return m_fonts.contains(address); }
+
     // The bytes (in base64) at address, as fetched with the content type given. What is not an
-    // image is left as an address without a word.
+    // image (or a font, where one is expected) is left as an address without a word.
     void add(const QString& address, const QString& contentType, const QByteArray& base64);
     // Leaves address as it is; a problem is named.
     void giveUp(const QString& address, const QString& problem);
@@ -54,6 +59,8 @@ private:
     qint64 m_end = 0;                               // of what m_file holds
     QHash<QString, QPair<qint64, qint64>> m_stored; // where each data: address lies in m_file
     QSet<QString> m_givenUp;
+    QSet<QString> m_fonts;
+    qint64 m_fontBytes = 0; // of the fonts kept
     QString m_failure;
 };
 

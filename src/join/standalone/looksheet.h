@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fontfaces.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -17,8 +19,12 @@ public:
     int count() const { return static_cast<int>(m_names.size()); }
     // The rules of the classes from the one numbered from (0: the first) on, one a line.
     QString rules(int from = 0) const;
+    // The faces of the web fonts the classes name.
+    FontFaces& faces() { return m_faces; }
+    const FontFaces& faces() const { return m_faces; }
 
 private:
+    FontFaces m_faces;
     QStringList m_names; // in the order the copies first used them
     QHash<QString, QString> m_declarations;
 };

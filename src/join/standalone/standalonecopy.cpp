@@ -11,6 +11,7 @@
 #include "looksheet.h"
 #include "standalonepages.h"
 
+#include <QCryptographicHash>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -138,10 +139,37 @@ QString StandaloneCopy::copyFrom(SiteBrowser& site, int position, std::chrono::m
     for (const QJsonValue& resource : page.value(QStringLiteral("resources")).toArray())
         if (!m_images.has(resource.toString()))
             missing.append(resource.toString());
+    for (const QJsonValue& font : page.value(QStringLiteral("fonts")).toArray())
+        if (const QString address = noteFont(font.toObject()); !address.isEmpty())
+            missing.append(address);
     if (!missing.isEmpty() && m_fetchImages)
         fetchImages(site, missing, address,
                     page.value(QStringLiteral("userAgent")).toString().toUtf8(), deadline);
     return page.value(QStringLiteral("markup")).toString();
+}
+
+QString StandaloneCopy::noteFont(QJsonObject face)
+{
+    // A font the page held in its sheet is kept under its digest, not its whole text.
+    QString address = face.value(QStringLiteral("address")).toString();
+    QByteArray held;
+    if (address.startsWith(QLatin1String("data:"))) {
+        const qsizetype comma = address.indexOf(QLatin1Char(','));
+        if (comma < 0 || !address.left(comma).endsWith(QLatin1String(";base64")))
+            return {};
+        held = QStringView(address).mid(comma + 1).toLatin1();
+        address =
+            QStringLiteral("data:font;sha1,") +
+            QString::fromLatin1(QCryptographicHash::hash(held, QCryptographicHash::Sha1).toHex());
+        face.insert(QStringLiteral("address"), address);
+    }
+    if (!m_looks.faces().add(face) || m_images.has(address))
+        return {};
+    m_images.expectFont(address);
+    if (held.isEmpty())
+        return address;
+    m_images.add(address, {}, held);
+    return {};
 }
 
 void StandaloneCopy::fetchImages(SiteBrowser& site, const QStringList& images, const QUrl& address,

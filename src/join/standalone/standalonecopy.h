@@ -3,6 +3,7 @@
 #include "join/engine/eventwait.h"
 #include "join/run/pagecopy.h"
 
+#include <QJsonObject>
 #include <QSet>
 #include <QUrl>
 
@@ -38,6 +39,9 @@ public:
     QString copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound) override;
 
 private:
+    // Notes a web font's face the copy drew text in; answers its address where it is to be
+    // fetched.
+    QString noteFont(QJsonObject face);
     // Fetches the images of the page at address that the store does not hold yet.
     void fetchImages(SiteBrowser& site, const QStringList& images, const QUrl& address,
                      const QByteArray& userAgent, Clock::time_point deadline);

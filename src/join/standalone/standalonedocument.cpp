@@ -86,7 +86,7 @@ void StandaloneDocument::finish(std::chrono::milliseconds bound)
 {
     throwIfBroken();
     if (m_spool) {
-        m_out.setOpening(opening(m_looks.rules()));
+        m_out.setOpening(opening(fontRules() + m_looks.rules()));
         m_looksWritten = m_looks.count();
         m_out.begin(bound);
         if (m_contents)
@@ -137,8 +137,9 @@ void StandaloneDocument::writeSectionsUpTo(int position, const QString& text)
 
 void StandaloneDocument::writeSection(int position, const QString& text)
 {
-    if (m_looksWritten < m_looks.count()) {
-        m_out.append(position, QStringLiteral("<style>\n") + m_looks.rules(m_looksWritten) +
+    const QString faces = fontRules();
+    if (m_looksWritten < m_looks.count() || !faces.isEmpty()) {
+        m_out.append(position, QStringLiteral("<style>\n") + faces + m_looks.rules(m_looksWritten) +
                                    QStringLiteral("</style>\n"));
         m_looksWritten = m_looks.count();
     }
@@ -148,6 +149,16 @@ void StandaloneDocument::writeSection(int position, const QString& text)
     writeDecided(text);
     m_out.append(position, QStringLiteral("</section>\n"));
     m_written = position;
+}
+
+QString StandaloneDocument::fontRules()
+{
+    const FontFaces& faces = m_looks.faces();
+    const QString rules = faces.rules(m_facesWritten, [this](const FontFace& face) {
+        return QString::fromLatin1(m_images.dataAddress(face.address));
+    });
+    m_facesWritten = faces.count();
+    return rules;
 }
 
 void StandaloneDocument::writeContents()

@@ -47,6 +47,9 @@ private:
     void writeSectionsUpTo(int position, const QString& text);
     void writeSection(int position, const QString& text);
     void writeContents();
+    // The @font-face rules of the web fonts the pages new since the last call drew in, with
+    // their data.
+    QString fontRules();
     void writeSpooled();
     void throwIfBroken() const;
     // Notes the first thing the spool could not do.
@@ -60,6 +63,7 @@ private:
     ImageStore& m_images;
     const LookSheet& m_looks;
     int m_looksWritten = 0; // classes whose rules are written
+    int m_facesWritten = 0; // faces of web fonts whose rules are written
     bool m_contents;
     int m_written = 0; // sections written so far
     // Written whole: the copies as they arrived, in list order, until the file is written.

@@ -11,7 +11,7 @@
 //   u  an image in url(...) inside an attribute or an SVG style element (text escaped as such)
 //   s  an image in url(...) inside an HTML style element (raw text)
 // The answer's markup is JSON: { markup, address (where the page ended), title, userAgent,
-// resources (the images' addresses), headings, looks }. Where the page's look was noted before
+// resources (the images' addresses), headings, looks, fonts }. Where the page's look was noted before
 // (window.vantrelLook), the copy takes it as classes, listed in looks as [[name, declarations]],
 // and the page's own style attributes keep only their background images. With settings.outlineDepth N above 0, headings
 // lists the page's h1 to hN in document order as { level, text, id }, each heading given an id
@@ -144,6 +144,19 @@
         });
     }
 
+    // A picture behind an element, where and how large it is drawn, and the size of an element
+    // that shows nothing else.
+    function pictureStyle(style) {
+        let text = '';
+        for (const name of ['background-image', 'background-position', 'background-size',
+                            'background-repeat', 'width', 'height']) {
+            const value = style.getPropertyValue(name);
+            if (value && value !== 'initial')
+                text += name + ': ' + value + '; ';
+        }
+        return text.trim();
+    }
+
     // Attributes that name ids of the page (several are separated by spaces).
     const idReferences = new Set([
         'for', 'form', 'list', 'headers', 'itemref', 'popovertarget', 'aria-activedescendant',
@@ -230,7 +243,7 @@
                 // their own: their places and sizes are drawn by it.
                 const picture = element.style.backgroundImage;
                 if (picture && picture !== 'none' && picture !== 'initial')
-                    attribute.value = rewriteCss('background-image: ' + picture, 'u');
+                    attribute.value = rewriteCss(pictureStyle(element.style), 'u');
                 else
                     element.removeAttributeNode(attribute);
             } else if (name === 'style') {
@@ -350,6 +363,7 @@
             headings,
             leftOut,
             looks,
+            fonts: window.vantrelFonts ? window.vantrelFonts(looks) : [],
         })
     };
 })
