@@ -21,7 +21,7 @@ LookCopy::LookCopy(PageCopy& copy, const LookSettings& settings,
 QString LookCopy::copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound)
 {
     // Once the page is ready: what its scripts still do after its load (typeset, add) is seen.
-    site.waitUntilReady();
+    site.readyToCopy();
     const QJsonObject arguments{{QStringLiteral("styles"), m_settings.styles},
                                 {QStringLiteral("print"), m_settings.print},
                                 {QStringLiteral("time"), qint64(bound.count())}};

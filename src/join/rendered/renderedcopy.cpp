@@ -14,7 +14,7 @@ RenderedCopy::RenderedCopy(PageCopy& copy) : PageCopy(copy.script()), m_copy(cop
 QString RenderedCopy::copyFrom(SiteBrowser& site, int position, std::chrono::milliseconds bound)
 {
     // Once the page is ready: what its scripts still do after its load (typeset, add) is seen.
-    site.waitUntilReady();
+    site.readyToCopy();
     // Sent ahead of the scripts that follow it, which run after it: a page that does not answer
     // is the copy's to deal with, within the copy's bound.
     site.evaluateInPageWorldLater(m_noteScript);

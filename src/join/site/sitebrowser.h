@@ -38,9 +38,10 @@ public:
     // that never yields), has its renderer ended, so that the next address does not queue behind
     // it.
     QString copyPage(const QString& copyScript, std::chrono::milliseconds bound);
-    // Runs the event loop until the page is ready to copy (as copyPage does first), for scripts
-    // that must see it as it is copied (its look, its formulas) and run ahead of the copy.
-    void waitUntilReady();
+    // What copyPage does first: runs the event loop until the page is ready to copy and checks
+    // that it answers, for scripts that must see it as it is copied (its look, its formulas) and
+    // run ahead of the copy. Throws as copyPage does.
+    void readyToCopy();
     // Leaves a copied page: nothing it does from now on (timers, redirects, a refresh) runs or
     // costs anything. One that does not leave within a short grace (held by its scripts) has its
     // renderer ended before the next address loads.
@@ -84,5 +85,6 @@ private:
     int m_pagesOnRenderer = 0; // pages left since the renderer was last renewed
     QString m_unanswered; // the page did not answer its copy, and its renderer was ended for it
     PageReadiness* m_readiness = nullptr;
+    bool m_readyToCopy = false; // readyToCopy() has passed; the copy has not been asked yet
     std::chrono::milliseconds m_pageBound{0};
 };
