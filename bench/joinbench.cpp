@@ -1020,7 +1020,8 @@ QVariant timedScript(QWebEnginePage& page, const QString& script, double& ms)
         answer = value;
         done = true;
     });
-    QTest::qWaitFor([&] { return done; }, 60000);
+    if (!QTest::qWaitFor([&] { return done; }, 60000))
+        return {};
     ms = rendererMs(page.renderProcessPid()) - before;
     return answer;
 }
@@ -1328,7 +1329,7 @@ int lookCost(const QList<int>& counts)
             SiteBrowser site;
             site.navigate(server.url(QStringLiteral("/%1").arg(count)));
             site.waitUntilComplete(std::chrono::minutes(5));
-            site.waitUntilReady();
+            site.readyToCopy();
             QElapsedTimer timer;
             timer.start();
             const QVariant answer = site.evaluate(capture, std::chrono::minutes(10));

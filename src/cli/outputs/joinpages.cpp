@@ -114,11 +114,15 @@ bool joinPagesInto(const std::shared_ptr<TerminalReport>& report, const JoinSett
                     *copy, report->count(),
                     [report](const QString& address) { report->addAddress(address); }))
                    .get();
+    // A copy that stands on its own waits for the formulas and diagrams the page's scripts make;
+    // the faithful copy stays the window's, byte for byte.
+    join::Readiness readiness = settings.site.readiness;
+    readiness.renderers = settings.standalone.has_value();
     std::vector<std::unique_ptr<SiteBrowser>> sites;
     QList<SiteBrowser*> siteList;
     for (int i = 0; i < qMin(settings.jobs, report->count()); ++i) {
         sites.push_back(std::make_unique<SiteBrowser>(nullptr, profile));
-        sites.back()->setReadiness(settings.site.readiness, settings.pageBound);
+        sites.back()->setReadiness(readiness, settings.pageBound);
         siteList.append(sites.back().get());
     }
     return join::runJoin({*report, settings.pageReport ? settings.pageReport : report, *report,

@@ -101,6 +101,7 @@ void PageReadiness::loadFinished()
         {QStringLiteral("stepQuiet"), qint64(StepQuiet.count())},
         {QStringLiteral("stepLimit"), qint64(StepLimit.count())},
         {QStringLiteral("frameLimit"), qint64(FrameLimit.count())},
+        {QStringLiteral("renderers"), m_readiness.renderers},
     };
     m_pending = true;
     m_page->runJavaScript(m_script + '(' + jsonText(options) + ");",

@@ -23,6 +23,9 @@ struct Readiness
     // Its network quiet and its document unchanged for this long, so that what its scripts add
     // after the load is there. 0: not waited for.
     std::chrono::milliseconds settle{0};
+    // Its own typesetters and diagram renderers done (math, diagrams), for copies that stand on
+    // their own. The faithful copy, the window's, is taken as its load left the page.
+    bool renderers = false;
 
     bool any() const { return scroll || settle.count() > 0; }
 };

@@ -1,7 +1,8 @@
 // Makes the loaded page ready to copy as its reader sees it (scrolled through, its first frames
-// drawn, its renderers done, settled), then says so on the console with the token it was given: the page's scripts
-// cannot see this script world, so cannot say it in its place. Whatever goes wrong, it says so
-// all the same, so that the copy does not wait for nothing. `options` comes from the program.
+// drawn, its renderers done where asked, settled), then says so on the console with the token it
+// was given: the page's scripts cannot see this script world, so cannot say it in its place.
+// Whatever goes wrong, it says so all the same, so that the copy does not wait for nothing.
+// `options` comes from the program.
 (async () => {
     let activity = null;
     let settled = false;
@@ -16,7 +17,8 @@
         // page is copied from.
         await firstFrames(deadline, options.frameLimit);
         // Formulas and diagrams the page's own renderers are still making are waited for.
-        settled = await renderersDone(deadline) && settled;
+        if (options.renderers)
+            settled = await renderersDone(deadline) && settled;
         if (options.settle > 0)
             settled = await activity.quiet(options.settle, ['network', 'document'], Infinity) &&
                       settled;
