@@ -101,6 +101,14 @@ const QByteArray FontsPage = R"html(<!DOCTYPE html><html><head><title>Fonts</tit
 </style></head><body><p class="branded" id="branded">Brand text</p><p class="evil">odd</p>
 </body></html>)html";
 
+// A face the page takes from a font installed here (local() alone), its web face behind it, as a
+// math library declares its fonts: the copy, read elsewhere, needs the web face.
+const QByteArray LocalFacePage = R"html(<!DOCTYPE html><html><head><title>Local</title><style>
+@font-face { font-family: "Here Face"; src: local("Liberation Sans") }
+@font-face { font-family: "Web Face"; src: url(/fonts/face.ttf?v=web) format("truetype") }
+.formula { font-family: "Here Face", "Web Face", serif }
+</style></head><body><p class="formula" id="formula">x + y</p></body></html>)html";
+
 const QString FaceFile =
     QStringLiteral("/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf");
 
@@ -184,6 +192,8 @@ class TestStylesheetContent : public QObject
                                             fontBytes(6 * 1024 * 1024));
         if (path == "/generated")
             return TestHttpServer::html(GeneratedPage);
+        if (path == "/localface")
+            return TestHttpServer::html(LocalFacePage);
         if (path == "/icons.woff2") {
             QFile font(FontAwesome);
             return TestHttpServer::response(200, "font/woff2",
@@ -340,6 +350,16 @@ private slots:
         const QString out = fileText(dir.filePath("big.html"));
         QVERIFY(!out.contains("@font-face"));
         QVERIFY(out.contains("font-family:\"Vantrel Face\", serif;"));
+    }
+
+    // The installed face draws nothing where the file is read: the web face behind it comes along.
+    void webFont_behindAnInstalledOne_comesAlong()
+    {
+        const Finished f = run({"-q", "--standalone", site.url("/localface"), "-o", "local.html"});
+        QVERIFY2(f.status == 0, qPrintable(f.errLines.join('\n')));
+        const QString out = fileText(dir.filePath("local.html"));
+        QCOMPARE(out.count("@font-face{"), 1);
+        QVERIFY2(out.contains("@font-face{font-family:\"Web Face\""), qPrintable(out.left(2000)));
     }
 
     // Drawn behind a kept element as on the page, from the file itself; what the page hid is

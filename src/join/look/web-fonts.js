@@ -46,6 +46,11 @@
     }
 
     const faces = [];
+    // A face the renderer took from a font installed here (local() alone) draws nothing where
+    // the copy is read: the faces of the families named after it, which the page would have
+    // fallen back to (a math library's web fonts behind its local ones), are carried instead.
+    const localOnly = new Set();
+    const standby = [];
     const gather = (rules, base) => {
         for (const rule of rules) {
             try {
@@ -60,16 +65,20 @@
                 continue;
             const read = property => rule.style.getPropertyValue(property).trim();
             const family = read('font-family');
-            const ranges = loaded.get(key(family, read('font-weight'), read('font-style')));
-            if (!family || !ranges || !ranges.includes(range(read('unicode-range'))))
+            if (!family)
                 continue;
+            const ranges = loaded.get(key(family, read('font-weight'), read('font-style')));
+            const drawn = ranges && ranges.includes(range(read('unicode-range')));
             const href = address(read('src'), base);
-            if (href)
-                faces.push({ family: family.replace(/^(["'])(.*)\1$/, '$2'),
-                             weight: read('font-weight') || 'normal',
-                             style: read('font-style') || 'normal',
-                             stretch: read('font-stretch') || 'normal',
-                             unicodeRange: read('unicode-range'), address: href });
+            if (drawn && !href && /\blocal\(/.test(read('src')))
+                localOnly.add(name(family));
+            if (!href)
+                continue;
+            (drawn ? faces : standby).push({ family: family.replace(/^(["'])(.*)\1$/, '$2'),
+                                             weight: read('font-weight') || 'normal',
+                                             style: read('font-style') || 'normal',
+                                             stretch: read('font-stretch') || 'normal',
+                                             unicodeRange: read('unicode-range'), address: href });
         }
     };
     for (const sheet of Array.from(document.styleSheets)) {
@@ -83,13 +92,21 @@
     // The families the classes of a copy name, from their font-family declarations.
     window.vantrelFonts = looks => {
         const used = new Set();
+        const fallbacks = new Set();
         for (const [, declarations] of looks) {
             const list = /(?:^|;)font-family:([^;]*)/.exec(declarations);
-            if (list)
-                for (const family of list[1].split(','))
-                    used.add(name(family));
+            if (!list)
+                continue;
+            let behindLocal = false;
+            for (const family of list[1].split(',')) {
+                used.add(name(family));
+                if (behindLocal)
+                    fallbacks.add(name(family));
+                behindLocal = behindLocal || localOnly.has(name(family));
+            }
         }
-        return faces.filter(face => used.has(name(face.family)));
+        return faces.filter(face => used.has(name(face.family)))
+            .concat(standby.filter(face => fallbacks.has(name(face.family))));
     };
     return faces.length;
 })
