@@ -40,7 +40,11 @@
     for (const side of ['top', 'right', 'bottom', 'left'])
         own.push('margin-' + side);
     const sized = ['width', 'height'];
-    const properties = inherited.concat(own, sized);
+    // Inside a typeset formula, where its parts are placed (a fraction's numerator, bar and
+    // denominator over one another) is its drawing, not the page's layout: kept with the places
+    // its own style attributes give.
+    const placed = ['position'];
+    const properties = inherited.concat(own, sized, placed);
     const isInherited = new Set(inherited);
 
     const px = value => parseFloat(value) || 0;
@@ -142,6 +146,8 @@
                 look[box + '-' + side] = length < 0 || length > 5 * size ? '0px' : value;
             }
         }
+        if (style.position !== 'static' && element.closest('[data-vantrel-math]'))
+            look.position = style.position;
         if (tag === 'svg' || tag === 'img') {
             look.width = sizedBySheet(element, style, 'width');
             look.height = sizedBySheet(element, style, 'height');
