@@ -356,16 +356,24 @@ QString commandProgram()
                            : other;
 }
 
+// The addresses as a list file in dir, for the command's -i; empty where it cannot be written.
+QString writtenList(const QTemporaryDir& dir, const QStringList& addresses)
+{
+    QFile list(dir.filePath(QStringLiteral("pages.txt")));
+    if (!list.open(QIODevice::WriteOnly) ||
+        list.write(addresses.join(QLatin1Char('\n')).toUtf8()) < 0)
+        return {};
+    return list.fileName();
+}
+
 CommandRun runCommand(const QStringList& addresses, const QStringList& options,
                       const QString& output,
                       const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QTemporaryDir dir;
-    QFile list(dir.filePath(QStringLiteral("pages.txt")));
-    if (!list.open(QIODevice::WriteOnly))
+    const QString list = writtenList(dir, addresses);
+    if (list.isEmpty())
         return {};
-    list.write(addresses.join(QLatin1Char('\n')).toUtf8());
-    list.close();
     QProcess command;
     command.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     command.setProcessEnvironment(environment);
@@ -373,7 +381,7 @@ CommandRun runCommand(const QStringList& addresses, const QStringList& options,
     QElapsedTimer timer;
     timer.start();
     command.start(commandProgram(),
-                  QStringList{QStringLiteral("-q"), QStringLiteral("-i"), list.fileName()} +
+                  QStringList{QStringLiteral("-q"), QStringLiteral("-i"), list} +
                       options + QStringList{QStringLiteral("-o"), output});
     if (!command.waitForStarted())
         return {};
@@ -879,11 +887,9 @@ int profileBench(const QString& library, int jobs)
     });
     server.setAnswerConditionalRequests(true);
     QTemporaryDir dir;
-    QFile list(dir.filePath(QStringLiteral("pages.txt")));
-    if (!list.open(QIODevice::WriteOnly))
+    const QString list = writtenList(dir, scaleAddresses(server, library, 100));
+    if (list.isEmpty())
         return 1;
-    list.write(scaleAddresses(server, library, 100).join(QLatin1Char('\n')).toUtf8());
-    list.close();
     const QString profile = dir.filePath(QStringLiteral("profile"));
     std::printf("re-run with a saved profile: 100 pages of %s, -j %d\n", qPrintable(library), jobs);
     std::printf("%-22s %9s %12s %6s %9s\n", "run", "ms", "bytes sent", "304s", "exit");
@@ -900,7 +906,7 @@ int profileBench(const QString& library, int jobs)
         timer.start();
         run.start(QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel-join"),
                   QStringList{QStringLiteral("-q"), QStringLiteral("-j"), QString::number(jobs),
-                              QStringLiteral("-i"), list.fileName(), QStringLiteral("-o"),
+                              QStringLiteral("-i"), list, QStringLiteral("-o"),
                               dir.filePath(QStringLiteral("joined.html"))} +
                       extra);
         if (!run.waitForFinished(30 * 60 * 1000))
@@ -1465,16 +1471,14 @@ TimedRun timedCommand(const QString& program, const QStringList& addresses,
                       const QStringList& options, const QString& output)
 {
     QTemporaryDir dir;
-    QFile list(dir.filePath(QStringLiteral("pages.txt")));
-    if (!list.open(QIODevice::WriteOnly))
+    const QString list = writtenList(dir, addresses);
+    if (list.isEmpty())
         return {};
-    list.write(addresses.join(QLatin1Char('\n')).toUtf8());
-    list.close();
     QProcess command;
     command.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer timer;
     timer.start();
-    command.start(program, QStringList{QStringLiteral("-q"), QStringLiteral("-i"), list.fileName()} +
+    command.start(program, QStringList{QStringLiteral("-q"), QStringLiteral("-i"), list} +
                                options + QStringList{QStringLiteral("-o"), output});
     if (!command.waitForStarted())
         return {};
